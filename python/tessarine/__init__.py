@@ -1,0 +1,1 @@
+"""Tessarine: analysis of spatially resolved single-cell data."""

@@ -1,0 +1,80 @@
+// The renderer's extension module: specs to plotly figures.
+#include <nanobind/nanobind.h>
+#include <nanobind/stl/string.h>
+
+#include "convert/exceptions.hpp"
+#include "convert/spec.hpp"
+#include "convert/value.hpp"
+#include "figure/json.hpp"
+#include "render/entry/constants.hpp"
+#include "render/entry/dispatch.hpp"
+
+namespace nb = nanobind;
+using namespace nb::literals;
+using namespace tess;
+
+namespace {
+
+// Families come one at a time; until its builder lands a family says so plainly.
+[[noreturn]] void notBuiltYet(const std::string& name) {
+  PyErr_SetString(PyExc_NotImplementedError, (name + " is not available yet").c_str());
+  throw nb::python_error();
+}
+
+nb::object emptyFigure() { return bind::toPlotly(figure::Figure{}); }
+
+nb::object figureFor(nb::handle spec, nb::module_ self) {
+  std::vector<render::Family> families = bind::familiesOf(spec);
+  if (families.empty()) {
+    std::string name = nb::cast<std::string>(spec.type().attr("__name__"));
+    throw nb::type_error(render::notASpecMessage(name).c_str());
+  }
+  const render::FamilyEntry& entry = render::DISPATCH[static_cast<std::size_t>(families.front())];
+  return self.attr(std::string(entry.builder).c_str())(spec);
+}
+
+nb::dict configFor(nb::handle spec) {
+  std::vector<render::Family> families = bind::familiesOf(spec);
+  return bind::toPython(render::configFor(families));
+}
+
+}  // namespace
+
+NB_MODULE(_render, m) {
+  m.doc() = "Specs to plotly figures.";
+  bind::registerErrors();
+
+  m.attr("GL_THRESHOLD") = render::GL_THRESHOLD;
+  m.attr("HOVER_IDENTITY_LIMIT") = render::HOVER_IDENTITY_LIMIT;
+  m.attr("NUMERIC_WIDTH") = render::NUMERIC_WIDTH;
+  m.attr("MAX_LABELLED_CELLS") = render::MAX_LABELLED_CELLS;
+  m.attr("MAX_NAMED_COLUMN") = render::MAX_NAMED_COLUMN;
+  m.attr("MAX_DOT") = render::MAX_DOT;
+
+  nb::module_ self = m;
+  m.def("figureFor", [self](nb::handle spec) { return figureFor(spec, self); }, "spec"_a,
+        "The finished figure of the spec's family.");
+  m.def("configFor", &configFor, "spec"_a, "The plotly config that travels with the spec's figure.");
+  m.def("_figure", &emptyFigure, "A new, empty figure.");
+
+  for (const render::FamilyEntry& entry : render::DISPATCH) {
+    std::string name(entry.builder);
+    m.def(name.c_str(), [name](nb::handle) -> nb::object { notBuiltYet(name); }, "spec"_a);
+  }
+  m.def("finishFigure", [](nb::handle, nb::handle, nb::handle, nb::handle, nb::handle, nb::handle) -> nb::object {
+    notBuiltYet("finishFigure");
+  }, "fig"_a, "spec"_a, "plot"_a = nb::none(), "controls"_a = nb::tuple(), "labels"_a = nb::none(),
+        "tickFont"_a = nb::none());
+  m.def("rasterTraces", [](nb::handle, nb::handle, nb::handle) -> nb::object { notBuiltYet("rasterTraces"); },
+        "spec"_a, "window"_a = nb::none(), "shape"_a = nb::none());
+
+  // Test hooks: the core's own JSON of a figure, and a figure taken through the core and back.
+  m.def("_coreJson", [](nb::handle fig) { return figure::toJson(bind::figureFromPython(fig)); }, "fig"_a);
+  m.def("_roundTrip", [](nb::handle fig) { return bind::toPlotly(bind::figureFromPython(fig)); }, "fig"_a);
+
+  nb::list names;
+  for (const char* name : {"bars", "configFor", "curves", "distribution", "dots", "figureFor", "finishFigure",
+                           "gate", "graph", "intervals", "matrix", "points", "ranked", "rasterTraces", "volcano"})
+    names.append(name);
+  m.attr("__all__") = names;
+}

@@ -1,0 +1,239 @@
+// Value-tree conversions; numeric arrays cross in both directions without copies.
+#include "convert/value.hpp"
+
+#include <nanobind/ndarray.h>
+#include <nanobind/stl/string.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+
+#include "errors.hpp"
+
+namespace tess::bind {
+
+using figure::Array;
+using figure::DType;
+using figure::Object;
+using figure::TypedArray;
+using figure::Value;
+
+namespace {
+
+nb::dlpack::dtype dlpackOf(DType dtype) {
+  switch (dtype) {
+    case DType::I1: return nb::dtype<std::int8_t>();
+    case DType::U1: return nb::dtype<std::uint8_t>();
+    case DType::I2: return nb::dtype<std::int16_t>();
+    case DType::U2: return nb::dtype<std::uint16_t>();
+    case DType::I4: return nb::dtype<std::int32_t>();
+    case DType::U4: return nb::dtype<std::uint32_t>();
+    case DType::F4: return nb::dtype<float>();
+    case DType::F8: return nb::dtype<double>();
+  }
+  throw ValueError("unknown dtype");
+}
+
+// The dtype plotly.js reads for a numpy dtype, if any.
+std::optional<DType> dtypeFrom(nb::dlpack::dtype d) {
+  using Code = nb::dlpack::dtype_code;
+  if (d.lanes != 1) return std::nullopt;
+  if (d.code == static_cast<uint8_t>(Code::Float)) {
+    if (d.bits == 32) return DType::F4;
+    if (d.bits == 64) return DType::F8;
+  } else if (d.code == static_cast<uint8_t>(Code::Int)) {
+    if (d.bits == 8) return DType::I1;
+    if (d.bits == 16) return DType::I2;
+    if (d.bits == 32) return DType::I4;
+  } else if (d.code == static_cast<uint8_t>(Code::UInt)) {
+    if (d.bits == 8) return DType::U1;
+    if (d.bits == 16) return DType::U2;
+    if (d.bits == 32) return DType::U4;
+  }
+  return std::nullopt;
+}
+
+using HostArray = nb::ndarray<nb::ro, nb::c_contig, nb::device::cpu>;
+
+// Shares a host buffer: the deleter drops the Python reference under the GIL.
+TypedArray borrow(const HostArray& array, DType dtype) {
+  TypedArray::Shape shape(array.ndim());
+  for (std::size_t i = 0; i < shape.size(); ++i) shape[i] = array.shape(i);
+  auto* keep = new HostArray(array);
+  std::shared_ptr<const void> owner(keep, [](const HostArray* held) {
+    nb::gil_scoped_acquire gil;
+    delete held;
+  });
+  return TypedArray(dtype, array.data(), std::move(shape), std::move(owner));
+}
+
+// int64 and uint64 narrow to the smallest type that holds every value, as plotly does.
+template <class Wide>
+std::optional<TypedArray> narrowed(const HostArray& array) {
+  const auto* data = static_cast<const Wide*>(array.data());
+  std::size_t n = array.size();
+  if (n == 0) return std::nullopt;
+  Wide lo = data[0], hi = data[0];
+  for (std::size_t i = 1; i < n; ++i) {
+    lo = std::min(lo, data[i]);
+    hi = std::max(hi, data[i]);
+  }
+  TypedArray::Shape shape(array.ndim());
+  for (std::size_t i = 0; i < shape.size(); ++i) shape[i] = array.shape(i);
+  auto fits = [&]<class T>(T) {
+    return static_cast<long double>(lo) >= std::numeric_limits<T>::min() &&
+           static_cast<long double>(hi) <= std::numeric_limits<T>::max();
+  };
+  auto cast = [&]<class T>(T) { return TypedArray::of(std::vector<T>(data, data + n), shape); };
+  if constexpr (std::is_signed_v<Wide>) {
+    if (fits(std::int8_t{})) return cast(std::int8_t{});
+    if (fits(std::int16_t{})) return cast(std::int16_t{});
+    if (fits(std::int32_t{})) return cast(std::int32_t{});
+  } else {
+    if (fits(std::uint8_t{})) return cast(std::uint8_t{});
+    if (fits(std::uint16_t{})) return cast(std::uint16_t{});
+    if (fits(std::uint32_t{})) return cast(std::uint32_t{});
+  }
+  return std::nullopt;
+}
+
+Value listFrom(nb::handle sequence);
+
+Value fromNumpy(nb::handle object) {
+  nb::object dtypeKind = object.attr("dtype").attr("kind");
+  std::string kind = nb::cast<std::string>(dtypeKind);
+  if (kind == "f" || kind == "i" || kind == "u") {
+    HostArray array = nb::cast<HostArray>(object);  // a contiguous copy only if it was strided
+    if (array.ndim() >= 1 && array.ndim() <= 3 && array.size() > 0) {
+      if (auto dtype = dtypeFrom(array.dtype())) return borrow(array, *dtype);
+      if (array.dtype() == nb::dtype<std::int64_t>())
+        if (auto t = narrowed<std::int64_t>(array)) return *t;
+      if (array.dtype() == nb::dtype<std::uint64_t>())
+        if (auto t = narrowed<std::uint64_t>(array)) return *t;
+    }
+  }
+  // Everything plotly writes as a plain list (bool, float16, objects, dates, wide ints).
+  if (kind == "M" || kind == "m") return listFrom(object.attr("astype")("str").attr("tolist")());
+  return listFrom(object.attr("tolist")());
+}
+
+Value listFrom(nb::handle sequence) {
+  Array out;
+  for (nb::handle item : sequence) out.push_back(fromPython(item));
+  return out;
+}
+
+bool isNumpyArray(nb::handle object) {
+  return nb::hasattr(object, "__array_interface__") && nb::hasattr(object, "dtype") &&
+         nb::hasattr(object, "ndim") && !nb::isinstance<nb::str>(object);
+}
+
+Value fromFloat(double d) { return Value(d); }
+
+}  // namespace
+
+nb::object toNumpy(const TypedArray& array) {
+  auto* keep = new std::shared_ptr<const void>(array.owner());
+  nb::capsule owner(keep, [](void* p) noexcept { delete static_cast<std::shared_ptr<const void>*>(p); });
+  const auto& shape = array.shape();
+  nb::ndarray<nb::numpy, nb::ro> out(const_cast<std::byte*>(array.data()), shape.size(), shape.data(), owner,
+                                     nullptr, dlpackOf(array.dtype()));
+  return out.cast();
+}
+
+nb::object toPython(const Value& value) {
+  return std::visit(
+      [](const auto& x) -> nb::object {
+        using T = std::decay_t<decltype(x)>;
+        if constexpr (std::is_same_v<T, std::monostate>) return nb::none();
+        else if constexpr (std::is_same_v<T, bool>) return nb::bool_(x);
+        else if constexpr (std::is_same_v<T, std::int64_t>) return nb::int_(x);
+        else if constexpr (std::is_same_v<T, double>) return nb::float_(x);
+        else if constexpr (std::is_same_v<T, std::string>) return nb::str(x.data(), x.size());
+        else if constexpr (std::is_same_v<T, Array>) {
+          nb::list out;
+          for (const Value& item : x) out.append(toPython(item));
+          return out;
+        } else if constexpr (std::is_same_v<T, Object>) return toPython(x);
+        else return toNumpy(x);
+      },
+      value.storage());
+}
+
+nb::dict toPython(const Object& object) {
+  nb::dict out;
+  for (const auto& [key, item] : object) out[nb::str(key.data(), key.size())] = toPython(item);
+  return out;
+}
+
+Value fromPython(nb::handle object) {
+  if (object.is_none()) return Value();
+  if (nb::isinstance<nb::bool_>(object)) return Value(nb::cast<bool>(object));
+  if (nb::isinstance<nb::int_>(object)) {
+    // Python ints are unbounded; those beyond 64 bits travel as doubles, as JSON would.
+    try {
+      return Value(nb::cast<std::int64_t>(object));
+    } catch (const nb::cast_error&) {
+      return Value(nb::cast<double>(nb::float_(object)));
+    }
+  }
+  if (nb::isinstance<nb::float_>(object)) return fromFloat(nb::cast<double>(object));
+  if (nb::isinstance<nb::str>(object)) return Value(nb::cast<std::string>(object));
+  if (nb::isinstance<nb::dict>(object) || nb::hasattr(object, "keys")) {
+    Object out;
+    nb::object items = object.attr("items")();
+    for (nb::handle pair : items) {
+      nb::handle key = pair[0];
+      if (!nb::isinstance<nb::str>(key)) throw TypeError("figure keys must be strings");
+      out.set(nb::cast<std::string>(key), fromPython(pair[1]));
+    }
+    return out;
+  }
+  if (isNumpyArray(object)) {
+    if (nb::cast<int>(object.attr("ndim")) == 0) return fromPython(object.attr("item")());
+    return fromNumpy(object);
+  }
+  if (nb::hasattr(object, "to_plotly_json")) return fromPython(object.attr("to_plotly_json")());
+  if (nb::isinstance<nb::list>(object) || nb::isinstance<nb::tuple>(object)) return listFrom(object);
+  // numpy scalars and other numbers.
+  if (nb::hasattr(object, "__float__") && nb::hasattr(object, "dtype")) {
+    std::string kind = nb::cast<std::string>(object.attr("dtype").attr("kind"));
+    if (kind == "b") return Value(nb::cast<bool>(nb::bool_(object)));
+    if (kind == "i" || kind == "u") return fromPython(nb::int_(object));
+    return fromFloat(nb::cast<double>(nb::float_(object)));
+  }
+  if (nb::hasattr(object, "__iter__") && !nb::isinstance<nb::bytes>(object)) return listFrom(object);
+  throw TypeError(std::string("cannot put a ") + nb::type_name(object.type()).c_str() + " into a figure");
+}
+
+figure::Figure figureFromPython(nb::handle host) {
+  figure::Figure out;
+  nb::object data = nb::hasattr(host, "data") ? host.attr("data") : nb::borrow(host["data"]);
+  nb::object layout = nb::hasattr(host, "layout") ? host.attr("layout") : nb::borrow(host["layout"]);
+  for (nb::handle trace : data) {
+    Value converted = fromPython(trace);
+    if (!converted.isObject()) throw TypeError("a trace must be a mapping");
+    out.data.push_back(std::move(converted));
+  }
+  Value converted = fromPython(layout);
+  if (!converted.isObject()) throw TypeError("a layout must be a mapping");
+  out.layout = std::move(converted.asObject());
+  return out;
+}
+
+nb::object toPlotly(const figure::Figure& figure) {
+  nb::module_ go = nb::module_::import_("plotly.graph_objects");
+  nb::list data;
+  for (const Value& trace : figure.data) data.append(toPython(trace));
+  nb::dict layout = toPython(figure.layout);
+  // The core builds valid figures (the tests hold every one of them to plotly's
+  // validators), so the host does not pay for a second validation of every array.
+  nb::dict kwargs;
+  kwargs["data"] = data;
+  kwargs["layout"] = layout;
+  kwargs["_validate"] = false;
+  return go.attr("Figure")(**kwargs);
+}
+
+}  // namespace tess::bind
