@@ -38,8 +38,14 @@ def gposKernLookups(font: TTFont):
     gpos = font["GPOS"].table
     indices = sorted({i for rec in gpos.FeatureList.FeatureRecord if rec.FeatureTag == "kern"
                       for i in rec.Feature.LookupListIndex})
-    lookups = [gpos.LookupList.Lookup[i] for i in indices]
-    return [sub for lookup in lookups if lookup.LookupType == 2 for sub in lookup.SubTable]
+    subtables = []
+    for lookup in (gpos.LookupList.Lookup[i] for i in indices):
+        for sub in lookup.SubTable:
+            if lookup.LookupType == 9:  # extension: the real subtable is wrapped
+                sub = sub.ExtSubTable
+            if sub.LookupType == 2:
+                subtables.append(sub)
+    return subtables
 
 
 def xAdvance(value) -> int:

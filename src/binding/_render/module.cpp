@@ -52,21 +52,21 @@ NB_MODULE(_render, m) {
   m.attr("MAX_DOT") = render::MAX_DOT;
 
   nb::module_ self = m;
-  m.def("figureFor", [self](nb::handle spec) { return figureFor(spec, self); }, "spec"_a,
+  m.def("figureFor", [self](nb::handle spec) { return figureFor(spec, self); }, "spec"_a.none(),
         "The finished figure of the spec's family.");
-  m.def("configFor", &configFor, "spec"_a, "The plotly config that travels with the spec's figure.");
+  m.def("configFor", &configFor, "spec"_a.none(), "The plotly config that travels with the spec's figure.");
   m.def("_figure", &emptyFigure, "A new, empty figure.");
 
   for (const render::FamilyEntry& entry : render::DISPATCH) {
     std::string name(entry.builder);
-    m.def(name.c_str(), [name](nb::handle) -> nb::object { notBuiltYet(name); }, "spec"_a);
+    m.def(name.c_str(), [name](nb::handle) -> nb::object { notBuiltYet(name); }, "spec"_a.none());
   }
   m.def("finishFigure", [](nb::handle, nb::handle, nb::handle, nb::handle, nb::handle, nb::handle) -> nb::object {
     notBuiltYet("finishFigure");
-  }, "fig"_a, "spec"_a, "plot"_a = nb::none(), "controls"_a = nb::tuple(), "labels"_a = nb::none(),
+  }, "fig"_a, "spec"_a.none(), "plot"_a = nb::none(), "controls"_a = nb::tuple(), "labels"_a = nb::none(),
         "tickFont"_a = nb::none());
   m.def("rasterTraces", [](nb::handle, nb::handle, nb::handle) -> nb::object { notBuiltYet("rasterTraces"); },
-        "spec"_a, "window"_a = nb::none(), "shape"_a = nb::none());
+        "spec"_a.none(), "window"_a = nb::none(), "shape"_a = nb::none());
 
   // Test hooks: the core's own JSON of a figure, and a figure taken through the core and back.
   m.def("_coreJson", [](nb::handle fig) { return figure::toJson(bind::figureFromPython(fig)); }, "fig"_a);

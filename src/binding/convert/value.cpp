@@ -139,7 +139,12 @@ nb::object toNumpy(const TypedArray& array) {
   const auto& shape = array.shape();
   nb::ndarray<nb::numpy, nb::ro> out(const_cast<std::byte*>(array.data()), shape.size(), shape.data(), owner,
                                      nullptr, dlpackOf(array.dtype()));
-  return out.cast();
+  // Held for the life of the process: a static nb::object would be released after the interpreter.
+  static nb::handle frozen = [] {
+    nb::object cls = nb::module_::import_("tessarine.pl._interactive._arrays").attr("FrozenArray");
+    return cls.release();
+  }();
+  return out.cast().attr("view")(frozen);
 }
 
 nb::object toPython(const Value& value) {

@@ -85,7 +85,10 @@ void appendString(std::string& out, std::string_view s) {
   out += '"';
 }
 
-void appendDouble(std::string& out, double d) {
+// The shortest text that reads back as the same number; a whole number keeps a ".0" for
+// readers that tell 1 from 1.0. float32 values get their own shortest form.
+template <class Float>
+void appendShortest(std::string& out, Float d) {
   if (!std::isfinite(d)) {
     out += "null";
     return;
@@ -94,9 +97,10 @@ void appendDouble(std::string& out, double d) {
   auto [end, ec] = std::to_chars(buf, buf + sizeof buf, d);
   std::string_view text(buf, static_cast<std::size_t>(end - buf));
   out += text;
-  // Keep a whole double a double for readers that tell 1 from 1.0.
   if (text.find_first_of(".e") == std::string_view::npos) out += ".0";
 }
+
+void appendDouble(std::string& out, double d) { appendShortest(out, d); }
 
 void appendShape(std::string& out, const TypedArray::Shape& shape) {
   out += ",\"shape\":\"";
@@ -122,7 +126,37 @@ void appendTyped(std::string& out, const TypedArray& t) {
   out += '}';
 }
 
-void append(std::string& out, const Value& value) {
+// plotly encodes an array as base64 only where it is a property's value: not inside a
+// list, and not under the keys its encoder skips.
+bool encodesUnder(std::string_view key) {
+  return key != "geojson" && key != "layer" && key != "layers" && key != "range";
+}
+
+void appendTypedAsList(std::string& out, const TypedArray& t) {
+  const auto& shape = t.shape();
+  std::size_t index = 0;
+  auto rows = [&](auto&& self, std::size_t dim) -> void {
+    out += '[';
+    for (std::size_t i = 0; i < shape[dim]; ++i) {
+      if (i) out += ',';
+      if (dim + 1 < shape.size()) {
+        self(self, dim + 1);
+        continue;
+      }
+      double v = t.at(index++);
+      if (t.dtype() == DType::F4) appendShortest(out, static_cast<float>(v));
+      else if (t.dtype() == DType::F8) appendDouble(out, v);
+      else out += std::to_string(static_cast<std::int64_t>(v));
+    }
+    out += ']';
+  };
+  rows(rows, 0);
+}
+
+// Where a value stands decides whether its typed arrays are encoded.
+enum class Place { Property, ListItem, Skipped };
+
+void append(std::string& out, const Value& value, Place place = Place::Property) {
   std::visit(
       [&](const auto& x) {
         using T = std::decay_t<decltype(x)>;
@@ -140,7 +174,7 @@ void append(std::string& out, const Value& value) {
           out += '[';
           for (std::size_t i = 0; i < x.size(); ++i) {
             if (i) out += ',';
-            append(out, x[i]);
+            append(out, x[i], place == Place::Skipped ? Place::Skipped : Place::ListItem);
           }
           out += ']';
         } else if constexpr (std::is_same_v<T, Object>) {
@@ -151,11 +185,13 @@ void append(std::string& out, const Value& value) {
             first = false;
             appendString(out, key);
             out += ':';
-            append(out, item);
+            append(out, item, place == Place::Skipped || !encodesUnder(key) ? Place::Skipped : Place::Property);
           }
           out += '}';
-        } else {
+        } else if (place == Place::Property) {
           appendTyped(out, x);
+        } else {
+          appendTypedAsList(out, x);
         }
       },
       value.storage());

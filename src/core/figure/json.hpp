@@ -8,7 +8,8 @@
 
 namespace tess::figure {
 
-/// Typed arrays become {"dtype", "bdata", "shape"?} with base64 data; non-finite doubles
+/// Typed arrays become {"dtype", "bdata", "shape"?} with base64 data where plotly.py encodes
+/// them (a property's value, not a list item, not under "range" and the like); non-finite doubles
 /// become null. Only '<' (so that "</script>" cannot close an embedding page), control
 /// characters and the JavaScript line separators are escaped; '/' is left alone.
 std::string toJson(const Value& value);

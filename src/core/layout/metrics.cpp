@@ -107,10 +107,10 @@ std::optional<Units> tableAdvance(const FaceMetrics& face, char32_t cp) {
 }
 
 // Characters missing from the font come from a fallback font we cannot see, so the
-// estimate errs wide: combining marks and invisible characters take no space, emoji
-// 1.25 em (Noto Color Emoji advances 2550/2048 em), everything else 1 em, which
-// covers CJK/Hangul/fullwidth (square glyphs) and the fallback letters and symbols
-// of DejaVu Sans and Noto Sans (mostly 0.5-1 em).
+// estimate errs wide: combining marks and invisible characters take no space; emoji
+// 1.25 em (Noto Color Emoji advances 2550/2048 em); everything else 1 em, which
+// matches CJK/Hangul/fullwidth glyphs and bounds nearly all letters and symbols of
+// the usual fallbacks (DejaVu Sans, Noto Sans).
 Units advanceUnits(const FaceMetrics& face, char32_t cp) {
     if (isInvisible(cp)) return 0;
     if (const auto width = tableAdvance(face, cp)) return *width;
