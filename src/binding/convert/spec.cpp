@@ -1,7 +1,11 @@
 // Instance checks against the spec component's classes.
 #include "convert/spec.hpp"
 
+#include <nanobind/ndarray.h>
+
 #include <string>
+
+#include "errors.hpp"
 
 namespace tess::bind {
 
@@ -16,6 +20,53 @@ std::vector<render::Family> familiesOf(nb::handle spec) {
     else if (PyErr_Occurred()) throw nb::python_error();
   }
   return out;
+}
+
+nb::object attribute(nb::handle spec, const char* name) { return spec.attr(name); }
+
+std::optional<double> optionalNumber(nb::handle value) {
+  if (value.is_none()) return std::nullopt;
+  return nb::cast<double>(nb::float_(value));
+}
+
+std::string textOf(nb::handle value) {
+  if (value.is_none()) return "";
+  return nb::cast<std::string>(nb::str(value));
+}
+
+std::string strictText(nb::handle value, const char* what) {
+  if (!nb::isinstance<nb::str>(value))
+    throw TypeError(std::string(what) + " must be text, not " + nb::type_name(value.type()).c_str());
+  return nb::cast<std::string>(value);
+}
+
+bool truth(nb::handle value) {
+  int result = PyObject_IsTrue(value.ptr());
+  if (result < 0) throw nb::python_error();
+  return result == 1;
+}
+
+std::vector<double> numbers(nb::handle sequence) {
+  nb::object array = nb::module_::import_("numpy").attr("asarray")(sequence, "float64").attr("ravel")();
+  auto view = nb::cast<nb::ndarray<const double, nb::ndim<1>, nb::c_contig>>(array);
+  return std::vector<double>(view.data(), view.data() + view.shape(0));
+}
+
+// The finisher's attributes may be missing on a spec; a missing one is unset.
+static nb::object optionalAttribute(nb::handle spec, const char* name) {
+  return nb::getattr(spec, name, nb::none());
+}
+
+render::SpecCommon readCommon(nb::handle spec) {
+  render::SpecCommon common;
+  common.title = textOf(optionalAttribute(spec, "title"));
+  common.note = textOf(optionalAttribute(spec, "note"));
+  common.width = optionalNumber(optionalAttribute(spec, "width"));
+  common.height = optionalNumber(optionalAttribute(spec, "height"));
+  common.fontPx = optionalNumber(optionalAttribute(spec, "fontPx"));
+  nb::object legend = optionalAttribute(spec, "showLegend");
+  if (!legend.is_none()) common.showLegend = truth(legend);
+  return common;
 }
 
 }  // namespace tess::bind

@@ -6,6 +6,7 @@
 #include <nanobind/nanobind.h>
 
 #include "render/entry/dispatch.hpp"
+#include "render/finish/finish.hpp"
 
 namespace tess::bind {
 
@@ -15,5 +16,21 @@ namespace nb = nanobind;
 nb::module_ specModule();
 /// Every family whose spec class `spec` is an instance of, in matching order.
 std::vector<render::Family> familiesOf(nb::handle spec);
+
+/// The attributes every family's finishing reads; absent attributes count as unset.
+render::SpecCommon readCommon(nb::handle spec);
+
+/// A required attribute (AttributeError when missing).
+nb::object attribute(nb::handle spec, const char* name);
+/// None as nullopt, anything else through float() (its TypeError or ValueError).
+std::optional<double> optionalNumber(nb::handle value);
+/// None as "", anything else as str() gives it.
+std::string textOf(nb::handle value);
+/// A value that must already be a str (TypeError otherwise).
+std::string strictText(nb::handle value, const char* what);
+/// bool() of a value.
+bool truth(nb::handle value);
+/// A sequence of numbers as doubles, through numpy.
+std::vector<double> numbers(nb::handle sequence);
 
 }  // namespace tess::bind

@@ -3,6 +3,7 @@
 
 #include "errors.hpp"
 
+#include <charconv>
 #include <cstring>
 
 namespace tess::figure {
@@ -153,6 +154,33 @@ bool Value::truthy() const {
         else return !x.empty();
       },
       v_);
+}
+
+std::string toText(const Value& value) {
+  if (value.isString()) return value.asString();
+  if (value.isNull()) return "";
+  if (value.isBool()) return value.asBool() ? "true" : "false";
+  if (value.isInt()) return std::to_string(value.asInt());
+  if (value.isDouble()) {
+    char buf[32];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value.asDouble());
+    return std::string(buf, end);
+  }
+  throw TypeError("a container has no text form");
+}
+
+const Value* member(const Value& value, std::string_view key) {
+  return value.isObject() ? value.asObject().find(key) : nullptr;
+}
+
+bool memberIs(const Value& value, std::string_view key, bool b) {
+  const Value* m = member(value, key);
+  return m && m->isBool() && m->asBool() == b;
+}
+
+std::string memberText(const Value& value, std::string_view key) {
+  const Value* m = member(value, key);
+  return m && m->isString() ? m->asString() : "";
 }
 
 Object& child(Object& obj, std::string_view key) {

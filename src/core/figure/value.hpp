@@ -172,6 +172,16 @@ class Value {
   Storage v_;
 };
 
+/// The member `key` of `value` when it is an object holding it; nullptr otherwise.
+const Value* member(const Value& value, std::string_view key);
+/// True when `value` is an object whose member `key` is the boolean b ("exactly false").
+bool memberIs(const Value& value, std::string_view key, bool b);
+/// A scalar's text: strings as they are, numbers in their shortest form, booleans as
+/// "true"/"false", null as "". Containers throw TypeError.
+std::string toText(const Value& value);
+/// A member's text, or "" when it is absent or not a string.
+std::string memberText(const Value& value, std::string_view key);
+
 /// The object under `key` in `obj`, created (or replaced when it is not an object) on demand.
 Object& child(Object& obj, std::string_view key);
 

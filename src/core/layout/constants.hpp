@@ -35,7 +35,7 @@ struct RowHeight {
 inline constexpr std::array<RowHeight, 4> ROW_HEIGHT = {{
     {"dropdown", 34.0},
     {"buttons", 34.0},
-    {"slider", 62.0},
+    {"slider", 72.0},
     {"note", 22.0},
 }};
 /// Relative marker sizes a size slider offers; 1.0 is where it starts.

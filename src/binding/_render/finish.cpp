@@ -1,0 +1,66 @@
+// finishFigure for the host: a plotly figure (or mapping) finished and changed in place.
+#include <nanobind/nanobind.h>
+
+#include "convert/spec.hpp"
+#include "convert/value.hpp"
+#include "errors.hpp"
+#include "render/finish/finish.hpp"
+
+namespace tess::bind {
+
+using namespace nb::literals;
+
+namespace {
+
+std::vector<figure::Object> controlsFrom(nb::handle controls) {
+  std::vector<figure::Object> out;
+  if (controls.is_none()) return out;
+  for (nb::handle entry : controls) {
+    figure::Value value = fromPython(entry);
+    if (!value.isObject()) throw TypeError("a control entry is a mapping");
+    out.push_back(std::move(value.asObject()));
+  }
+  return out;
+}
+
+std::vector<layout::LabelRecord> labelsFrom(nb::handle labels) {
+  std::vector<layout::LabelRecord> out;
+  if (labels.is_none()) return out;
+  for (nb::handle label : labels) {
+    layout::LabelRecord record;
+    record.x = nb::cast<double>(nb::float_(label["x"]));
+    record.y = nb::cast<double>(nb::float_(label["y"]));
+    record.text = textOf(label["text"]);
+    nb::object color = nb::hasattr(label, "get") ? label.attr("get")("color") : nb::none();
+    if (!color.is_none()) record.color = textOf(color);
+    out.push_back(std::move(record));
+  }
+  return out;
+}
+
+nb::object finishHostFigure(nb::handle fig, nb::handle spec, nb::handle plot, nb::handle controls,
+                            nb::handle labels, nb::handle tickFont) {
+  render::SpecCommon common = readCommon(spec);
+  render::FinishOptions options;
+  if (!plot.is_none()) options.plot = numbers(plot);
+  options.controls = controlsFrom(controls);
+  options.labels = labelsFrom(labels);
+  options.tickFont = optionalNumber(tickFont);
+
+  figure::Figure core = figureFromPython(fig);
+  render::finishFigure(core, common, options);
+  // Only the layout changes; the host's traces stay the objects it made.
+  if (nb::isinstance<nb::dict>(fig)) fig["layout"] = toPython(core.layout);
+  else fig.attr("layout") = toPython(core.layout);
+  return nb::borrow(fig);
+}
+
+}  // namespace
+
+void bindFinish(nb::module_& m) {
+  m.def("finishFigure", &finishHostFigure, "fig"_a, "spec"_a.none(), "plot"_a.none() = nb::none(),
+        "controls"_a.none() = nb::tuple(), "labels"_a.none() = nb::none(), "tickFont"_a.none() = nb::none(),
+        "Finishes the figure in place (theme, title, band, legend, ticks, margins, size) and returns it.");
+}
+
+}  // namespace tess::bind

@@ -1,0 +1,140 @@
+// The funnel. Order matters: sizes before margins, margins before anything placed in
+// paper coordinates, the family's annotations before captions, captions before labels.
+#include "render/finish/finish.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "errors.hpp"
+#include "layout/band.hpp"
+#include "layout/constants.hpp"
+#include "render/finish/band.hpp"
+#include "render/finish/labels.hpp"
+#include "render/finish/room.hpp"
+#include "render/finish/title_ticks.hpp"
+#include "theme/theme.hpp"
+
+namespace tess::render {
+
+using figure::Array;
+using figure::Object;
+using figure::Value;
+
+namespace {
+
+constexpr int kPasses = 3;
+
+struct Margins {
+  double left = 0, right = 0, top = 0, bottom = 0;
+};
+
+// What the margins hold before any tick is laid out: the title block and band above,
+// the legend and colorbar on the right, and the gap the top already leaves the plot.
+struct Fixed {
+  double top = 0, right = 0, gapAbove = 0;
+};
+
+// plotly accepts paper positions of menus and sliders only up to 3: the band, measured in
+// drawing-area heights, must stay within two of them above the plot.
+double heightFloor(double band) {
+  return std::max(layout::MIN_PLOT_HEIGHT, (band + layout::BAND_GAP) / 2.0);
+}
+
+// Ticks laid out for the spans, and the margins they need. Tick labels reach past the ends
+// of their axis (a rotated first label to the left, the top label of a y axis upwards);
+// the margins on those sides grow to hold them.
+void layOutTicks(figure::Figure& fig, double width, double height, std::optional<double> tickFont, Margins& m,
+                 const Fixed& fixed) {
+  layout::TickPolicy xticks = _applyTicks(fig, 'x', width, tickFont);
+  layout::TickPolicy yticks = _applyTicks(fig, 'y', height, tickFont);
+  m.left = std::max(layout::PAGE_PAD + yticks.extent + _axisTitleSpace(fig, 'y'),
+                    layout::PAGE_PAD + xticks.overhangStart);
+  m.right = std::max(fixed.right, layout::PAGE_PAD + xticks.overhangEnd);
+  m.top = fixed.top + std::max(0.0, yticks.overhangEnd - fixed.gapAbove);
+  m.bottom = layout::PAGE_PAD + xticks.extent + _axisTitleSpace(fig, 'x') + layout::WATERMARK_HEIGHT;
+}
+
+// Ties go to even, so 12.5 is written 12 and 13.5 is written 14.
+std::int64_t pixels(double value) { return static_cast<std::int64_t>(std::nearbyint(value)); }
+
+std::vector<double> drawingArea(const std::vector<double>& plot) {
+  if (plot.empty()) return {static_cast<double>(theme::WIDTH), static_cast<double>(theme::HEIGHT)};
+  if (plot.size() != 2) throw ValueError("the drawing area is a (width, height) pair");
+  return plot;
+}
+
+void writeSize(figure::Figure& fig, double width, double height, const Margins& m) {
+  fig.layout.set("width", pixels(width + m.left + m.right));
+  fig.layout.set("height", pixels(height + m.top + m.bottom));
+  fig.layout.set("margin", Object{{"l", pixels(m.left)}, {"r", pixels(m.right)}, {"t", pixels(m.top)},
+                                  {"b", pixels(m.bottom)}});
+}
+
+}  // namespace
+
+figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const FinishOptions& options) {
+  fig.layout.set("template", theme::figureTemplate());
+  std::optional<double> tickFont = options.tickFont;
+  if (spec.fontPx && *spec.fontPx != 0) {
+    figure::child(fig.layout, "font").set("size", *spec.fontPx);
+    if (!tickFont) tickFont = spec.fontPx;
+  }
+  if (spec.showLegend) fig.layout.set("showlegend", *spec.showLegend);
+
+  std::vector<double> area = drawingArea(options.plot);
+  double width = std::clamp(area[0], layout::MIN_PLOT_WIDTH, layout::MAX_PLOT_WIDTH);
+  double height = std::clamp(area[1], layout::MIN_PLOT_HEIGHT, layout::MAX_PLOT_HEIGHT);
+
+  // The band packs for the narrowest figure the fitting below can end with.
+  double narrowest = spec.width && *spec.width != 0 ? std::max(*spec.width, layout::MIN_PLOT_WIDTH)
+                                                     : std::min(width + 2 * layout::PAGE_PAD, layout::MAX_FIGURE_WIDTH);
+  const Value* existing = fig.layout.find("annotations");
+  std::vector<Object> rows = layout::bandRows(options.controls, narrowest - 2 * layout::PAGE_PAD,
+                                              existing && existing->isArray() ? existing->asArray() : Array{});
+  double band = layout::bandHeight(rows);
+  double floorHeight = heightFloor(band);
+  height = std::max(height, floorHeight);
+
+  std::string title = theme::escape(spec.title);
+  std::string note = theme::escape(spec.note);
+  Margins m;
+  Fixed fixed;
+  bool heading = !title.empty() || !note.empty();
+  fixed.top = layout::PAGE_PAD + layout::titleHeight(spec.title, spec.note) + (heading ? layout::TITLE_GAP : 0.0) +
+              band + (band != 0 ? layout::BAND_GAP : 0.0);
+  fixed.gapAbove = band != 0 ? layout::BAND_GAP : heading ? layout::TITLE_GAP : layout::PAGE_PAD;
+  fixed.right = layout::PAGE_PAD + _legendWidth(fig) + _colorbarWidth(fig);
+
+  // Fitting: ticks depend on the spans, the spans on the margins the ticks need.
+  double tickedWidth = -1, tickedHeight = -1;
+  for (int pass = 0; pass < kPasses; ++pass) {
+    layOutTicks(fig, width, height, tickFont, m, fixed);
+    tickedWidth = width;
+    tickedHeight = height;
+    if (spec.width && *spec.width != 0) width = std::max(*spec.width - m.left - m.right, layout::MIN_PLOT_WIDTH);
+    if (spec.height && *spec.height != 0) height = std::max(*spec.height - m.top - m.bottom, floorHeight);
+    if (width + m.left + m.right <= layout::MAX_FIGURE_WIDTH && height + m.top + m.bottom <= layout::MAX_FIGURE_HEIGHT)
+      break;
+    width = std::max(std::min(width, layout::MAX_FIGURE_WIDTH - m.left - m.right), layout::MIN_PLOT_WIDTH);
+    height = std::max(std::min(height, layout::MAX_FIGURE_HEIGHT - m.top - m.bottom), floorHeight);
+  }
+  // The ticks written must be those of the final spans, whatever the last pass changed.
+  if (width != tickedWidth || height != tickedHeight) layOutTicks(fig, width, height, tickFont, m, fixed);
+
+  writeSize(fig, width, height, m);
+  _applyTitle(fig, title, note, width + m.left + m.right, height + m.top + m.bottom);
+  _placeScales(fig, width);
+  Array annotations = _placeControls(fig, rows, width, height, m.left, m.right);
+  if (!options.labels.empty()) {
+    Array placed = _placeLabels(fig, options.labels, width, height);
+    annotations.insert(annotations.end(), placed.begin(), placed.end());
+  }
+  if (!annotations.empty()) {
+    Value& all = fig.layout["annotations"];
+    if (!all.isArray()) all = Array{};
+    all.asArray().insert(all.asArray().end(), annotations.begin(), annotations.end());
+  }
+  return fig;
+}
+
+}  // namespace tess::render

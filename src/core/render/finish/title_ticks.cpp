@@ -1,0 +1,111 @@
+// Title placement in container coordinates; tick arrays only where plotly's own would differ.
+#include "render/finish/title_ticks.hpp"
+
+#include "layout/constants.hpp"
+#include "layout/markup.hpp"
+#include "layout/metrics.hpp"
+#include "render/entry/constants.hpp"
+#include "theme/theme.hpp"
+
+namespace tess::render {
+
+using figure::Array;
+using figure::Object;
+using figure::Value;
+
+namespace {
+
+// Escaped markup shortened, by its visible text, to maxPx.
+std::string fitted(const std::string& markup, double fontPx, double maxPx, layout::Weight weight) {
+  std::string plain = layout::plainText(markup);
+  if (layout::textWidth(plain, fontPx, weight) <= maxPx) return markup;
+  return theme::escape(layout::truncate(plain, fontPx, maxPx, weight));
+}
+
+// Numbers sit centred on their ticks, and a tick can fall on either end of the axis: half
+// a number reaches past the ends of an x axis, half a line past the ends of a y axis.
+layout::TickPolicy numericTicks(char axis, bool hidden) {
+  double line = theme::TICK_PX * layout::LINE_HEIGHT;
+  double extent = hidden ? 0.0 : axis == 'x' ? line + layout::TICK_PAD : NUMERIC_WIDTH;
+  double overhang = hidden ? 0.0 : axis == 'x' ? NUMERIC_WIDTH / 2.0 - layout::TICK_PAD : line / 2.0;
+  return layout::TickPolicy{0.0, static_cast<double>(theme::TICK_PX), 1, extent, {}, overhang, overhang};
+}
+
+// Every step-th entry, starting with the first.
+Array strided(const Array& values, std::int64_t step) {
+  Array out;
+  for (std::size_t i = 0; i < values.size(); i += static_cast<std::size_t>(step)) out.push_back(values[i]);
+  return out;
+}
+
+}  // namespace
+
+void _applyTitle(figure::Figure& fig, std::string title, std::string note, double width, double height) {
+  if (title.empty() && note.empty()) {
+    fig.layout.set("title", Value());
+    return;
+  }
+  double room = width - 2.0 * layout::PAGE_PAD;
+  bool hasTitle = !title.empty();
+  double headingPx = hasTitle ? theme::TITLE_PX : theme::TICK_PX;
+  Object font{{"size", headingPx}, {"color", hasTitle ? TITLE_COLOR : NOTE_COLOR}};
+  Object block{
+      {"text", fitted(hasTitle ? title : note, headingPx, room, layout::Weight::Regular)},
+      {"font", font},
+      {"xref", "container"},
+      {"x", layout::PAGE_PAD / width},
+      {"xanchor", "left"},
+      {"yref", "container"},
+      {"y", 1.0 - layout::PAGE_PAD / height},
+      {"yanchor", "top"},
+      {"pad", Object{{"t", 0}, {"b", 0}, {"l", 0}, {"r", 0}}},
+  };
+  if (hasTitle && !note.empty()) {
+    block.set("subtitle", Object{{"text", fitted(note, theme::TICK_PX, room, layout::Weight::Regular)},
+                                 {"font", Object{{"size", theme::TICK_PX}, {"color", NOTE_COLOR}}}});
+  }
+  fig.layout.set("title", std::move(block));
+}
+
+layout::TickPolicy _applyTicks(figure::Figure& fig, char axis, double spanPx, std::optional<double> tickFont) {
+  const Value* ax = fig.layout.find(axis == 'x' ? "xaxis" : "yaxis");
+  bool hidden = ax && figure::memberIs(*ax, "showticklabels", false);
+  std::vector<std::string> labels = layout::axisLabels(fig, axis);
+  if (labels.empty()) return numericTicks(axis, hidden);
+  layout::TickPolicy policy = layout::tickPolicy(labels, spanPx, tickFont, axis);
+  if (hidden) {
+    policy.extent = 0.0;
+    policy.overhangStart = policy.overhangEnd = 0.0;
+    return policy;
+  }
+  Object update{{"tickangle", policy.angle}, {"tickfont", Object{{"size", policy.font}}}};
+
+  // Values stay as the axis had them; texts are the policy's, escaped, because plotly
+  // would otherwise read a category name such as "<b>A</b>" as markup.
+  const Value* given = ax ? figure::member(*ax, "tickvals") : nullptr;
+  bool explicitValues = given && given->isSequence() && given->length() > 0;
+  Array values;
+  if (explicitValues && given->isArray()) values = given->asArray();
+  else if (explicitValues)
+    for (std::size_t i = 0; i < given->asTyped().size(); ++i) values.emplace_back(given->asTyped().at(i));
+  else
+    for (const std::string& label : labels) values.emplace_back(label);
+  Array texts;
+  bool changed = false;
+  for (std::size_t i = 0; i < policy.labels.size(); ++i) {
+    std::string text = theme::escape(policy.labels[i]);
+    changed = changed || text != labels[i];
+    texts.emplace_back(std::move(text));
+  }
+  if (policy.step > 1 || changed || explicitValues) {
+    if (values.size() != texts.size()) values.resize(std::min(values.size(), texts.size()));
+    texts.resize(values.size());
+    update.set("tickmode", "array");
+    update.set("tickvals", strided(values, policy.step));
+    update.set("ticktext", strided(texts, policy.step));
+  }
+  fig.updateAxes(axis, update);
+  return policy;
+}
+
+}  // namespace tess::render
