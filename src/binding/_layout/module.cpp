@@ -15,6 +15,11 @@ namespace nb = nanobind;
 using namespace nb::literals;
 using namespace tess;
 
+namespace tess::bind::layout {
+void bindTicks(nb::module_& m);  // _layout/ticks.cpp
+void bindPointLabels(nb::module_& m);  // _layout/point_labels.cpp
+}  // namespace tess::bind::layout
+
 namespace {
 
 void bindConstants(nb::module_& m) {
@@ -58,6 +63,8 @@ NB_MODULE(_layout, m) {
   m.doc() = "Text metrics, band rows, tick policy and label placement.";
   bind::registerErrors();
   bindConstants(m);
+  bind::layout::bindTicks(m);
+  bind::layout::bindPointLabels(m);
 
   m.def("textWidth", [](std::string_view text, double fontPx) { return layout::textWidth(text, fontPx); },
         "text"_a, "fontPx"_a, "Width in pixels of one line of text in the template's font.");

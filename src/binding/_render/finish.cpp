@@ -1,6 +1,8 @@
 // finishFigure for the host: a plotly figure (or mapping) finished and changed in place.
 #include <nanobind/nanobind.h>
 
+#include "_render/bind.hpp"
+
 #include "convert/spec.hpp"
 #include "convert/value.hpp"
 #include "errors.hpp"

@@ -2,6 +2,7 @@
 #include <nanobind/nanobind.h>
 #include <nanobind/stl/string.h>
 
+#include "_render/bind.hpp"
 #include "convert/exceptions.hpp"
 #include "convert/spec.hpp"
 #include "convert/value.hpp"
@@ -57,20 +58,20 @@ NB_MODULE(_render, m) {
   m.def("configFor", &configFor, "spec"_a.none(), "The plotly config that travels with the spec's figure.");
   m.def("_figure", &emptyFigure, "A new, empty figure.");
 
+  bind::bindFinish(m);
+  bind::bindFamilies(m);
   for (const render::FamilyEntry& entry : render::DISPATCH) {
     std::string name(entry.builder);
+    if (nb::hasattr(m, name.c_str())) continue;
     m.def(name.c_str(), [name](nb::handle) -> nb::object { notBuiltYet(name); }, "spec"_a.none());
   }
-  m.def("finishFigure", [](nb::handle, nb::handle, nb::handle, nb::handle, nb::handle, nb::handle) -> nb::object {
-    notBuiltYet("finishFigure");
-  }, "fig"_a, "spec"_a.none(), "plot"_a = nb::none(), "controls"_a = nb::tuple(), "labels"_a = nb::none(),
-        "tickFont"_a = nb::none());
   m.def("rasterTraces", [](nb::handle, nb::handle, nb::handle) -> nb::object { notBuiltYet("rasterTraces"); },
         "spec"_a.none(), "window"_a = nb::none(), "shape"_a = nb::none());
 
   // Test hooks: the core's own JSON of a figure, and a figure taken through the core and back.
   m.def("_coreJson", [](nb::handle fig) { return figure::toJson(bind::figureFromPython(fig)); }, "fig"_a);
   m.def("_roundTrip", [](nb::handle fig) { return bind::toPlotly(bind::figureFromPython(fig)); }, "fig"_a);
+  bind::bindFrameHooks(m);
 
   nb::list names;
   for (const char* name : {"bars", "configFor", "curves", "distribution", "dots", "figureFor", "finishFigure",

@@ -10,9 +10,7 @@ import sys
 import plotly.io as pio
 
 from . import _render
-
-# Each entry: (file stem, title, function returning a spec). Families join as they are built.
-EXAMPLES = []
+from .examples import EXAMPLES
 
 
 def _page(spec):

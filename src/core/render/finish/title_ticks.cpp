@@ -26,7 +26,9 @@ std::string fitted(const std::string& markup, double fontPx, double maxPx, layou
 // a number reaches past the ends of an x axis, half a line past the ends of a y axis.
 layout::TickPolicy numericTicks(char axis, bool hidden) {
   double line = theme::TICK_PX * layout::LINE_HEIGHT;
-  double extent = hidden ? 0.0 : axis == 'x' ? line + layout::TICK_PAD : NUMERIC_WIDTH;
+  // One level line of numbers under an x axis, as deep as a level category label.
+  static const double levelDepth = layout::tickPolicy(std::vector<std::string>{"0"}, 1000.0, std::nullopt, 'x').extent;
+  double extent = hidden ? 0.0 : axis == 'x' ? levelDepth : NUMERIC_WIDTH;
   double overhang = hidden ? 0.0 : axis == 'x' ? NUMERIC_WIDTH / 2.0 - layout::TICK_PAD : line / 2.0;
   return layout::TickPolicy{0.0, static_cast<double>(theme::TICK_PX), 1, extent, {}, overhang, overhang};
 }

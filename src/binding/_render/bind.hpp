@@ -1,0 +1,13 @@
+// The parts of the _render module, each bound in its own translation unit.
+#pragma once
+
+#include <nanobind/nanobind.h>
+
+namespace tess::bind {
+
+void bindFinish(nanobind::module_& m);
+void bindFamilies(nanobind::module_& m);
+/// Private hooks that show a converted frame to the Python tests.
+void bindFrameHooks(nanobind::module_& m);
+
+}  // namespace tess::bind

@@ -1,0 +1,466 @@
+// Tick-label policy: the ladder on known cases, Chromium's drawn boxes, a geometric sweep, axis categories.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <iostream>
+#include <limits>
+#include <map>
+#include <numbers>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "layout/constants.hpp"
+#include "layout/metrics.hpp"
+#include "layout/ticks.hpp"
+
+namespace tess::layout {
+namespace {
+
+using figure::Array;
+using figure::Object;
+using figure::Value;
+
+const std::string ellipsis = "\xE2\x80\xA6";
+
+std::vector<std::string> numbered(const std::string& stem, int n) {
+  std::vector<std::string> out;
+  for (int i = 0; i < n; ++i) out.push_back(stem + std::to_string(i + 1));
+  return out;
+}
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// ---- an independent model of what browsers draw for plotly's tick labels ----
+// Built the way the SVG is: a text box at plotly's anchor point, as tall as the font's ascent
+// and descent (Chromium rounds each to whole pixels, others do not: the box holds both),
+// widened by the whole-pixel snap Chromium applies at each end of the run (measured: at most
+// 1 px) and by its 1/64 px layout unit all round, then rotated about a point half a font size
+// above the baseline.
+// Coordinates: `along` the axis from its start, `across` away from the plot edge.
+
+struct Point {
+  double along;
+  double across;
+};
+using Quad = std::array<Point, 4>;
+
+constexpr double ascentEm = 1854.0 / 2048, descentEm = 434.0 / 2048;  // Liberation Sans hhea
+constexpr double unitPx = 1.0 / 64, snapPx = 1.0 + unitPx;
+
+double drawn(double em, double font) { return std::max(std::round(em * font), em * font); }
+
+Quad xBox(double width, double font, double angle, double tick) {
+  bool vertical = angle == -90.0;
+  double x = tick + (vertical ? -0.175 * font : 0.0);
+  double y = 1.0 + 4.0 + 0.2 * font + (vertical ? 0.7 : 1.0) * font;  // line, tick, standoff, baseline
+  double left = angle == 0.0 ? x - width / 2 : x - width, right = angle == 0.0 ? x + width / 2 : x;
+  left -= snapPx, right += snapPx;
+  double top = y - drawn(ascentEm, font) - unitPx, bottom = y + drawn(descentEm, font) + unitPx;
+  double r = angle * std::numbers::pi / 180, c = std::cos(r), s = std::sin(r);
+  double cx = x, cy = y - font / 2;
+  Quad q;
+  std::array<Point, 4> corners = {{{left, top}, {right, top}, {right, bottom}, {left, bottom}}};
+  for (std::size_t i = 0; i < 4; ++i) {
+    double dx = corners[i].along - cx, dy = corners[i].across - cy;
+    q[i] = {cx + dx * c - dy * s, cy + dx * s + dy * c};
+  }
+  return q;
+}
+
+Quad yBox(double width, double font, double tick) {
+  double end = 1.0 + 4.0 + 0.2 * font - snapPx, start = 1.0 + 4.0 + 0.2 * font + width + snapPx;
+  double baseline = tick - 0.35 * font;  // along runs upwards, the baseline sits below the tick
+  double low = baseline - drawn(descentEm, font) - unitPx, high = baseline + drawn(ascentEm, font) + unitPx;
+  return {{{low, end}, {high, end}, {high, start}, {low, start}}};
+}
+
+double cross(Point o, Point a, Point b) {
+  return (a.along - o.along) * (b.across - o.across) - (a.across - o.across) * (b.along - o.along);
+}
+
+double segmentDistance(Point p, Point a, Point b) {
+  double dx = b.along - a.along, dy = b.across - a.across;
+  double t = ((p.along - a.along) * dx + (p.across - a.across) * dy) / (dx * dx + dy * dy);
+  t = std::clamp(t, 0.0, 1.0);
+  return std::hypot(p.along - a.along - t * dx, p.across - a.across - t * dy);
+}
+
+bool separatedBy(const Quad& a, const Quad& b) {
+  for (std::size_t i = 0; i < 4; ++i) {
+    Point p = a[i], q = a[(i + 1) % 4];
+    double own = cross(p, q, a[(i + 2) % 4]);
+    bool allOutside = std::all_of(b.begin(), b.end(), [&](Point v) { return cross(p, q, v) * own < 0; });
+    if (allOutside) return true;
+  }
+  return false;
+}
+
+// Euclidean distance between two convex quads, 0 when they meet.
+double distance(const Quad& a, const Quad& b) {
+  if (!separatedBy(a, b) && !separatedBy(b, a)) return 0.0;
+  double best = std::numeric_limits<double>::infinity();
+  for (std::size_t i = 0; i < 4; ++i)
+    for (std::size_t j = 0; j < 4; ++j) {
+      best = std::min(best, segmentDistance(a[i], b[j], b[(j + 1) % 4]));
+      best = std::min(best, segmentDistance(b[i], a[j], a[(j + 1) % 4]));
+    }
+  return best;
+}
+
+struct Drawn {
+  std::vector<Quad> boxes;
+  double depth = 0.0;
+  double before = 0.0;  // reach beyond the axis start
+  double after = 0.0;   // and beyond its end
+  double closest = std::numeric_limits<double>::infinity();  // least distance between two boxes
+};
+
+// What the shown labels (every step-th text) draw over the span.
+Drawn draw(const std::vector<std::string>& texts, double span, double font, double angle, std::int64_t step,
+           char axis) {
+  Drawn d;
+  double spacing = span / static_cast<double>(texts.size());
+  for (std::size_t i = 0; i < texts.size(); i += static_cast<std::size_t>(step)) {
+    double tick = (static_cast<double>(i) + 0.5) * spacing, width = textWidth(texts[i], font);
+    d.boxes.push_back(axis == 'x' ? xBox(width, font, angle, tick) : yBox(width, font, tick));
+  }
+  for (const Quad& q : d.boxes)
+    for (Point p : q) {
+      d.depth = std::max(d.depth, p.across);
+      d.before = std::max(d.before, -p.along);
+      d.after = std::max(d.after, p.along - span);
+    }
+  // Every pair whose extents along the axis come within the gap, found by a sweep.
+  std::vector<std::array<double, 3>> spans;  // lo, hi, index
+  for (std::size_t i = 0; i < d.boxes.size(); ++i) {
+    double lo = d.boxes[i][0].along, hi = lo;
+    for (Point p : d.boxes[i]) lo = std::min(lo, p.along), hi = std::max(hi, p.along);
+    spans.push_back({lo, hi, static_cast<double>(i)});
+  }
+  std::sort(spans.begin(), spans.end());
+  for (std::size_t i = 0; i < spans.size(); ++i)
+    for (std::size_t j = i + 1; j < spans.size() && spans[j][0] < spans[i][1] + TICK_LABEL_GAP; ++j)
+      d.closest = std::min(d.closest, distance(d.boxes[static_cast<std::size_t>(spans[i][2])],
+                                               d.boxes[static_cast<std::size_t>(spans[j][2])]));
+  return d;
+}
+
+// A rung fits when its shown labels keep the gap and, with all shown, plotly would not thin them.
+bool fits(const std::vector<std::string>& texts, double span, double font, double angle, std::int64_t step,
+          char axis) {
+  double spacing = span / static_cast<double>(texts.size());
+  if (step == 1 && texts.size() > 1 && spacing < std::round(1.2 * font)) return false;
+  return draw(texts, span, font, angle, step, axis).closest >= TICK_LABEL_GAP - 1e-9;
+}
+
+std::vector<std::string> shortened(const std::vector<std::string>& labels, double font) {
+  std::vector<std::string> texts;
+  for (const std::string& label : labels) texts.push_back(truncate(label, font, TICK_LABEL_LIMIT));
+  return texts;
+}
+
+// ---- the ladder on known cases ----
+
+struct Rung {
+  const char* why;
+  std::vector<std::string> labels;
+  double span;
+  std::optional<double> font;
+  char axis;
+  double angle, size;
+  std::int64_t step;
+};
+
+std::vector<std::string> letters(char last) {
+  std::vector<std::string> out;
+  for (char c = 'A'; c <= last; ++c) out.emplace_back(1, c);
+  return out;
+}
+
+TEST(TickPolicy, ClimbsTheLadderOneRungAtATime) {
+  const std::optional<double> free;
+  const Rung rungs[] = {
+      {"short labels stay level", {"B", "T", "NK", "Mono"}, 400, free, 'x', 0, 12, 1},
+      {"26 px apart: -45° holds a 14 px line + gap", numbered("Cluster ", 20), 520, free, 'x', -45, 12, 1},
+      {"20 px apart: only -90°", numbered("Cluster ", 20), 400, free, 'x', -90, 12, 1},
+      {"15.5 px apart: -90° needs 16 px at 12, 14 at 11", numbered("Sample ", 30), 465, free, 'x', -90, 11, 1},
+      {"an explicit 14 px is kept: every 2nd at -45°", numbered("Sample ", 30), 465, 14.0, 'x', -45, 14, 2},
+      {"below the floor, still honoured", numbered("g", 50), 500, 7.0, 'y', 0, 7, 1},
+      {"2.5 px apart on y: every 5th at 9 px (10.15 px line)", numbered("Gene", 100), 250, free, 'y', 0,
+       TICK_FONT_FLOOR, 5},
+      // Letters 12 px apart clear each other level at 12 px, but plotly would thin ticks closer
+      // than round(1.2 × font) itself; 10 px is the first size it leaves alone.
+      {"plotly's own thinning", letters('J'), 120, free, 'x', 0, 10, 1},
+  };
+  for (const Rung& r : rungs) {
+    TickPolicy p = tickPolicy(r.labels, r.span, r.font, r.axis);
+    EXPECT_EQ(p.angle, r.angle) << r.why;
+    EXPECT_EQ(p.font, r.size) << r.why;
+    EXPECT_EQ(p.step, r.step) << r.why;
+    EXPECT_EQ(p.labels, r.labels) << r.why;
+  }
+}
+
+TEST(TickPolicy, ShortensLongLabelsWithAnEllipsis) {
+  std::string name(60, 'W');
+  std::vector<std::string> labels = {name, "short", name + "x"};
+  for (char axis : {'x', 'y'}) {
+    TickPolicy p = tickPolicy(labels, 600, std::nullopt, axis);
+    EXPECT_EQ(p.labels[0], truncate(name, p.font, TICK_LABEL_LIMIT));
+    EXPECT_TRUE(endsWith(p.labels[0], ellipsis));
+    EXPECT_LE(textWidth(p.labels[0], p.font), TICK_LABEL_LIMIT);
+    EXPECT_EQ(p.labels[1], "short");
+  }
+}
+
+TEST(TickPolicy, EdgeInputs) {
+  TickPolicy none = tickPolicy({}, 300, std::nullopt, 'x');
+  EXPECT_EQ(none.step, 1);
+  EXPECT_TRUE(none.labels.empty());
+  EXPECT_NEAR(none.extent, 22.4, 0.02);  // one line of 12 px text, as Chromium draws it
+  std::vector<std::string> blank = {""};
+  EXPECT_DOUBLE_EQ(tickPolicy({}, 300, std::nullopt, 'y').extent,
+                   tickPolicy(blank, 300, std::nullopt, 'y').extent);  // a zero-width label
+
+  // One category wider than the axis: level, spilling evenly past both ends.
+  std::vector<std::string> wide = {"Oligodendrocyte precursor cells"};
+  TickPolicy one = tickPolicy(wide, 100, std::nullopt, 'x');
+  EXPECT_EQ(one.angle, 0.0);
+  EXPECT_EQ(one.step, 1);
+  EXPECT_GT(one.overhangStart, 0.0);
+  EXPECT_DOUBLE_EQ(one.overhangStart, one.overhangEnd);
+
+  std::vector<std::string> twins(40, "same");
+  EXPECT_EQ(tickPolicy(twins, 800, std::nullopt, 'x').labels, twins);
+}
+
+TEST(TickPolicy, RejectsBadSpansSizesAndAxes) {
+  std::vector<std::string> labels = {"a"};
+  for (double span : {0.0, -5.0, std::nan(""), std::numeric_limits<double>::infinity()})
+    EXPECT_THROW(tickPolicy(labels, span, std::nullopt, 'x'), ValueError) << span;
+  for (double font : {0.0, -1.0, std::nan("")}) EXPECT_THROW(tickPolicy(labels, 100, font, 'x'), ValueError);
+  EXPECT_THROW(tickPolicy(labels, 100, std::nullopt, 'z'), ValueError);
+}
+
+// Boxes measured in headless Chromium (getBoundingClientRect of `.xtick text` / `.ytick text`)
+// on a plotly figure with the template's ticks: outside, 4 px long, 1 px axis line.
+TEST(TickPolicy, CoversTheBoxesChromiumDraws) {
+  // Eight categories over 800 px at -45°: the deepest label ends 127.68 px below the plot.
+  std::vector<std::string> eight = {"A",   "Fibroblast", "T cell CD8+ effector memory", "Mm", "WWWWWWW",
+                                    "ijl", "Endothelial (venous)", "x"};
+  TickPolicy rotated = tickPolicy(eight, 800, std::nullopt, 'x');
+  ASSERT_EQ(rotated.angle, -45.0);
+  EXPECT_GE(rotated.extent, 127.68);
+  EXPECT_LE(rotated.extent, 127.68 + 1.0);
+  EXPECT_EQ(rotated.overhangStart, 0.0);  // "A" starts 40.8 px right of the axis start
+  // Level 12 px labels end 22.4 px below the plot.
+  std::vector<std::string> level = {"A", "ijl", "x"};
+  EXPECT_GE(tickPolicy(level, 800, std::nullopt, 'x').extent, 22.4);
+  EXPECT_LE(tickPolicy(level, 800, std::nullopt, 'x').extent, 22.4 + 1.0 / 64);
+  // A y label "1" at 12 px reaches 14.09 px left of the plot.
+  std::vector<std::string> one = {"1"};
+  TickPolicy y = tickPolicy(one, 300, std::nullopt, 'y');
+  EXPECT_GE(y.extent, 14.09);
+  EXPECT_LE(y.extent, 14.09 * 1.08);
+}
+
+// ---- the sweep: every result checked against the drawn boxes ----
+
+struct Case {
+  std::vector<std::string> labels;
+  double span;
+  std::optional<double> font;
+  char axis;
+};
+
+Case randomCase(std::mt19937& rng) {
+  static const std::string alphabet =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 -+_()/.WWjf";
+  auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  Case c;
+  int n = uniform(0, 3) == 0 ? uniform(100, 500) : uniform(1, 60);
+  int longest = uniform(0, 2) == 0 ? 60 : uniform(1, 20);
+  for (int i = 0; i < n; ++i) {
+    if (i > 0 && uniform(0, 9) == 0) {
+      c.labels.push_back(c.labels[static_cast<std::size_t>(uniform(0, i - 1))]);  // duplicated names
+      continue;
+    }
+    std::string label;
+    for (int k = uniform(1, longest); k > 0; --k) label += alphabet[static_cast<std::size_t>(uniform(0, 74))];
+    c.labels.push_back(label);
+  }
+  c.span = std::uniform_real_distribution<double>(100.0, 2000.0)(rng);
+  if (uniform(0, 1) == 0) c.font = uniform(8, 14);
+  c.axis = uniform(0, 1) == 0 ? 'x' : 'y';
+  return c;
+}
+
+// The rungs the ladder tries, in order, up to the chosen one (excluded).
+std::vector<std::array<double, 3>> earlierRungs(const Case& c, const TickPolicy& p) {
+  std::vector<double> angles = c.axis == 'x' ? std::vector<double>{0, -45, -90} : std::vector<double>{0};
+  std::vector<double> fonts;
+  if (c.font) fonts = {*c.font};
+  else
+    for (double f = 12; f >= TICK_FONT_FLOOR; --f) fonts.push_back(f);
+  std::vector<std::array<double, 3>> rungs;  // font, angle, step
+  for (double f : fonts)
+    for (double a : angles) rungs.push_back({f, a, 1});
+  for (double step = 2; step <= static_cast<double>(p.step); ++step)
+    for (double a : angles) rungs.push_back({fonts.back(), a, step});
+  auto chosen = std::find(rungs.begin(), rungs.end(), std::array<double, 3>{p.font, p.angle, double(p.step)});
+  EXPECT_NE(chosen, rungs.end()) << "font " << p.font << " angle " << p.angle << " step " << p.step;
+  rungs.erase(chosen, rungs.end());
+  return rungs;
+}
+
+TEST(TickPolicySweep, ShownLabelsNeverMeetAndTheRoomCoversThem) {
+  std::mt19937 rng(20240611);
+  constexpr int cases = 1000;
+  int strided = 0, shrunk = 0, truncated = 0;
+  for (int k = 0; k < cases; ++k) {
+    Case c = randomCase(rng);
+    SCOPED_TRACE(testing::Message() << "case " << k << ": n=" << c.labels.size() << " span=" << c.span
+                                    << " axis=" << c.axis << " font=" << c.font.value_or(0));
+    TickPolicy p = tickPolicy(c.labels, c.span, c.font, c.axis);
+
+    ASSERT_EQ(p.labels.size(), c.labels.size());
+    for (std::size_t i = 0; i < c.labels.size(); ++i) {
+      if (p.labels[i] == c.labels[i]) {
+        EXPECT_LE(textWidth(c.labels[i], p.font), TICK_LABEL_LIMIT);
+      } else {
+        ++truncated;
+        EXPECT_TRUE(endsWith(p.labels[i], ellipsis)) << p.labels[i];
+        EXPECT_LE(textWidth(p.labels[i], p.font), TICK_LABEL_LIMIT);
+        EXPECT_GT(textWidth(c.labels[i], p.font), TICK_LABEL_LIMIT);
+      }
+    }
+    if (c.axis == 'y') {
+      EXPECT_EQ(p.angle, 0.0);
+    }
+    if (c.font) {
+      EXPECT_EQ(p.font, *c.font);
+    }
+    strided += p.step > 1;
+    shrunk += p.font < 12 && !c.font;
+
+    Drawn d = draw(p.labels, c.span, p.font, p.angle, p.step, c.axis);
+    EXPECT_GE(d.closest, TICK_LABEL_GAP - 1e-9);
+    if (p.step == 1 && c.labels.size() > 1) {
+      EXPECT_GE(c.span / static_cast<double>(c.labels.size()), std::round(1.2 * p.font));
+    }
+    EXPECT_GE(p.extent, d.depth - 1e-9);
+    EXPECT_LE(p.extent, 1.08 * d.depth);
+    EXPECT_NEAR(p.overhangStart, d.before, 1e-6);
+    EXPECT_NEAR(p.overhangEnd, d.after, 1e-6);
+    std::map<double, std::vector<std::string>> texts;
+    for (const auto& rung : earlierRungs(c, p)) {
+      if (!texts.contains(rung[0])) texts[rung[0]] = shortened(c.labels, rung[0]);
+      EXPECT_FALSE(fits(texts[rung[0]], c.span, rung[0], rung[1], static_cast<std::int64_t>(rung[2]), c.axis))
+          << "an earlier rung fits: font " << rung[0] << " angle " << rung[1] << " step " << rung[2];
+    }
+  }
+  // The sweep must reach every part of the ladder.
+  EXPECT_GT(strided, 100);
+  EXPECT_GT(shrunk, 20);
+  EXPECT_GT(truncated, 100);
+  std::cout << "[ sweep ] " << cases << " cases, " << strided << " strided, " << shrunk << " shrunk, "
+            << truncated << " labels shortened\n";
+}
+
+// ---- axis categories ----
+
+Object trace(std::string type, Object fields = {}) {
+  fields.set("type", std::move(type));
+  return fields;
+}
+
+TEST(AxisLabels, DistinctStringsOfTheTracesOnTheAxisInFirstAppearanceOrder) {
+  figure::Figure fig;
+  fig.addTrace(trace("bar", {{"x", Array{"b", "a", "b"}}, {"y", Array{1, 2, 3}}}));
+  fig.addTrace(trace("bar", {{"x", Array{"c", "a"}}, {"y", Array{4, 5}}}));
+  fig.addTrace(trace("bar", {{"x", Array{"hidden"}}, {"visible", false}}));
+  fig.addTrace(trace("bar", {{"x", Array{"other axis"}}, {"xaxis", "x2"}}));
+  EXPECT_EQ(axisLabels(fig, 'x'), (std::vector<std::string>{"b", "a", "c"}));
+  EXPECT_TRUE(axisLabels(fig, 'y').empty());
+}
+
+TEST(AxisLabels, NumericAxesHaveNone) {
+  figure::Figure numbers;
+  numbers.addTrace(trace("scatter", {{"x", Array{1, 2.5, 3}}}));
+  numbers.addTrace(trace("scatter", {{"y", figure::TypedArray::of<float>({1.0f, 2.0f})}}));
+  EXPECT_TRUE(axisLabels(numbers, 'x').empty());
+  EXPECT_TRUE(axisLabels(numbers, 'y').empty());
+  // Texts that read as numbers make plotly choose a linear axis too, unless told otherwise.
+  figure::Figure clusters;
+  clusters.addTrace(trace("bar", {{"x", Array{"0", "1", "10"}}}));
+  EXPECT_TRUE(axisLabels(clusters, 'x').empty());
+  clusters.layout.set("xaxis", Object{{"type", "category"}});
+  EXPECT_EQ(axisLabels(clusters, 'x'), (std::vector<std::string>{"0", "1", "10"}));
+  clusters.layout.set("xaxis", Object{{"type", "linear"}});
+  clusters.addTrace(trace("bar", {{"x", Array{"A", "B", "C", "D", "E", "F", "G"}}}));
+  EXPECT_TRUE(axisLabels(clusters, 'x').empty());
+}
+
+TEST(AxisLabels, CategoryAxesTakeNumbersAsTheirText) {
+  figure::Figure fig;
+  fig.layout.set("yaxis", Object{{"type", "category"}});
+  Value ids = figure::TypedArray::of<std::int32_t>({3, 1, 3});
+  fig.addTrace(trace("heatmap", {{"y", ids}, {"x", Array{"g1", "g2"}}}));
+  EXPECT_EQ(axisLabels(fig, 'y'), (std::vector<std::string>{"3", "1"}));
+  EXPECT_EQ(axisLabels(fig, 'x'), (std::vector<std::string>{"g1", "g2"}));
+}
+
+TEST(AxisLabels, ExplicitTickTextsWinAsVisibleText) {
+  figure::Figure fig;
+  fig.addTrace(trace("bar", {{"x", Array{0, 1, 2}}}));
+  fig.layout.set("xaxis", Object{{"tickmode", "array"},
+                                 {"tickvals", Array{0, 1, 2}},
+                                 {"ticktext", Array{"A &amp; B", "<b>C</b>"}}});
+  EXPECT_EQ(axisLabels(fig, 'x'), (std::vector<std::string>{"A & B", "C", "2"}));
+  fig.layout.at("xaxis").asObject().set("tickmode", "linear");
+  EXPECT_TRUE(axisLabels(fig, 'x').empty());
+}
+
+TEST(AxisLabels, CategoryArrayOrdersFirstThenTheRest) {
+  figure::Figure fig;
+  fig.addTrace(trace("bar", {{"x", Array{"a", "b", "z"}}}));
+  fig.layout.set("xaxis", Object{{"categoryorder", "array"}, {"categoryarray", Array{"b", "a"}}});
+  EXPECT_EQ(axisLabels(fig, 'x'), (std::vector<std::string>{"b", "a", "z"}));
+}
+
+TEST(AxisLabels, HorizontalBarsAndNamedBoxesPutCategoriesWhereTheyStand) {
+  figure::Figure bars;
+  bars.addTrace(trace("bar", {{"orientation", "h"}, {"x", Array{3, 4}}, {"y", Array{"CD4", "CD8"}}}));
+  EXPECT_EQ(axisLabels(bars, 'y'), (std::vector<std::string>{"CD4", "CD8"}));
+  EXPECT_TRUE(axisLabels(bars, 'x').empty());
+
+  figure::Figure boxes;
+  boxes.addTrace(trace("box", {{"y", Array{1, 2}}, {"name", "ctrl"}}));
+  boxes.addTrace(trace("violin", {{"y", Array{1, 2}}, {"name", "treated"}}));
+  EXPECT_EQ(axisLabels(boxes, 'x'), (std::vector<std::string>{"ctrl", "treated"}));
+  EXPECT_TRUE(axisLabels(boxes, 'y').empty());
+  figure::Figure sideways;
+  sideways.addTrace(trace("box", {{"x", Array{1, 2}}, {"name", "ctrl"}}));
+  sideways.addTrace(trace("box", {{"x", Array{1, 2}}, {"name", "treated"}, {"orientation", "h"}}));
+  EXPECT_EQ(axisLabels(sideways, 'y'), (std::vector<std::string>{"ctrl", "treated"}));
+  EXPECT_TRUE(axisLabels(sideways, 'x').empty());
+}
+
+TEST(AxisLabels, ToleratesOddValuesAndRejectsBadAxes) {
+  figure::Figure fig;
+  fig.data.emplace_back("not a trace");
+  fig.addTrace(trace("scatter", {{"x", Array{Value(), "a", Array{"nested"}, true}}}));
+  fig.layout.set("xaxis", Value(3));
+  EXPECT_EQ(axisLabels(fig, 'x'), (std::vector<std::string>{"a", "true"}));
+  EXPECT_THROW(axisLabels(fig, 'z'), ValueError);
+}
+
+}  // namespace
+}  // namespace tess::layout

@@ -1,0 +1,1 @@
+"""Headless-Chromium judge of finished figures, used by the browser tests."""

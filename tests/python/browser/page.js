@@ -1,0 +1,418 @@
+// In-page half of the browser judge: plots one figure, measures what plotly.js drew,
+// applies every control state, and returns a plain report object.
+"use strict";
+
+(function () {
+  // Loaded before plotly.js so that everything plotly logs is caught.
+  const errors = [];
+  // The message and the innermost frames are enough to find the fault.
+  const brief = (e) => (e === undefined ? "rejected with no reason"
+    : e && e.stack ? e.stack.split("\n").slice(0, 3).join("\n") : String(e));
+  const describe = (args) => Array.from(args).map((a) =>
+    a instanceof Error ? brief(a) : typeof a === "object" ? safeJson(a) : String(a)).join(" ");
+  function safeJson(value) {
+    try { return JSON.stringify(value); } catch (e) { return String(value); }
+  }
+  for (const level of ["error", "warn", "trace"]) {
+    const original = console[level].bind(console);
+    console[level] = function () {
+      // plotly.js reports its warnings through console.trace("WARN:", ...).
+      errors.push(`console.${level}: ${describe(arguments)}`);
+      return original.apply(null, arguments);
+    };
+  }
+  window.addEventListener("error", (e) =>
+    errors.push(`uncaught: ${e.error ? brief(e.error) : e.message}`));
+  window.addEventListener("unhandledrejection", (e) =>
+    errors.push(`unhandled rejection: ${brief(e.reason)}`));
+
+  const TOLERANCE = 0.5;
+  // Kinds that belong inside the drawing area and may cover it.
+  const INSIDE = new Set(["pointlabel", "note"]);
+  // Per-point attributes whose dimensionality a control state must keep.
+  const SHAPED = ["x", "y", "z", "customdata", "ids", "marker.size", "lat", "lon"];
+  // Per-point attributes that must stay as long as the trace's coordinates.
+  const PER_POINT = ["marker.size", "marker.color", "text", "hovertext", "customdata", "ids"];
+  const CLOUD = /share|cloud|chart studio|edit in|upload|publish/i;
+
+  const isArrayLike = (v) => Array.isArray(v) || (ArrayBuffer.isView(v) && !(v instanceof DataView));
+  const nextFrame = () => new Promise((resolve) => requestAnimationFrame(() => resolve()));
+
+  function nested(obj, path) {
+    let value = obj;
+    for (const key of path.split(".")) {
+      if (value == null) return undefined;
+      value = value[key];
+    }
+    return value;
+  }
+
+  const TYPED = { i1: Int8Array, u1: Uint8Array, u1c: Uint8ClampedArray, i2: Int16Array, u2: Uint16Array,
+    i4: Int32Array, u4: Uint32Array, f4: Float32Array, f8: Float64Array };
+
+  // Input data may still hold base64 typed-array records; read them as the arrays they stand for.
+  function decoded(v) {
+    // plotly.js leaves bdata/dtype/shape on the arrays it decoded, so arrays come first.
+    if (isArrayLike(v) || !v || typeof v !== "object" || typeof v.bdata !== "string" || !TYPED[v.dtype]) return v;
+    try {
+      const bytes = Uint8Array.from(atob(v.bdata), (c) => c.charCodeAt(0));
+      const flat = new TYPED[v.dtype](bytes.buffer);
+      const dims = String(v.shape || flat.length).split(",").map(Number);
+      if (dims.length < 2) return flat;
+      const cols = dims[1];
+      return Array.from({ length: flat.length / cols }, (_, r) => flat.subarray(r * cols, (r + 1) * cols));
+    } catch (e) {
+      return v;  // plotly.js reports the broken record itself
+    }
+  }
+
+  const valueAt = (obj, path) => decoded(nested(obj, path));
+
+  function isHidden(el) {
+    for (let node = el; node instanceof Element; node = node.parentNode) {
+      const style = getComputedStyle(node);
+      if (style.display === "none" || style.visibility === "hidden" || parseFloat(style.opacity) === 0) return true;
+    }
+    return false;
+  }
+
+  // Corners of el's own bounding box mapped to page pixels relative to origin; rotated
+  // text keeps its true outline instead of a loose axis-aligned hull.
+  function corners(el, origin) {
+    const b = el.getBBox();
+    const m = el.getScreenCTM();
+    return [[b.x, b.y], [b.x + b.width, b.y], [b.x + b.width, b.y + b.height], [b.x, b.y + b.height]]
+      .map(([x, y]) => [m.a * x + m.c * y + m.e - origin.left, m.b * x + m.d * y + m.f - origin.top]);
+  }
+
+  function boxOf(el, origin, extra) {
+    if (!el || isHidden(el)) return null;
+    let pts;
+    if (el instanceof SVGGraphicsElement) {
+      const b = el.getBBox();
+      if (b.width <= 0 || b.height <= 0) return null;
+      pts = corners(el, origin);
+    } else {
+      const r = el.getBoundingClientRect();
+      if (r.width <= 0 || r.height <= 0) return null;
+      pts = [[r.left, r.top], [r.right, r.top], [r.right, r.bottom], [r.left, r.bottom]]
+        .map(([x, y]) => [x - origin.left, y - origin.top]);
+    }
+    const xs = pts.map((p) => p[0]);
+    const ys = pts.map((p) => p[1]);
+    const box = { x0: Math.min(...xs), y0: Math.min(...ys), x1: Math.max(...xs), y1: Math.max(...ys) };
+    const rotated = Math.abs(pts[0][1] - pts[1][1]) > 1e-6 || Math.abs(pts[0][0] - pts[3][0]) > 1e-6;
+    if (rotated) box.corners = pts;
+    return Object.assign(box, extra || {});
+  }
+
+  const text = (el) => (el ? el.textContent : "");
+  const idOf = (cls, prefix, suffix) => {
+    const m = new RegExp(`^${prefix}(.*)${suffix}$`).exec(cls);
+    return m ? m[1] : null;
+  };
+
+  function annotationKind(ann) {
+    const ref = (r) => r === "paper" || / domain$/.test(r || "");
+    if (!ref(ann.xref) || !ref(ann.yref)) return "pointlabel";
+    const inside = (v) => typeof v === "number" && v >= 0 && v <= 1;
+    return inside(ann.x) && inside(ann.y) ? "note" : "caption";
+  }
+
+  function measureBoxes(gd) {
+    const svg = gd.querySelector(".main-svg");
+    const origin = svg.getBoundingClientRect();
+    const fl = gd._fullLayout;
+    const boxes = {};
+    const add = (kind, box) => { if (box) (boxes[kind] = boxes[kind] || []).push(box); };
+    const info = gd.querySelector(".infolayer");
+
+    add("figure", { x0: 0, y0: 0, x1: origin.width, y1: origin.height });
+    for (const rect of gd.querySelectorAll(".draglayer .nsewdrag")) {
+      add("plot", boxOf(rect, origin, { subplot: rect.parentNode.getAttribute("class") }));
+    }
+    for (const [kind, selector] of [["title", ".gtitle"], ["subtitle", ".gtitle-subtitle"]]) {
+      const el = info.querySelector(`.g-gtitle ${selector}`);
+      add(kind, boxOf(el, origin, { text: text(el) }));
+    }
+    for (const g of info.children) {
+      const cls = g.getAttribute("class") || "";
+      if (/^legend\d*$/.test(cls)) {
+        add("legend", boxOf(g.querySelector(":scope > .bg") || g, origin, { legend: cls, text: text(g) }));
+      } else if (/(^| )colorbar( |$)/.test(cls)) {
+        const uid = idOf(cls.split(" ")[0], "cb", "");
+        const trace = gd._fullData.findIndex((t) => t.uid === uid);
+        add("colorbar", boxOf(g, origin, { trace }));
+      } else {
+        const axis = idOf(cls, "g-", "title");
+        if (axis && /^[xy]\d*$/.test(axis)) add(`${axis[0]}title`, boxOf(g, origin, { axis, text: text(g) }));
+      }
+    }
+    for (const g of gd.querySelectorAll(".infolayer .annotation")) {
+      const index = Number(g.getAttribute("data-index"));
+      const ann = fl.annotations[index] || {};
+      const textG = g.querySelector(".annotation-text-g") || g;
+      add(annotationKind(ann), boxOf(textG, origin, { annotation: index, text: text(g) }));
+    }
+    for (const g of gd.querySelectorAll(".updatemenu-container > .updatemenu-header-group")) {
+      const menu = g.__data__ || {};
+      add(menu.type === "buttons" ? "buttons" : "dropdown",
+        boxOf(g, origin, { menu: menu._index, text: text(g) }));
+    }
+    for (const g of gd.querySelectorAll(".slider-container > .slider-group")) {
+      const slider = (g.__data__ || {})._index;
+      add("slider", boxOf(g, origin, { slider, text: text(g.querySelector(".slider-label")) }));
+    }
+    for (const layer of gd.querySelectorAll(".cartesianlayer .xaxislayer-above, .cartesianlayer .yaxislayer-above")) {
+      for (const g of layer.children) {
+        const axis = idOf(g.getAttribute("class") || "", "", "tick");
+        const label = g.querySelector("text");
+        if (!axis || !label || !label.textContent) continue;
+        const ax = fl[`${axis[0]}axis${axis.slice(1)}`] || {};
+        // Labels drawn inside the plot belong there, like point labels.
+        const inside = /inside/.test(ax.ticklabelposition || "") ? { inside: true } : {};
+        add(`${axis[0]}tick`, boxOf(label, origin, { axis, text: label.textContent, ...inside }));
+      }
+    }
+    return boxes;
+  }
+
+  function polygon(box) {
+    return box.corners || [[box.x0, box.y0], [box.x1, box.y0], [box.x1, box.y1], [box.x0, box.y1]];
+  }
+
+  // Separating-axis test: the smallest penetration over both polygons' edge normals.
+  function penetration(a, b) {
+    // Most pairs are far apart; their hulls settle it.
+    const hullX = Math.min(a.x1, b.x1) - Math.max(a.x0, b.x0);
+    const hullY = Math.min(a.y1, b.y1) - Math.max(a.y0, b.y0);
+    if (hullX <= TOLERANCE || hullY <= TOLERANCE) return 0;
+    const pa = polygon(a);
+    const pb = polygon(b);
+    let depth = Infinity;
+    for (const poly of [pa, pb]) {
+      for (let i = 0; i < poly.length; i++) {
+        const [x0, y0] = poly[i];
+        const [x1, y1] = poly[(i + 1) % poly.length];
+        const len = Math.hypot(x1 - x0, y1 - y0);
+        if (len === 0) continue;
+        const nx = (y0 - y1) / len;
+        const ny = (x1 - x0) / len;
+        const project = (pts) => pts.map(([x, y]) => x * nx + y * ny);
+        const ra = project(pa);
+        const rb = project(pb);
+        const overlap = Math.min(Math.max(...ra), Math.max(...rb)) - Math.max(Math.min(...ra), Math.min(...rb));
+        if (overlap <= 0) return 0;
+        depth = Math.min(depth, overlap);
+      }
+    }
+    return depth;
+  }
+
+  const belongsInside = (kind, box) => INSIDE.has(kind) || box.inside === true;
+
+  function findOverlaps(boxes) {
+    const items = [];
+    for (const [kind, list] of Object.entries(boxes)) {
+      if (kind === "figure" || kind === "plot") continue;
+      list.forEach((box, index) => items.push({ kind, index, box }));
+    }
+    const pairs = [];
+    for (let i = 0; i < items.length; i++) {
+      for (let j = i + 1; j < items.length; j++) {
+        if (penetration(items[i].box, items[j].box) > TOLERANCE) {
+          pairs.push([items[i].kind, items[i].index, items[j].kind, items[j].index]);
+        }
+      }
+      if (belongsInside(items[i].kind, items[i].box)) continue;
+      (boxes.plot || []).forEach((plot, p) => {
+        if (penetration(items[i].box, plot) > TOLERANCE) pairs.push([items[i].kind, items[i].index, "plot", p]);
+      });
+    }
+    const fig = boxes.figure[0];
+    for (const [kind, list] of Object.entries(boxes)) {
+      if (kind === "figure") continue;
+      list.forEach((box, index) => {
+        const out = Math.max(fig.x0 - box.x0, fig.y0 - box.y0, box.x1 - fig.x1, box.y1 - fig.y1);
+        if (out > TOLERANCE) pairs.push([kind, index, "figure", 0]);
+      });
+    }
+    return pairs;
+  }
+
+  function shapeOf(value) {
+    if (!isArrayLike(value)) return value === undefined ? "absent" : "scalar";
+    return value.length > 0 && isArrayLike(value[0]) ? `matrix(${value.length})` : `array(${value.length})`;
+  }
+
+  function sizeSummary(size) {
+    if (!isArrayLike(size)) return size === undefined ? null : size;
+    const values = Array.from(size).filter((v) => typeof v === "number");
+    const some = values.length > 0;
+    return { n: size.length, min: some ? Math.min(...values) : null, max: some ? Math.max(...values) : null };
+  }
+
+  function pointCount(trace) {
+    const lengths = ["x", "y"].map((k) => decoded(trace[k])).filter(isArrayLike).map((v) => v.length);
+    return lengths.length ? Math.max(...lengths) : null;
+  }
+
+  // Per trace: which per-point attributes disagree with the trace's point count.
+  function lengthFaults(trace) {
+    const n = pointCount(trace);
+    if (n === null || trace.z !== undefined) return [];
+    return PER_POINT.concat(["x", "y"]).filter((k) => {
+      const v = valueAt(trace, k);
+      return isArrayLike(v) && v.length !== n;
+    });
+  }
+
+  function snapshot(gd) {
+    const fl = gd._fullLayout;
+    const axisTitles = {};
+    // The input layout, since the full layout fills an empty title with an editing placeholder.
+    for (const key of Object.keys(fl)) {
+      if (/^[xy]axis\d*$/.test(key)) axisTitles[key] = nested(gd.layout, `${key}.title.text`) || "";
+    }
+    return {
+      visible: gd._fullData.filter((t) => t.visible === true).map((t) => t.index),
+      // A hidden trace gets no defaults, so its size is read from the input.
+      markerSize: gd._fullData.map((t, i) => sizeSummary(valueAt(t.visible === true ? t : gd.data[i], "marker.size"))),
+      axisTitles,
+      shapes: gd.data.map((t) => Object.fromEntries(SHAPED.map((k) => [k, shapeOf(valueAt(t, k))]))),
+      lengthFaults: gd.data.map(lengthFaults),
+    };
+  }
+
+  // A restyle payload gives trace k the entry k mod n of an array value, so an array
+  // whose length matches neither 1 nor the addressed traces was not wrapped per trace.
+  function payloadFaults(method, args, traceCount) {
+    const data = method === "restyle" || method === "update" ? args[0] : null;
+    if (!data || typeof data !== "object") return [];
+    const where = method === "restyle" ? args[1] : args[2];
+    const traces = where === undefined || where === null ? traceCount : isArrayLike(where) ? where.length : 1;
+    return Object.entries(data)
+      .filter(([, v]) => Array.isArray(v) && v.length !== 1 && v.length !== traces)
+      .map(([k, v]) => `${method} key "${k}" carries ${v.length} entries for ${traces} trace(s); ` +
+        "plotly gives each trace one entry, so a per-trace array needs an outer list");
+  }
+
+  function stateFaults(before, after) {
+    const faults = [];
+    after.shapes.forEach((shapes, t) => {
+      for (const [k, shape] of Object.entries(shapes)) {
+        const was = (before.shapes[t] || {})[k] || "absent";
+        const dropped = (/^(array|matrix)/.test(was) && shape === "scalar") ||
+          (/^matrix/.test(was) && /^array/.test(shape));
+        if (dropped) faults.push(`trace ${t} ${k} was ${was}, now ${shape}`);
+      }
+    });
+    after.lengthFaults.forEach((keys, t) => {
+      for (const k of keys) {
+        if (!(before.lengthFaults[t] || []).includes(k)) {
+          faults.push(`trace ${t} ${k} no longer matches the trace's point count`);
+        }
+      }
+    });
+    return faults;
+  }
+
+  async function settle(gd) {
+    if (gd._promises && gd._promises.length) await Promise.all(gd._promises);
+    await nextFrame();
+  }
+
+  function controlStates(layout) {
+    const states = [];
+    const collect = (control, menus, itemsKey) => (menus || []).forEach((menu, m) => {
+      if (menu.visible === false) return;
+      (menu[itemsKey] || []).forEach((item, i) => {
+        if (item.visible === false) return;
+        states.push({ control, menu: m, item: i, label: item.label, method: item.method || "restyle", args: item.args || [] });
+      });
+    });
+    collect("updatemenu", layout.updatemenus, "buttons");
+    collect("slider", layout.sliders, "steps");
+    return states;
+  }
+
+  async function plot(gd, figure, config) {
+    Plotly.purge(gd);
+    const fig = JSON.parse(figure);
+    await Plotly.newPlot(gd, fig.data || [], fig.layout || {}, JSON.parse(config));
+    await settle(gd);
+  }
+
+  // The figure is re-plotted from its JSON before every state unless still untouched.
+  async function applyState(gd, state, figure, config, initial, fresh) {
+    const { args, ...named } = state;
+    const record = { ...named, faults: [] };
+    const mark = errors.length;
+    try {
+      if (!fresh) await plot(gd, figure, config);
+      // Re-plotting repeats what the first drawing already reported.
+      errors.length = mark;
+      record.faults = payloadFaults(state.method, args, gd.data.length);
+      if (state.method !== "skip") {
+        if (typeof Plotly[state.method] !== "function") throw new Error(`unknown method ${state.method}`);
+        await Plotly[state.method](gd, ...args);
+      }
+      await settle(gd);
+      const shown = snapshot(gd);
+      Object.assign(record, { visible: shown.visible, markerSize: shown.markerSize, axisTitles: shown.axisTitles });
+      record.faults.push(...stateFaults(initial, shown));
+      record.boxes = measureBoxes(gd);
+      record.overlaps = findOverlaps(record.boxes);
+    } catch (e) {
+      errors.push(`state raised: ${brief(e)}`);
+    }
+    // A state's errors belong to that state, not to the figure as first drawn.
+    record.errors = errors.splice(mark);
+    return record;
+  }
+
+  window.tessJudge = async function (figure, config, wantStates) {
+    errors.length = 0;
+    const gd = document.createElement("div");
+    document.body.appendChild(gd);
+    const report = { errors, boxes: {}, overlaps: [], modebar: [], cloud: [], states: [], gl: false };
+    try {
+      await plot(gd, figure, config);
+      report.boxes = measureBoxes(gd);
+      report.overlaps = findOverlaps(report.boxes);
+      report.modebar = Array.from(gd.querySelectorAll(".modebar-btn"), (b) => b.getAttribute("data-title") || "");
+      report.cloud = report.modebar.filter((t) => CLOUD.test(t));
+      report.gl = gd.querySelector(".gl-canvas") !== null;
+      if (wantStates) {
+        const initial = snapshot(gd);
+        report.initial = { visible: initial.visible, markerSize: initial.markerSize, axisTitles: initial.axisTitles };
+        const states = controlStates(JSON.parse(figure).layout || {});
+        for (let i = 0; i < states.length; i++) {
+          report.states.push(await applyState(gd, states[i], figure, config, initial, i === 0));
+        }
+      }
+    } catch (e) {
+      errors.push(`plot raised: ${brief(e)}`);
+    }
+    await nextFrame();
+    try { Plotly.purge(gd); } catch (e) { errors.push(`purge raised: ${e}`); }
+    gd.remove();
+    report.errors = errors.slice();
+    return report;
+  };
+
+  window.tessTextWidths = function (labels, px, bold, family) {
+    const svg = document.createElementNS("http://www.w3.org/2000/svg", "svg");
+    document.body.appendChild(svg);
+    const widths = labels.map((label) => {
+      const el = document.createElementNS("http://www.w3.org/2000/svg", "text");
+      const weight = bold ? "bold" : "normal";
+      el.setAttribute("style", `font-family: ${family}; font-size: ${px}px; font-weight: ${weight}; white-space: pre`);
+      el.textContent = label;
+      svg.appendChild(el);
+      return el.getComputedTextLength();
+    });
+    svg.remove();
+    return widths;
+  };
+})();

@@ -1,0 +1,52 @@
+"""finishFigure on figures the host built itself."""
+
+import plotly.graph_objects as go
+import pytest
+
+from tessarine.pl._interactive import _layout, _render, _spec
+
+
+def test_finishes_the_same_plotly_object_in_place():
+    fig = go.Figure(go.Bar(x=["a", "b"], y=[1, 2], name="<b>x</b>"))
+    fig.add_annotation(text="mine", x="a", y=1)
+    out = _render.finishFigure(fig, _spec.Bars(title="T & C"), plot=(400, 300))
+    assert out is fig
+    assert fig.layout.title.text == "T &amp; C"
+    assert fig.layout.width > 400 and fig.layout.margin.l > 0
+    assert fig.layout.annotations[0].text == "mine"
+    assert fig.data[0].name == "<b>x</b>"  # traces are the host's own
+    go.Figure(fig.to_dict())
+
+
+def test_finishes_a_plain_mapping_too():
+    fig = {"data": [{"type": "scatter", "x": [1, 2], "y": [1, 2]}], "layout": {}}
+    _render.finishFigure(fig, None)
+    assert fig["layout"]["width"] > 0 and "template" in fig["layout"]
+
+
+def test_controls_go_into_the_band_above_the_plot():
+    fig = go.Figure([go.Scatter(y=[1, 2], name="a"), go.Scatter(y=[2, 1], name="b")])
+    menu = {"type": "dropdown", "active": 0,
+            "buttons": [{"label": "a", "method": "update", "args": [{"visible": [True, False]}]},
+                        {"label": "b", "method": "update", "args": [{"visible": [False, True]}]}]}
+    _render.finishFigure(fig, None, controls=[_layout.control(menu, label="Show")])
+    assert fig.layout.updatemenus[0].y > 1
+    assert fig.layout.annotations[-1].text == "<b>Show</b>"
+
+
+@pytest.mark.parametrize(
+    "kwargs, error",
+    [({"plot": (1, 2, 3)}, ValueError), ({"tickFont": "big"}, ValueError), ({"controls": [{"kind": "dropdown"}]}, KeyError),
+     ({"controls": [3]}, TypeError)],
+)
+def test_bad_arguments_fail_with_ordinary_errors(kwargs, error):
+    fig = go.Figure(go.Scatter(y=[1, 2]))
+    before = fig.to_plotly_json()
+    with pytest.raises(error):
+        _render.finishFigure(fig, None, **kwargs)
+    assert fig.to_plotly_json() == before
+
+
+def test_a_spec_width_that_is_no_number_fails_as_float_would():
+    with pytest.raises(ValueError):
+        _render.finishFigure(go.Figure(), _spec.Bars(width="wide"))

@@ -1,0 +1,168 @@
+"""The theme component as the renderer sees it: constants, template, escaping, colours."""
+
+import re
+
+import numpy as np
+import pandas as pd
+import plotly.graph_objects as go
+import pytest
+from _plotly_utils.basevalidators import ColorscaleValidator, ColorValidator
+from hypothesis import given, settings
+from hypothesis import strategies as st
+from hypothesis.extra import numpy as hnp
+
+from tessarine.pl._interactive import _theme
+
+# plotly.js's hover-template placeholder pattern.
+PLACEHOLDER = re.compile(r"%{([^\s%{}:]*)([:|\|][^}]*)?}")
+
+
+def test_constants():
+    assert _theme.TICK_PX == 12 < _theme.BODY_PX < _theme.TITLE_PX
+    assert _theme.WIDTH > 0 and _theme.HEIGHT > 0
+    assert _theme.FONT_FAMILY == "Arial, 'Liberation Sans', Helvetica, sans-serif"
+    for color in (_theme.MISSING, *_theme.COLORWAY):
+        _theme.rgba(color, 1.0)
+
+
+def test_template_passes_plotly_validation_and_is_new_each_call():
+    template = _theme.template()
+    fig = go.Figure(layout={"template": template})
+    fig.add_trace(go.Heatmap(z=[[1, 2]], colorscale=_theme.colorscale(None)))
+    assert fig.layout.template.layout.font.family == _theme.FONT_FAMILY
+    template.layout.font.size = 99
+    assert _theme.template().layout.font.size == _theme.TICK_PX
+
+
+def unescape(text):
+    """What plotly.js shows: entities decoded after tags and templates are handled."""
+    return text.replace("&#37;", "%").replace("&lt;", "<").replace("&gt;", ">").replace("&amp;", "&")
+
+
+class TestEscape:
+    @pytest.mark.parametrize(
+        ("text", "expected"),
+        [("<b>A</b>", "&lt;b&gt;A&lt;/b&gt;"), ("%{y}", "&#37;{y}"), (None, ""), (3, "3"),
+         (np.float64(2.5), "2.5"), (pd.NA, "&lt;NA&gt;"), ("a\ud800<", "a\ud800&lt;")],
+    )
+    def test_cases(self, text, expected):
+        assert _theme.escape(text) == expected
+
+    def test_str_failures_propagate(self):
+        class Broken:
+            def __str__(self):
+                raise RuntimeError("no text")
+
+        with pytest.raises(RuntimeError, match="no text"):
+            _theme.escape(Broken())
+
+    @settings(max_examples=300)
+    @given(st.text())
+    def test_text_shows_as_typed_and_never_forms_markup(self, text):
+        out = _theme.escape(text)
+        assert unescape(out) == text
+        assert "<" not in out and ">" not in out
+        assert PLACEHOLDER.search(out + "{x}") is None
+
+
+class TestColorscale:
+    @pytest.mark.parametrize(
+        "name", ["viridis", "magma", "inferno", "plasma", "cividis", "greys", "blues", "reds", "RdBu_r", "coolwarm", "bwr"]
+    )
+    def test_required_maps_are_valid_plotly_scales(self, name):
+        go.Heatmap(z=[[0]], colorscale=_theme.colorscale(name))
+
+    @pytest.mark.parametrize("name", ["viridis", "magma", "RdBu", "Blues_r"])
+    def test_maps_match_plotlys_own(self, name):
+        theirs = ColorscaleValidator("colorscale", "heatmap").validate_coerce(name)
+        ours = _theme.colorscale(name)
+        assert [p for p, _ in ours] == pytest.approx([p for p, _ in theirs])
+        assert [_theme.rgba(c, 1) for _, c in ours] == [_theme.rgba(c, 1) for _, c in theirs]
+
+    def test_defaults_and_explicit_scales(self):
+        assert _theme.colorscale(None) == _theme.colorscale("viridis")
+        assert _theme.colorscale(None, None) == _theme.colorscale("viridis")
+        diverging = _theme.colorscale("", "diverging")
+        assert [_theme.rgba(diverging[i][1], 1) for i in (0, -1)] == ["rgba(5,48,97,1)", "rgba(103,0,31,1)"]
+        assert _theme.colorscale(((0, "red"), (1.0, "#00f"))) == [[0, "red"], [1.0, "#00f"]]
+
+    @pytest.mark.parametrize(
+        ("cmap", "kind", "error"),
+        [("Viridos", "sequential", ValueError), ([[0, "red"], [0.5, "blue"]], "sequential", ValueError),
+         (3, "sequential", TypeError), ({"a": 1}, "sequential", TypeError), ("viridis", 1, TypeError)],
+    )
+    def test_errors(self, cmap, kind, error):
+        with pytest.raises(error):
+            _theme.colorscale(cmap, kind)
+
+    def test_unknown_name_is_named(self):
+        with pytest.raises(ValueError, match="'Viridos'.*viridis"):
+            _theme.colorscale("Viridos")
+
+
+def reference(values, kind):
+    """The documented rule, written with a full sort."""
+    v = np.sort(np.asarray(values, dtype=float).ravel())
+    v = v[np.isfinite(v)]
+    k = len(v) // 100
+    if kind == "diverging":
+        d = np.sort(np.abs(v))
+        m = (d[len(d) - 1 - k] or d[-1]) if len(d) else 0.0
+        return (-(m or 1.0), m or 1.0, 0.0)
+    if not len(v):
+        return (0.0, 1.0, None)
+    low, high = v[k], v[len(v) - 1 - k]
+    if low == high:
+        low, high = v[0], v[-1]
+    return (low - 0.5, high + 0.5, None) if low == high else (low, high, None)
+
+
+class TestColorLimits:
+    @settings(max_examples=200, deadline=None)
+    @given(
+        hnp.arrays(np.float64, st.integers(0, 400),
+                   elements=st.floats(-1e6, 1e6) | st.sampled_from([np.nan, np.inf, -np.inf, 0.0])),
+        st.sampled_from(["sequential", "diverging"]),
+    )
+    def test_follows_the_rule_and_leaves_the_input_alone(self, values, kind):
+        before = values.copy()
+        assert _theme.colorLimits(values, kind) == pytest.approx(reference(values, kind))
+        np.testing.assert_array_equal(values, before)
+
+    @pytest.mark.parametrize(
+        "values",
+        [np.arange(12, dtype=np.int64).reshape(3, 4), np.arange(12, dtype=np.uint8), np.arange(12, dtype=np.float32),
+         np.arange(12.0).repeat(2)[::2], np.arange(12.0).reshape(3, 4).T, [0, None, 11, float("nan")],
+         pd.Series(np.arange(12.0)), pd.DataFrame({"a": np.arange(6), "b": np.arange(6.0, 12.0)})],
+    )
+    def test_array_likes(self, values):
+        assert _theme.colorLimits(values) == (0.0, 11.0, None)
+
+    def test_bounds_pass_through(self):
+        assert _theme.colorLimits([0, 10], vmin=2, vmax=np.float32(3)) == (2.0, 3.0, None)
+        assert _theme.colorLimits(None, "diverging", center=1) == (0.0, 2.0, 1.0)
+
+    @pytest.mark.parametrize(
+        ("kwargs", "error"),
+        [({"values": [1], "vmin": 2, "vmax": 1}, ValueError), ({"values": ["a"]}, TypeError),
+         ({"values": np.array([1j])}, TypeError), ({"values": [1], "vmin": "low"}, TypeError),
+         ({"values": [1], "kind": 2}, TypeError)],
+    )
+    def test_errors(self, kwargs, error):
+        with pytest.raises(error):
+            _theme.colorLimits(**kwargs)
+
+
+class TestRgba:
+    def test_every_css_name_gives_a_plotly_colour(self):
+        for name in ColorValidator.named_colors:
+            go.Scatter(fillcolor=_theme.rgba(name.upper(), 0.5))
+
+    @pytest.mark.parametrize(
+        ("color", "alpha", "error"),
+        [("#12345", 0.5, ValueError), ("red", 1.5, ValueError), ("red", float("nan"), ValueError),
+         (None, 0.5, TypeError)],
+    )
+    def test_errors(self, color, alpha, error):
+        with pytest.raises(error):
+            _theme.rgba(color, alpha)
