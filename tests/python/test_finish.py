@@ -18,6 +18,14 @@ def test_finishes_the_same_plotly_object_in_place():
     go.Figure(fig.to_dict())
 
 
+def test_legend_names_too_wide_for_the_figure_are_shortened_on_the_host_traces():
+    long = "Oligodendrocyte precursor cells " * 6
+    fig = go.Figure([go.Bar(y=[1], name=long), go.Bar(y=[2], name="b")])
+    _render.finishFigure(fig, None)
+    assert fig.data[0].name.endswith("…") and len(fig.data[0].name) < len(long)
+    assert fig.data[1].name == "b"
+
+
 def test_finishes_a_plain_mapping_too():
     fig = {"data": [{"type": "scatter", "x": [1, 2], "y": [1, 2]}], "layout": {}}
     _render.finishFigure(fig, None)

@@ -1,5 +1,6 @@
 // finishFigure for the host: a plotly figure (or mapping) finished and changed in place.
 #include <nanobind/nanobind.h>
+#include <nanobind/stl/string.h>
 
 #include "_render/bind.hpp"
 
@@ -40,6 +41,12 @@ std::vector<layout::LabelRecord> labelsFrom(nb::handle labels) {
   return out;
 }
 
+std::vector<std::string> traceNames(const figure::Figure& fig) {
+  std::vector<std::string> names;
+  for (const figure::Value& trace : fig.data) names.push_back(figure::memberText(trace, "name"));
+  return names;
+}
+
 nb::object finishHostFigure(nb::handle fig, nb::handle spec, nb::handle plot, nb::handle controls,
                             nb::handle labels, nb::handle tickFont) {
   render::SpecCommon common = readCommon(spec);
@@ -50,9 +57,19 @@ nb::object finishHostFigure(nb::handle fig, nb::handle spec, nb::handle plot, nb
   options.tickFont = optionalNumber(tickFont);
 
   figure::Figure core = figureFromPython(fig);
+  std::vector<std::string> names = traceNames(core);
   render::finishFigure(core, common, options);
-  // Only the layout changes; the host's traces stay the objects it made.
-  if (nb::isinstance<nb::dict>(fig)) fig["layout"] = toPython(core.layout);
+  // The host's traces stay the objects it made; only names shortened for the legend change.
+  bool mapping = nb::isinstance<nb::dict>(fig);
+  nb::object traces = mapping ? nb::borrow(fig["data"]) : fig.attr("data");
+  std::vector<std::string> finished = traceNames(core);
+  for (std::size_t i = 0; i < finished.size(); ++i) {
+    if (finished[i] == names[i]) continue;
+    nb::object trace = traces[nb::int_(i)];
+    if (mapping) trace["name"] = finished[i];
+    else trace.attr("name") = finished[i];
+  }
+  if (mapping) fig["layout"] = toPython(core.layout);
   else fig.attr("layout") = toPython(core.layout);
   return nb::borrow(fig);
 }

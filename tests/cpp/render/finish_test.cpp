@@ -7,6 +7,7 @@
 #include "layout/band.hpp"
 #include "layout/constants.hpp"
 #include "layout/control.hpp"
+#include "layout/ticks.hpp"
 #include "render/entry/constants.hpp"
 #include "render/finish/band.hpp"
 #include "render/finish/title_ticks.hpp"
@@ -46,7 +47,8 @@ double numericLeft() { return layout::PAGE_PAD + NUMERIC_WIDTH; }
 // Half a number can stand past the end of the x axis.
 double numericRight() { return layout::PAGE_PAD + NUMERIC_WIDTH / 2.0 - layout::TICK_PAD; }
 double numericBottom() {
-  return layout::PAGE_PAD + theme::TICK_PX * layout::LINE_HEIGHT + layout::TICK_PAD + layout::WATERMARK_HEIGHT;
+  double level = layout::tickPolicy(std::vector<std::string>{"0"}, 1000.0, std::nullopt, 'x').extent;
+  return layout::PAGE_PAD + level + layout::WATERMARK_HEIGHT;
 }
 
 TEST(FinishTest, DefaultDrawingAreaWithoutTitleOrBand) {

@@ -42,6 +42,18 @@ TEST(LegendWidthTest, CappedAndMeasuredOnVisibleText) {
   EXPECT_DOUBLE_EQ(_legendWidth(escaped), layout::textWidth("<b>A</b>", theme::TICK_PX) + layout::LEGEND_PAD);
 }
 
+TEST(LegendWidthTest, NamesTooWideForTheLegendAreShortenedToFitIt) {
+  std::string longName = "Cell type 3: " + std::string(60, 'W') + " & more";
+  Figure fig = withTraces({Object{{"name", theme::escape(longName)}}, Object{{"name", "short"}}});
+  _fitLegendNames(fig);
+  std::string fitted = fig.data[0].asObject().at("name").asString();
+  EXPECT_NE(fitted, theme::escape(longName));
+  EXPECT_EQ(fitted.rfind("Cell type 3: WWW", 0), 0u);
+  EXPECT_LE(_legendWidth(fig), layout::MAX_LEGEND_WIDTH);
+  EXPECT_LE(layout::textWidth(fitted, theme::TICK_PX) + layout::LEGEND_PAD, layout::MAX_LEGEND_WIDTH);
+  EXPECT_EQ(fig.data[1].asObject().at("name").asString(), "short");
+}
+
 TEST(LegendWidthTest, HeatmapsAreListedOnlyWhenAsked) {
   Figure fig = withTraces({Object{{"type", "heatmap"}, {"name", "z"}}, Object{{"type", "heatmap"}, {"name", "w"}}});
   EXPECT_EQ(_legendWidth(fig), 0.0);

@@ -103,6 +103,7 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
   fixed.top = layout::PAGE_PAD + layout::titleHeight(spec.title, spec.note) + (heading ? layout::TITLE_GAP : 0.0) +
               band + (band != 0 ? layout::BAND_GAP : 0.0);
   fixed.gapAbove = band != 0 ? layout::BAND_GAP : heading ? layout::TITLE_GAP : layout::PAGE_PAD;
+  _fitLegendNames(fig);
   fixed.right = layout::PAGE_PAD + _legendWidth(fig) + _colorbarWidth(fig);
 
   // Fitting: ticks depend on the spans, the spans on the margins the ticks need.

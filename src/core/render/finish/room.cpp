@@ -74,6 +74,16 @@ const Value* shownColorbar(const Value& trace, bool& shows) {
 
 }  // namespace
 
+void _fitLegendNames(figure::Figure& fig) {
+  double room = layout::MAX_LEGEND_WIDTH - layout::LEGEND_PAD;
+  for (Value& trace : fig.data) {
+    Value* name = trace.isObject() ? trace.asObject().find("name") : nullptr;
+    if (!name || !name->isString() || !listed(trace)) continue;
+    std::string plain = layout::plainText(name->asString());
+    if (layout::textWidth(plain, theme::TICK_PX) > room) *name = theme::escape(layout::truncate(plain, theme::TICK_PX, room));
+  }
+}
+
 double _legendWidth(const figure::Figure& fig) {
   std::vector<std::string> names = legendNames(fig);
   if (names.empty() || !legendShown(fig, names.size())) return 0.0;
