@@ -5,6 +5,7 @@
 #include <nanobind/stl/string_view.h>
 #include <nanobind/stl/vector.h>
 
+#include "_layout/bind.hpp"
 #include "convert/exceptions.hpp"
 #include "convert/value.hpp"
 #include "layout/constants.hpp"
@@ -15,10 +16,6 @@ namespace nb = nanobind;
 using namespace nb::literals;
 using namespace tess;
 
-namespace tess::bind::layout {
-void bindTicks(nb::module_& m);  // _layout/ticks.cpp
-void bindPointLabels(nb::module_& m);  // _layout/point_labels.cpp
-}  // namespace tess::bind::layout
 
 namespace {
 

@@ -1,4 +1,4 @@
-// _pointLabels(): label records, ranges and boxes from plain Python objects into the core's placement.
+// pointLabels(): label records, ranges and boxes from plain Python objects into the core's placement.
 #include <nanobind/nanobind.h>
 #include <nanobind/stl/string.h>
 
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "_layout/bind.hpp"
 #include "convert/value.hpp"
 #include "errors.hpp"
 #include "layout/point_labels.hpp"
@@ -77,7 +78,7 @@ nb::object pointLabels(nb::handle labels, nb::handle xRange, nb::handle yRange, 
 }  // namespace
 
 void bindPointLabels(nb::module_& m) {
-  m.def("_pointLabels", &pointLabels, "labels"_a, "xRange"_a, "yRange"_a, "plotWidth"_a, "plotHeight"_a,
+  m.def("pointLabels", &pointLabels, "labels"_a, "xRange"_a, "yRange"_a, "plotWidth"_a, "plotHeight"_a,
         "obstacles"_a = nb::tuple(), "logX"_a = false, "logY"_a = false, "points"_a = nb::none(),
         "fontPx"_a = double(theme::TICK_PX), "markerRadius"_a = 4.0,
         "Annotations for the point labels that fit, most important first, placed off each other, the\n"

@@ -4,6 +4,7 @@
 #include <nanobind/stl/string.h>
 #include <nanobind/stl/vector.h>
 
+#include "_layout/bind.hpp"
 #include "convert/value.hpp"
 #include "errors.hpp"
 #include "layout/ticks.hpp"

@@ -1,0 +1,409 @@
+// Point labels: boxes as plotly draws them never collide, coverage against a first-fit baseline, odd input.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "errors.hpp"
+#include "layout/metrics.hpp"
+#include "layout/occupancy.hpp"
+#include "layout/point_labels.hpp"
+#include "layout/point_labels_scene.hpp"
+
+namespace tess::layout {
+namespace {
+
+using figure::Array;
+using figure::Object;
+
+constexpr double W = 720, H = 520, FONT = 12, RADIUS = 4;
+
+// ---- the drawn picture, rebuilt from the annotations the way plotly.js draws them ----
+
+double jsRound(double v) { return std::floor(v + 0.5); }
+
+struct Drawn {
+  std::string text;
+  Box box;  // screen pixels, y down
+  bool leader = false;
+  Segment line;  // visible leader, screen pixels
+};
+
+struct Picture {
+  std::array<double, 2> xRange{0, 1}, yRange{0, 1};
+  bool logX = false, logY = false;
+  std::vector<Point> markers{};  // screen pixels
+  std::vector<Box> obstacles{};  // screen pixels
+};
+
+double axisPixel(double value, std::array<double, 2> range, double length, bool flip) {
+  double f = (value - range[0]) / (range[1] - range[0]);
+  return jsRound((flip ? 1 - f : f) * length * 100) / 100;  // plotly's l2p keeps 1/100 px
+}
+
+Point screenOf(const Picture& pic, double x, double y) {
+  double rx = pic.logX ? std::log10(x) : x, ry = pic.logY ? std::log10(y) : y;
+  return {axisPixel(rx, pic.xRange, W, false), axisPixel(ry, pic.yRange, H, true)};
+}
+
+double anchorShare(const std::string& anchor) {
+  if (anchor == "left" || anchor == "top") return 0.5;
+  if (anchor == "right" || anchor == "bottom") return -0.5;
+  return 0;
+}
+
+Drawn drawnOf(const Object& a, const Picture& pic) {
+  double size = a.at("font").asObject().at("size").asDouble();
+  double pad = 2 * (a.at("borderwidth").asDouble() + a.at("borderpad").asDouble());
+  Drawn d;
+  d.text = a.at("text").asString();
+  // Chromium's text box at its widest: the advances and ink overhanging them by up to 1 px
+  // at each end across; ascent and descent rounded each, down.
+  LineMetrics line = lineMetrics(size);
+  double u = jsRound(textWidth(d.text, size) + 2 + pad), v = jsRound(jsRound(line.ascent) + jsRound(line.descent) + pad);
+  double hx = axisPixel(a.at("x").asDouble(), pic.xRange, W, false);
+  double hy = axisPixel(a.at("y").asDouble(), pic.yRange, H, true);
+  double cx, cy;
+  d.leader = a.at("showarrow").asBool();
+  if (d.leader) {
+    EXPECT_EQ(a.at("axref").asString(), "pixel");
+    cx = hx + a.at("ax").asDouble();
+    cy = hy + a.at("ay").asDouble();
+  } else {
+    cx = hx + u * anchorShare(a.at("xanchor").asString()) + a.at("xshift").asDouble();
+    cy = hy + v * anchorShare(a.at("yanchor").asString()) - a.at("yshift").asDouble();
+  }
+  d.box = {jsRound(cx - u / 2), jsRound(cy - v / 2), 0, 0};
+  d.box.x1 = d.box.x0 + u;
+  d.box.y1 = d.box.y0 + v;
+  if (d.leader) {
+    // From where the line from the box centre to the head leaves the box, to the head less the standoff.
+    double dx = hx - cx, dy = hy - cy, len = std::hypot(dx, dy);
+    double t = std::min((u - 1) / 2 / std::max(std::abs(dx), 1e-12), (v - 1) / 2 / std::max(std::abs(dy), 1e-12));
+    double standoff = a.at("standoff").asDouble();
+    EXPECT_GT(len * (1 - t) - standoff, 1.0) << d.text << ": plotly hides a leader shorter than its standoff";
+    d.line = {{cx + dx * t, cy + dy * t}, {hx - dx / len * standoff, hy - dy / len * standoff}};
+  }
+  return d;
+}
+
+struct Audit {
+  std::size_t placed = 0, overlaps = 0, outside = 0, onMarkers = 0, onObstacles = 0, leadersThroughLabels = 0,
+              leaderCrossings = 0;
+  std::size_t faults() const { return overlaps + outside + onMarkers + onObstacles + leadersThroughLabels; }
+};
+
+Audit audit(const Array& annotations, const Picture& pic) {
+  std::vector<Drawn> drawn;
+  for (const auto& a : annotations) drawn.push_back(drawnOf(a.asObject(), pic));
+  Audit r;
+  r.placed = drawn.size();
+  for (std::size_t i = 0; i < drawn.size(); ++i) {
+    const Drawn& d = drawn[i];
+    if (d.box.x0 < 0 || d.box.y0 < 0 || d.box.x1 > W || d.box.y1 > H) ++r.outside;
+    for (Point m : pic.markers) r.onMarkers += overlaps(d.box, m, RADIUS);
+    for (const Box& o : pic.obstacles) r.onObstacles += overlaps(d.box, o);
+    for (std::size_t j = 0; j < drawn.size(); ++j) {
+      if (j == i) continue;
+      if (j > i) r.overlaps += overlaps(d.box, drawn[j].box);
+      if (d.leader) r.leadersThroughLabels += crosses(d.line, drawn[j].box);
+      if (d.leader && drawn[j].leader && j > i) r.leaderCrossings += crosses(d.line, drawn[j].line);
+    }
+  }
+  return r;
+}
+
+// ---- a first-fit baseline over the same scene and candidates, textalloc-style ----
+
+// Each label takes the first candidate whose box is inside and clear of boxes and markers.
+// With leaderRules its leader must also miss every box and no box may cover a leader, as ours.
+std::size_t firstFitCount(const labels::Scene& scene, bool leaderRules) {
+  labels::Candidates candidates(scene);
+  Occupancy taken(scene.width, scene.height);
+  for (Point m : scene.markers) taken.addMarker(m, scene.markerRadius);
+  for (const Box& o : scene.obstacles) taken.addObstacle(o);
+  std::size_t count = 0;
+  for (const labels::Site& site : scene.sites) {
+    for (std::size_t k = 0; k < candidates.size(); ++k) {
+      labels::Candidate c = candidates.at(site, k);
+      if (!taken.inside(c.box) || !taken.boxFree(c.box)) continue;
+      Segment line = labels::leaderOf(site, c, scene.markerRadius);
+      bool traced = leaderRules && c.leader;
+      if (traced && !taken.leaderFree(line)) continue;
+      taken.addLabel(c.box, 0);
+      if (traced) taken.addLeader(line);
+      ++count;
+      break;
+    }
+  }
+  return count;
+}
+
+// ---- seeded scenes ----
+
+struct Random {
+  std::uint64_t state;
+  std::uint64_t next() {  // splitmix64
+    std::uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return z ^ (z >> 31);
+  }
+  double uniform() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
+  double normal() { return std::sqrt(-2 * std::log(1 - uniform())) * std::cos(2 * std::numbers::pi * uniform()); }
+  std::string gene(std::size_t i) {
+    std::string name;
+    for (std::size_t k = 0, n = 2 + next() % 4; k < n; ++k) name += static_cast<char>('A' + next() % 26);
+    return name + std::to_string(i);
+  }
+};
+
+struct Case {
+  std::string name;
+  std::vector<LabelRecord> labels;
+  std::vector<std::array<double, 2>> points;
+  std::array<double, 2> xRange, yRange;
+};
+
+std::array<double, 2> rangeOf(const std::vector<std::array<double, 2>>& pts, int axis) {
+  double lo = pts[0][axis], hi = lo;
+  for (const auto& p : pts) lo = std::min(lo, p[axis]), hi = std::max(hi, p[axis]);
+  double pad = 0.05 * (hi - lo);
+  return {lo - pad, hi + pad};
+}
+
+// Volcano: 1000 points, the n farthest out labelled; uniform: n labelled of 3n; network: clustered nodes, all labelled.
+Case makeCase(const std::string& kind, std::size_t n, std::uint64_t seed) {
+  Random rng{seed};
+  Case c{kind + " n=" + std::to_string(n) + " seed=" + std::to_string(seed), {}, {}, {}, {}};
+  std::size_t total = kind == "volcano" ? 1000 : kind == "uniform" ? 3 * n : n;
+  for (std::size_t i = 0; i < total; ++i) {
+    if (kind == "volcano") {
+      double effect = rng.normal() * 1.5;
+      c.points.push_back({effect, std::abs(rng.normal()) * (1 + std::abs(effect))});
+    } else if (kind == "uniform") {
+      c.points.push_back({rng.uniform(), rng.uniform()});
+    } else {
+      double cluster = static_cast<double>(i % 12), angle = cluster * 2 * std::numbers::pi / 12;
+      c.points.push_back({3 * std::cos(angle) + 0.6 * rng.normal(), 3 * std::sin(angle) + 0.6 * rng.normal()});
+    }
+  }
+  std::vector<std::size_t> order(total);
+  for (std::size_t i = 0; i < total; ++i) order[i] = i;
+  if (kind == "volcano") {
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      return std::hypot(c.points[a][0], c.points[a][1]) > std::hypot(c.points[b][0], c.points[b][1]);
+    });
+  }
+  for (std::size_t k = 0; k < n; ++k) c.labels.push_back({c.points[order[k]][0], c.points[order[k]][1], rng.gene(k), {}});
+  c.xRange = rangeOf(c.points, 0);
+  c.yRange = rangeOf(c.points, 1);
+  return c;
+}
+
+// The same picture on log axes: values become 10^v, ranges stay in log10 units as plotly holds them.
+Case onLogAxes(Case c) {
+  c.name += " log";
+  for (auto& l : c.labels) l.x = std::pow(10.0, l.x), l.y = std::pow(10.0, l.y);
+  for (auto& p : c.points) p = {std::pow(10.0, p[0]), std::pow(10.0, p[1])};
+  return c;
+}
+
+// ---- the suite ----
+
+Picture pictureOf(const Case& c, bool log) {
+  Picture pic{c.xRange, c.yRange, log, log, {}, {}};
+  for (const auto& p : c.points) pic.markers.push_back(screenOf(pic, p[0], p[1]));
+  return pic;
+}
+
+TEST(PointLabels, SeededSuiteHasNoCollisionsAndBeatsFirstFit) {
+  for (const char* kind : {"volcano", "uniform", "network"})
+    for (std::size_t n : {50, 100, 200, 500})
+      for (std::uint64_t seed : {1, 2})
+        for (bool log : {false, true}) {
+          Case c = makeCase(kind, n, seed);
+          if (log) c = onLogAxes(c);
+          PointLabelOptions options{FONT, RADIUS, log, log, {}, c.points};
+          Audit a = audit(pointLabels(c.labels, c.xRange, c.yRange, W, H, options), pictureOf(c, log));
+          std::size_t firstFit = firstFitCount(labels::scene(c.labels, c.xRange, c.yRange, W, H, options), true);
+          EXPECT_EQ(a.faults(), 0u) << c.name << ": overlaps " << a.overlaps << ", outside " << a.outside
+                                    << ", on markers " << a.onMarkers << ", leaders through labels "
+                                    << a.leadersThroughLabels;
+          EXPECT_GE(a.placed, firstFit) << c.name;
+          if (n == 50) {
+            EXPECT_EQ(a.placed, n) << c.name;
+          }
+        }
+}
+
+// ---- single cases ----
+
+Array place(const std::vector<LabelRecord>& labels, const PointLabelOptions& options = {FONT, RADIUS}) {
+  return pointLabels(labels, {0, 10}, {0, 10}, W, H, options);
+}
+
+Audit auditLinear(const Array& out, std::vector<Point> markers = {}, std::vector<Box> obstacles = {}) {
+  Picture pic{{0, 10}, {0, 10}, false, false, {}, std::move(obstacles)};
+  for (Point m : markers) pic.markers.push_back(screenOf(pic, m.x, m.y));
+  return audit(out, pic);
+}
+
+TEST(PointLabels, LoneLabelSitsRightOfItsPointOnWholePixels) {
+  Array out = place({{5, 5, "CD8A", {}}});
+  ASSERT_EQ(out.size(), 1u);
+  const Object& a = out[0].asObject();
+  EXPECT_EQ(a.at("x").asDouble(), 5);
+  EXPECT_EQ(a.at("xref").asString(), "x");
+  EXPECT_FALSE(a.at("showarrow").asBool());
+  EXPECT_EQ(a.at("xanchor").asString(), "left");
+  EXPECT_EQ(a.at("yanchor").asString(), "middle");
+  // The box's left edge: the first whole pixel at least radius + 1.5 px right of the point.
+  Drawn d = drawnOf(a, Picture{{0, 10}, {0, 10}});
+  EXPECT_EQ(d.box.x0, std::ceil(W / 2 + RADIUS + 1.5));
+  EXPECT_EQ(d.box.x1 - d.box.x0, jsRound(textWidth("CD8A", FONT) + 6));
+  EXPECT_NEAR((d.box.y0 + d.box.y1) / 2, H / 2, 0.5);
+  EXPECT_EQ(a.at("font").asObject().at("color").asString(), theme::TEXT_COLOR);
+  EXPECT_EQ(a.at("borderwidth").asDouble() + a.at("borderpad").asDouble(), 2);
+}
+
+TEST(PointLabels, TextIsEscapedAndColourKept) {
+  Array out = place({{5, 5, "<b>A&B</b> 50%", std::string("#B2182B")}});
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0].asObject().at("text").asString(), "&lt;b&gt;A&amp;B&lt;/b&gt; 50&#37;");
+  EXPECT_EQ(out[0].asObject().at("font").asObject().at("color").asString(), "#B2182B");
+}
+
+TEST(PointLabels, UndrawablePointsGetNoLabel) {
+  double nan = std::nan(""), inf = INFINITY;
+  PointLabelOptions log{FONT, RADIUS, true, false};
+  std::vector<LabelRecord> labels = {{100, 5, "kept", {}},  {0, 5, "zero", {}},   {-3, 5, "negative", {}},
+                                     {nan, 5, "nan", {}},   {inf, 5, "inf", {}},  {5e5, 5, "beyond", {}},
+                                     {100, 11, "above", {}}, {100, 5, "", {}}};
+  Array out = pointLabels(labels, {0, 4}, {0, 10}, W, H, log);  // x range in log10 units
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0].asObject().at("text").asString(), "kept");
+  EXPECT_DOUBLE_EQ(out[0].asObject().at("x").asDouble(), 2);  // log10(100)
+}
+
+TEST(PointLabels, ReversedAndZeroWidthRangesWork) {
+  // Reversed: x = 2 of [10, 0] is 80 % across; zero width: plotly widens [5, 5] to [4, 6].
+  Picture reversed{{10, 0}, {0, 10}};
+  Array out = pointLabels(std::vector<LabelRecord>{{2, 5, "rev", {}}}, {10, 0}, {0, 10}, W, H, {FONT, RADIUS});
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_NEAR(drawnOf(out[0].asObject(), reversed).box.x0, 0.8 * W + RADIUS + 1.5, 1);
+  Picture flat{{4, 6}, {0, 10}};
+  out = pointLabels(std::vector<LabelRecord>{{5.5, 5, "flat", {}}}, {5, 5}, {0, 10}, W, H, {FONT, RADIUS});
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_NEAR(drawnOf(out[0].asObject(), flat).box.x0, 0.75 * W + RADIUS + 1.5, 1);
+}
+
+TEST(PointLabels, KeepsOffObstaclesMarkersAndEdges) {
+  // An obstacle right of the point and a marker left of it push the label elsewhere.
+  std::vector<Box> obstacles = {{W / 2 + 2, H / 2 - 30, W / 2 + 200, H / 2 + 30}};
+  std::vector<std::array<double, 2>> points = {{4.9, 5}};
+  PointLabelOptions options{FONT, RADIUS, false, false, obstacles, points};
+  Array out = place({{5, 5, "HLA-DRB1", {}}, {0, 0, "corner", {}}, {10, 10, "far corner", {}}}, options);
+  ASSERT_EQ(out.size(), 3u);
+  Box screenObstacle{obstacles[0].x0, H - obstacles[0].y1, obstacles[0].x1, H - obstacles[0].y0};
+  Audit a = auditLinear(out, {{4.9, 5}, {5, 5}, {0, 0}, {10, 10}}, {screenObstacle});
+  EXPECT_EQ(a.faults(), 0u);
+  EXPECT_NE(out[0].asObject().at("xanchor").asString(), "left");
+}
+
+TEST(PointLabels, ManyLabelsAtOnePointFanOutOnLeaders) {
+  std::vector<LabelRecord> labels;
+  for (int i = 0; i < 40; ++i) labels.push_back({5, 5, "gene" + std::to_string(i), {}});
+  Array out = place(labels);
+  // Leaders share the point, so the inner labels wall off much of the outer rings.
+  EXPECT_GE(out.size(), 16u);
+  EXPECT_EQ(auditLinear(out, {{5, 5}}).faults(), 0u);
+  // The most important stays near its point: moved for others by 32 px at most.
+  EXPECT_EQ(out[0].asObject().at("text").asString(), "gene0");
+  Box first = drawnOf(out[0].asObject(), Picture{{0, 10}, {0, 10}}).box;
+  double dx = std::max({first.x0 - W / 2, 0.0, W / 2 - first.x1}), dy = std::max({first.y0 - H / 2, 0.0, H / 2 - first.y1});
+  EXPECT_LE(std::hypot(dx, dy), RADIUS + 32 + 1);
+  for (const auto& v : out) {
+    const Object& o = v.asObject();
+    if (!o.at("showarrow").asBool()) continue;
+    EXPECT_EQ(o.at("standoff").asDouble(), RADIUS);
+    EXPECT_EQ(o.at("arrowhead").asInt(), 0);
+    EXPECT_EQ(o.at("axref").asString(), "pixel");
+  }
+}
+
+TEST(PointLabels, MoreImportantLabelWinsWhenOnlyOneFits) {
+  // A drawing area that holds one label of this size right of the point and no more.
+  Array out = pointLabels(std::vector<LabelRecord>{{0.1, 0.5, "first", {}}, {0.1, 0.5, "second", {}}}, {0, 1},
+                          {0, 1}, 60, 40, {FONT, RADIUS});
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0].asObject().at("text").asString(), "first");
+}
+
+TEST(PointLabels, SameInputSameOutput) {
+  Case c = makeCase("volcano", 200, 7);
+  PointLabelOptions options{FONT, RADIUS, false, false, {}, c.points};
+  EXPECT_EQ(pointLabels(c.labels, c.xRange, c.yRange, W, H, options),
+            pointLabels(c.labels, c.xRange, c.yRange, W, H, options));
+}
+
+TEST(PointLabels, BadSizesAndRangesAreValueErrors) {
+  std::vector<LabelRecord> one = {{5, 5, "a", {}}};
+  double nan = std::nan("");
+  EXPECT_THROW(pointLabels(one, {0, nan}, {0, 10}, W, H), ValueError);
+  EXPECT_THROW(pointLabels(one, {0, 10}, {-INFINITY, 10}, W, H), ValueError);
+  EXPECT_THROW(pointLabels(one, {0, 10}, {0, 10}, -1, H), ValueError);
+  EXPECT_THROW(pointLabels(one, {0, 10}, {0, 10}, W, nan), ValueError);
+  EXPECT_THROW(pointLabels(one, {0, 10}, {0, 10}, 1e6, H), ValueError);
+  EXPECT_THROW(pointLabels(one, {0, 10}, {0, 10}, W, H, {0, RADIUS}), ValueError);
+  EXPECT_THROW(pointLabels(one, {0, 10}, {0, 10}, W, H, {FONT, -1}), ValueError);
+  EXPECT_THROW(pointLabels(one, {0, 10}, {0, 10}, W, H, {FONT, 1e9}), ValueError);
+  EXPECT_THROW(pointLabels(one, {0, 10}, {0, 10}, W, H, {1e9, RADIUS}), ValueError);
+  EXPECT_TRUE(pointLabels(one, {0, 10}, {0, 10}, 0, 0).empty());
+  EXPECT_TRUE(pointLabels({}, {0, 10}, {0, 10}, W, H).empty());
+}
+
+// ---- geometry and the occupancy bitmap ----
+
+TEST(Occupancy, TouchingIsNotOverlapping) {
+  EXPECT_FALSE(overlaps(Box{0, 0, 10, 10}, Box{10, 0, 20, 10}));
+  EXPECT_TRUE(overlaps(Box{0, 0, 10, 10}, Box{9.9, 9.9, 20, 20}));
+  EXPECT_FALSE(overlaps(Box{0, 0, 10, 10}, Point{14, 5}, 4));
+  EXPECT_TRUE(overlaps(Box{0, 0, 10, 10}, Point{13.9, 5}, 4));
+  EXPECT_FALSE(overlaps(Box{0, 0, 10, 10}, Point{13, 13}, 4));  // corner 4.24 away
+  EXPECT_FALSE(crosses(Segment{{-5, 0}, {15, 0}}, Box{0, 0, 10, 10}));   // along an edge
+  EXPECT_FALSE(crosses(Segment{{-5, 5}, {5, 15}}, Box{0, 0, 10, 10}));   // through a corner only
+  EXPECT_TRUE(crosses(Segment{{-5, 5}, {1, 5}}, Box{0, 0, 10, 10}));
+  EXPECT_TRUE(crosses(Segment{{0, 0}, {10, 10}}, Segment{{0, 10}, {10, 0}}));
+  EXPECT_FALSE(crosses(Segment{{0, 0}, {10, 10}}, Segment{{0, 0}, {10, 0}}));  // shared end
+}
+
+TEST(Occupancy, LabelsAndLeadersComeAndGoExactly) {
+  Occupancy o(100, 50);
+  o.addMarker({50, 25}, 4);
+  EXPECT_FALSE(o.boxFree({53, 20, 60, 30}));  // the disc reaches x = 54
+  EXPECT_TRUE(o.boxFree({54, 20, 60, 30}));
+  o.addLabel({60, 0, 70, 10}, 3);
+  o.addLabel({70, 0, 80, 10}, 4);
+  EXPECT_EQ(o.labelIn({65, 5, 69, 9}), 3);
+  EXPECT_EQ(o.labelIn({65, 5, 75, 9}), Occupancy::MANY);
+  EXPECT_EQ(o.labelIn({80, 0, 90, 10}), Occupancy::NONE);
+  // Two leaders sharing pixels: taking one away keeps the other's.
+  Segment a{{0.5, 40.5}, {30.5, 40.5}}, b{{10.5, 40.5}, {10.5, 20.5}};
+  o.addLeader(a);
+  o.addLeader(b);
+  o.removeLeader(a);
+  EXPECT_TRUE(o.leadersIn({10, 40, 11, 41}));
+  EXPECT_FALSE(o.leadersIn({20, 40, 21, 41}));
+  EXPECT_FALSE(o.leaderFree({{65.5, 30}, {65.5, 5}}));
+  o.removeLabel(3);
+  EXPECT_TRUE(o.leaderFree({{65.5, 30}, {65.5, 5}}));
+  EXPECT_TRUE(o.boxFree({60, 0, 70, 10}));
+}
+
+}  // namespace
+}  // namespace tess::layout
