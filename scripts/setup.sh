@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-apt_packages=(chromium fonts-liberation libgtest-dev ninja-build)
+apt_packages=(chromium fonts-liberation libgtest-dev ninja-build zlib1g-dev)
 missing=()
 for p in "${apt_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

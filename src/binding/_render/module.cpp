@@ -60,6 +60,8 @@ NB_MODULE(_render, m) {
 
   bind::bindFinish(m);
   bind::bindFamilies(m);
+  bind::bindHover(m);
+  bind::bindControls(m);
   for (const render::FamilyEntry& entry : render::DISPATCH) {
     std::string name(entry.builder);
     if (nb::hasattr(m, name.c_str())) continue;

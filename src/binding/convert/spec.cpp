@@ -2,6 +2,7 @@
 #include "convert/spec.hpp"
 
 #include <nanobind/ndarray.h>
+#include <nanobind/stl/string.h>
 
 #include <string>
 
@@ -31,7 +32,22 @@ std::optional<double> optionalNumber(nb::handle value) {
 
 std::string textOf(nb::handle value) {
   if (value.is_none()) return "";
-  return nb::cast<std::string>(nb::str(value));
+  nb::str text(value);
+  Py_ssize_t size = 0;
+  const char* bytes = PyUnicode_AsUTF8AndSize(text.ptr(), &size);
+  if (!bytes) throw nb::python_error();  // a lone surrogate: UnicodeEncodeError
+  return std::string(bytes, static_cast<std::size_t>(size));
+}
+
+std::optional<std::string> optionalText(nb::handle value) {
+  if (value.is_none()) return std::nullopt;
+  return textOf(value);
+}
+
+std::vector<std::string> texts(nb::handle sequence) {
+  std::vector<std::string> out;
+  for (nb::handle item : sequence) out.push_back(textOf(item));
+  return out;
 }
 
 std::string strictText(nb::handle value, const char* what) {

@@ -24,8 +24,12 @@ render::SpecCommon readCommon(nb::handle spec);
 nb::object attribute(nb::handle spec, const char* name);
 /// None as nullopt, anything else through float() (its TypeError or ValueError).
 std::optional<double> optionalNumber(nb::handle value);
-/// None as "", anything else as str() gives it.
+/// None as "", anything else as str() gives it (UnicodeEncodeError for a lone surrogate).
 std::string textOf(nb::handle value);
+/// None as nullopt, anything else as textOf gives it.
+std::optional<std::string> optionalText(nb::handle value);
+/// textOf of each element, so 2 reads "2" and 2.5 reads "2.5".
+std::vector<std::string> texts(nb::handle sequence);
 /// A value that must already be a str (TypeError otherwise).
 std::string strictText(nb::handle value, const char* what);
 /// bool() of a value.

@@ -61,9 +61,75 @@ def barsSized():
                       barLabel="sample", valueLabel="share", title="Composition at 900 × 600", width=900, height=600)
 
 
+_TISSUE_TYPES = [
+    "Tumour epithelium", "Basal epithelium", "Cancer-associated fibroblasts", "Myofibroblasts", "Endothelium",
+    "Pericytes", "CD4+ T cells", "CD8+ T cells", "Regulatory T cells", "B cells", "Plasma cells",
+    "Macrophages (SPP1+)", "Macrophages (C1Q+)", "Dendritic cells", "Mast cells",
+]
+
+
+def tissueSection(cells=50_000, seed=1):
+    """A synthetic tissue section: an irregular outline three halves wider than tall, with
+    niches (tumour nests, stroma, a lymphoid aggregate, vessels) that set the cell types."""
+    rng = np.random.default_rng(seed)
+    angle = rng.uniform(0, 2 * np.pi, cells * 2)
+    radius = np.sqrt(rng.uniform(0, 1, cells * 2))
+    wobble = 1 + 0.12 * np.sin(3 * angle) + 0.07 * np.cos(5 * angle + 1)
+    x = 1500 * radius * wobble * np.cos(angle)
+    y = 1000 * radius * wobble * np.sin(angle)
+    keep = ~((x > 400) & (np.abs(y) < 180))  # a cut into the section, as sections have
+    x, y = x[keep][:cells], y[keep][:cells]
+    nests = np.array([[-700, 300], [-200, -400], [500, 450], [900, -300]])
+    nest = np.min(np.hypot(x[:, None] - nests[:, 0], y[:, None] - nests[:, 1]), axis=1)
+    lymphoid = np.hypot(x + 900, y + 450)
+    vessel = np.abs(np.sin(x / 260) * 300 - y) % 700
+    one = np.ones(len(x))
+    weights = np.stack([
+        8 * (nest < 260), 2 * (nest < 330), 3 * (nest > 260), 1.5 * (nest > 330), 1 + 4 * (vessel < 40),
+        0.5 + 2 * (vessel < 60), 1 + 5 * (lymphoid < 300), 1 + 3 * (nest < 380), 0.3 + 2 * (lymphoid < 260),
+        0.2 + 6 * (lymphoid < 220), 0.3 + 1.5 * (lymphoid < 400), 0.5 + 2.5 * (nest < 300), one,
+        0.3 + 1.5 * (lymphoid < 320), 0.3 * one,
+    ], axis=1).astype(float)
+    weights /= weights.sum(axis=1, keepdims=True)
+    kind = (weights.cumsum(axis=1) > rng.uniform(size=(len(x), 1))).argmax(axis=1)
+    cellType = np.array(_TISSUE_TYPES)[kind]
+    expression = rng.gamma(1.2, 0.4, len(x)) + 3.0 * np.isin(kind, [7]) * rng.gamma(2.0, 0.8, len(x))
+    sample = np.where(x < -200, "P07_section_A", np.where(x < 600, "P07_section_B", "P07_section_C"))
+    return pd.DataFrame(
+        {"x_um": x.round(1), "y_um": y.round(1), "cell type": pd.Categorical(cellType, _TISSUE_TYPES),
+         "CD8A": expression.round(3), "sample": sample, "counts": rng.poisson(900, len(x)),
+         "niche": np.where(nest < 260, "tumour nest", np.where(lymphoid < 300, "lymphoid aggregate", "stroma"))},
+        index=pd.Index([f"P07_{i:06d}" for i in range(len(x))], name="cell"),
+    )
+
+
+def pointsTissue(cells=50_000):
+    """A tissue section coloured by cell type, CD8A expression or sample."""
+    frame = tissueSection(cells)
+    samples = sorted(frame["sample"].unique())
+    return _spec.Points(
+        frame=frame, x="x_um", y="y_um", keys=["cell type", "CD8A", "sample"],
+        categorical={"cell type": True, "sample": True},
+        colors={"cell type": _palette(_TISSUE_TYPES), "sample": _palette(samples)},
+        scales={"CD8A": ("magma", None, None, None, "sequential")},
+        hover=["niche", "counts", "CD8A"], size=3.0, alpha=0.85, equalAspect=True,
+        title="Tissue section P07", note=f"{len(frame):,} cells · colour by cell type, CD8A expression or sample",
+    )
+
+
+def pointsSmall():
+    """The tissue section at 600 cells: SVG markers, every cell named in its tooltip."""
+    return pointsTissue(600)
+
+
 # (file stem, title, spec factory), in gallery order.
 EXAMPLES = [
     ("bars-proportions", "Bars: cell-type composition (stacked, percent)", barsProportions),
     ("bars-horizontal", "Bars: cells per niche (grouped, horizontal)", barsHorizontal),
     ("bars-sized", "Bars: a requested figure size", barsSized),
+    ("points-tissue", "Points: a tissue section of 50,000 cells", pointsTissue),
+    ("points-small", "Points: 600 cells drawn as SVG", pointsSmall),
 ]
+
+# Examples small enough to keep their finished figures in the repository.
+GOLDEN = ["bars-proportions", "bars-horizontal", "bars-sized", "points-small"]

@@ -1,0 +1,214 @@
+// Window bounds and the single-pass binning of points into per-category counts.
+#include "raster/bin.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <type_traits>
+
+#include "errors.hpp"
+
+namespace tess::raster {
+
+namespace {
+
+// Share of the half-span added on each side, so points on the edge stay clear of it.
+constexpr double PAD = 0.01;
+// A span this small relative to its centre is no span at all in double precision; below the
+// absolute floor, bins per unit of data would overflow.
+constexpr double TINY_SPAN = 1e-12;
+constexpr double TINY_HALF = 1e-300;
+// Half-span given to one point when neither axis has a span.
+constexpr double POINT_HALF = 0.5;
+constexpr double POINT_SHARE = 0.01;
+// A span borrowed from the other axis is at least this share of the centre, which double
+// precision can still split into bins (at 9e15 a span of 1 cannot).
+constexpr double BORROWED_SHARE = 1e-9;
+// Points between looking up a counter and incrementing it (a power of two).
+constexpr std::size_t LOOKAHEAD = 64;
+
+struct Extent {
+  double lo = std::numeric_limits<double>::infinity();
+  double hi = -std::numeric_limits<double>::infinity();
+
+  bool empty() const { return lo > hi; }
+  // Halves first, so that extremes of opposite sign cannot overflow.
+  double centre() const { return lo / 2 + hi / 2; }
+  double half() const { return hi / 2 - lo / 2; }
+  bool degenerate() const {
+    return !(half() > std::max(std::abs(centre()) * TINY_SPAN, TINY_HALF));
+  }
+};
+
+void checkLengths(std::size_t x, std::size_t y) {
+  if (x != y) throw ValueError("x and y differ in length: " + std::to_string(x) + " and " + std::to_string(y));
+}
+
+template <class T>
+Window boundsOf(std::span<const T> x, std::span<const T> y) {
+  checkLengths(x.size(), y.size());
+  Extent ex, ey;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    double xi = x[i], yi = y[i];
+    if (!std::isfinite(xi) || !std::isfinite(yi)) continue;
+    ex.lo = std::min(ex.lo, xi);
+    ex.hi = std::max(ex.hi, xi);
+    ey.lo = std::min(ey.lo, yi);
+    ey.hi = std::max(ey.hi, yi);
+  }
+  if (ex.empty()) return {};
+  double hx = ex.half(), hy = ey.half();
+  if (ex.degenerate() && ey.degenerate()) {
+    hx = std::max(POINT_HALF, std::abs(ex.centre()) * POINT_SHARE);
+    hy = std::max(POINT_HALF, std::abs(ey.centre()) * POINT_SHARE);
+  } else if (ex.degenerate()) {
+    hx = std::max(hy, std::abs(ex.centre()) * BORROWED_SHARE);
+  } else if (ey.degenerate()) {
+    hy = std::max(hx, std::abs(ey.centre()) * BORROWED_SHARE);
+  }
+  hx *= 1 + PAD;
+  hy *= 1 + PAD;
+  Window w{ex.centre() - hx, ex.centre() + hx, ey.centre() - hy, ey.centre() + hy};
+  // Also catches bounds that overflowed: their difference is then infinite or NaN.
+  if (!std::isfinite(w.x1 - w.x0) || !std::isfinite(w.y1 - w.y0)) throw ValueError("coordinates span too wide to bin");
+  checkWindow(w, Shape{});
+  return w;
+}
+
+void checkShape(Shape shape, std::size_t channels) {
+  auto bad = [&](const std::string& why) {
+    throw ValueError("a grid of " + std::to_string(shape.rows) + " x " + std::to_string(shape.cols) + " bins " + why);
+  };
+  if (shape.rows < 1 || shape.cols < 1) bad("is empty");
+  if (shape.rows > MAX_SIDE || shape.cols > MAX_SIDE) bad("exceeds " + std::to_string(MAX_SIDE) + " bins a side");
+  if (channels > MAX_COUNTERS / (shape.rows * shape.cols))
+    bad("with " + std::to_string(channels) + " categories exceeds " + std::to_string(MAX_COUNTERS) + " counters");
+}
+
+template <class C>
+bool inRange(C code, std::size_t n) {
+  if constexpr (std::is_signed_v<C>)
+    if (code < 0) return false;
+  return static_cast<std::uint64_t>(code) < n;
+}
+
+// Where a point's counters start in the grid; `outside` for a point that is not in the window.
+struct Mapper {
+  static constexpr std::size_t outside = std::numeric_limits<std::size_t>::max();
+  double x0, x1, y0, y1, sx, sy;
+  std::size_t lastCol, lastRow, cols, channels;
+
+  Mapper(const Window& w, Shape shape, std::size_t channelCount)
+      : x0(w.x0), x1(w.x1), y0(w.y0), y1(w.y1),
+        sx(double(shape.cols) / (w.x1 - w.x0)), sy(double(shape.rows) / (w.y1 - w.y0)),
+        lastCol(shape.cols - 1), lastRow(shape.rows - 1), cols(shape.cols), channels(channelCount) {}
+
+  std::size_t cell(double x, double y) const {
+    // Written so that NaN fails every comparison.
+    if (!(x >= x0 && x <= x1 && y >= y0 && y <= y1)) return outside;
+    // Through int64: one instruction, where a direct conversion to unsigned takes a branch.
+    auto col = std::min(static_cast<std::size_t>(static_cast<std::int64_t>((x - x0) * sx)), lastCol);
+    auto row = std::min(static_cast<std::size_t>(static_cast<std::int64_t>((y - y0) * sy)), lastRow);
+    return (row * cols + col) * channels;
+  }
+};
+
+// Adds one to out[index(i)] for each point i, skipping those outside. Counters are looked up
+// LOOKAHEAD points early and prefetched: a grid of many categories outgrows the caches, and
+// scattered increments would otherwise wait on memory one at a time.
+template <class Index>
+void scatter(std::size_t n, const Index& index, std::uint32_t* out) {
+  std::array<std::size_t, LOOKAHEAD> ahead;
+  auto fetch = [&](std::size_t i) {
+    std::size_t at = index(i);
+    if (at != Mapper::outside) __builtin_prefetch(out + at, 1);
+    ahead[i % LOOKAHEAD] = at;
+  };
+  for (std::size_t i = 0; i < std::min(n, LOOKAHEAD); ++i) fetch(i);
+  for (std::size_t i = 0; i < n; ++i) {
+    std::size_t at = ahead[i % LOOKAHEAD];
+    if (i + LOOKAHEAD < n) fetch(i + LOOKAHEAD);
+    if (at != Mapper::outside) ++out[at];
+  }
+}
+
+template <class T>
+void countAll(const Points<T>& p, const Mapper& m, std::uint32_t* out) {
+  scatter(p.x.size(), [&](std::size_t i) { return m.cell(p.x[i], p.y[i]); }, out);
+}
+
+template <class T, class C>
+void countByCode(const Points<T>& p, std::span<const C> codes, std::size_t nCategories, const Mapper& m,
+                 std::uint32_t* out) {
+  scatter(p.x.size(), [&](std::size_t i) {
+    C code = codes[i];
+    if (!inRange(code, nCategories)) return Mapper::outside;
+    std::size_t at = m.cell(p.x[i], p.y[i]);
+    return at == Mapper::outside ? at : at + static_cast<std::size_t>(code);
+  }, out);
+}
+
+template <class T>
+Grid binPointsOf(const Points<T>& p, std::size_t nCategories, const Window& window, Shape shape) {
+  checkLengths(p.x.size(), p.y.size());
+  bool coded = !std::holds_alternative<std::monostate>(p.codes);
+  if (coded && size(p.codes) != p.x.size())
+    throw ValueError("codes hold " + std::to_string(size(p.codes)) + " values for " + std::to_string(p.x.size()) +
+                     " points");
+  if (nCategories > 0 && !coded) throw ValueError(std::to_string(nCategories) + " categories need codes");
+  // Counts are 32-bit: with fewer points than that no counter can overflow.
+  if (p.x.size() > std::numeric_limits<std::uint32_t>::max()) throw ValueError("too many points to count");
+  std::size_t channels = std::max<std::size_t>(nCategories, 1);
+  checkShape(shape, channels);
+  checkWindow(window, shape);
+
+  Grid grid{Counts(shape.rows * shape.cols * channels), shape.rows, shape.cols, channels};
+  Mapper mapper(window, shape, channels);
+  if (nCategories == 0) {
+    countAll(p, mapper, grid.counts.data());
+  } else {
+    std::visit(
+        [&]<class S>(const S& codes) {
+          if constexpr (!std::is_same_v<S, std::monostate>)
+            countByCode(p, codes, nCategories, mapper, grid.counts.data());
+        },
+        p.codes);
+  }
+  return grid;
+}
+
+}  // namespace
+
+std::size_t size(const Codes& codes) {
+  return std::visit(
+      []<class S>(const S& s) -> std::size_t {
+        if constexpr (std::is_same_v<S, std::monostate>) return 0;
+        else return s.size();
+      },
+      codes);
+}
+
+void checkWindow(const Window& w, Shape shape) {
+  auto bad = [](const std::string& why) { throw ValueError("bad window: " + why); };
+  if (!std::isfinite(w.x0) || !std::isfinite(w.x1) || !std::isfinite(w.y0) || !std::isfinite(w.y1))
+    bad("bounds must be finite");
+  if (!(w.x0 < w.x1) || !(w.y0 < w.y1)) bad("x0 < x1 and y0 < y1 are required");
+  double spanX = w.x1 - w.x0, spanY = w.y1 - w.y0;
+  if (!std::isfinite(spanX) || !std::isfinite(spanY)) bad("span too wide to bin");
+  if (!std::isfinite(double(shape.cols) / spanX) || !std::isfinite(double(shape.rows) / spanY))
+    bad("span too narrow to bin");
+}
+
+Window bounds(std::span<const float> x, std::span<const float> y) { return boundsOf(x, y); }
+Window bounds(std::span<const double> x, std::span<const double> y) { return boundsOf(x, y); }
+
+Grid binPoints(const Points<float>& points, std::size_t nCategories, const Window& window, Shape shape) {
+  return binPointsOf(points, nCategories, window, shape);
+}
+Grid binPoints(const Points<double>& points, std::size_t nCategories, const Window& window, Shape shape) {
+  return binPointsOf(points, nCategories, window, shape);
+}
+
+}  // namespace tess::raster

@@ -1,0 +1,94 @@
+// Dropping empty categories and folding the smallest into "other".
+#include "raster/fold.hpp"
+
+#include <algorithm>
+#include <type_traits>
+#include <variant>
+
+#include "errors.hpp"
+
+namespace tess::raster {
+
+namespace {
+
+constexpr std::int8_t NONE = -1;
+
+// The code as an index below n, or n when it names no category.
+template <class C>
+std::size_t indexOf(C code, std::size_t n) {
+  if constexpr (std::is_signed_v<C>)
+    if (code < 0) return n;
+  return static_cast<std::uint64_t>(code) < n ? static_cast<std::size_t>(code) : n;
+}
+
+template <class C>
+std::vector<std::size_t> countCodes(std::span<const C> codes, std::size_t n) {
+  std::vector<std::size_t> counts(n + 1);  // the last slot gathers codes of no category
+  for (C code : codes) ++counts[indexOf(code, n)];
+  counts.pop_back();
+  return counts;
+}
+
+// Old code → new code, NONE for a dropped category; fills the kept list and the fold count.
+std::vector<std::int8_t> renumber(const std::vector<std::size_t>& counts, Folded& out) {
+  std::vector<std::size_t> filled;
+  for (std::size_t c = 0; c < counts.size(); ++c)
+    if (counts[c] > 0) filled.push_back(c);
+  std::vector<bool> kept(counts.size(), filled.size() <= MAX_CATEGORIES);
+  if (filled.size() > MAX_CATEGORIES) {
+    std::vector<std::size_t> bySize = filled;
+    std::stable_sort(bySize.begin(), bySize.end(), [&](std::size_t a, std::size_t b) { return counts[a] > counts[b]; });
+    for (std::size_t i = 0; i < MAX_CATEGORIES - 1; ++i) kept[bySize[i]] = true;
+    out.folded = filled.size() - (MAX_CATEGORIES - 1);
+  }
+  std::vector<std::int8_t> to(counts.size(), NONE);
+  for (std::size_t c : filled) {
+    if (!kept[c]) continue;
+    to[c] = static_cast<std::int8_t>(out.kept.size());
+    out.kept.push_back(c);
+  }
+  for (std::size_t c : filled)
+    if (!kept[c]) to[c] = static_cast<std::int8_t>(out.kept.size());  // the "other" category, last
+  return to;
+}
+
+template <class C>
+std::vector<std::int8_t> recode(std::span<const C> codes, const std::vector<std::int8_t>& to) {
+  std::vector<std::int8_t> out(codes.size());
+  std::size_t n = to.size();
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    std::size_t c = indexOf(codes[i], n);
+    out[i] = c < n ? to[c] : NONE;
+  }
+  return out;
+}
+
+}  // namespace
+
+Folded foldCategories(const Codes& codes, std::size_t nCategories) {
+  return std::visit(
+      [&]<class S>(const S& span) -> Folded {
+        Folded out;
+        if constexpr (!std::is_same_v<S, std::monostate>) {
+          std::vector<std::int8_t> to = renumber(countCodes(span, nCategories), out);
+          out.codes = recode(span, to);
+        }
+        return out;
+      },
+      codes);
+}
+
+std::string otherName(std::size_t folded) { return "other (" + std::to_string(folded) + ")"; }
+
+std::vector<std::string> foldedNames(const Folded& folded, const std::vector<std::string>& names,
+                                     std::size_t nCategories) {
+  if (names.size() != nCategories)
+    throw ValueError(std::to_string(nCategories) + " categories need as many names, got " +
+                     std::to_string(names.size()));
+  std::vector<std::string> out;
+  for (std::size_t c : folded.kept) out.push_back(names.at(c));
+  if (folded.folded > 0) out.push_back(otherName(folded.folded));
+  return out;
+}
+
+}  // namespace tess::raster

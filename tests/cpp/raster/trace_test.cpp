@@ -1,0 +1,51 @@
+// The image trace: placement over the window, caption, key and checks.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "errors.hpp"
+#include "raster/trace.hpp"
+
+namespace {
+
+using namespace tess::raster;
+using tess::figure::Array;
+using tess::figure::Object;
+using tess::figure::Value;
+
+const std::vector<std::uint8_t> PIXELS(2 * 4 * 4, 255);  // 2 rows, 4 columns
+const ImageView IMAGE{PIXELS, 2, 4};
+
+TEST(trace_test, pixels_tile_the_window_exactly) {
+  Object t = imageTrace(IMAGE, {10, 18, -1, 3}, {"#FF0000"}, {1, 9}, {}, "category");
+  EXPECT_EQ(t.at("type").asString(), "image");
+  EXPECT_DOUBLE_EQ(t.at("dx").asDouble(), 2);
+  EXPECT_DOUBLE_EQ(t.at("dy").asDouble(), 2);
+  // Outer pixel edges: x0 - dx/2 is the window's left, y0 - dy/2 its bottom.
+  EXPECT_DOUBLE_EQ(t.at("x0").asDouble() - 1, 10);
+  EXPECT_DOUBLE_EQ(t.at("x0").asDouble() + 3.5 * 2, 18);
+  EXPECT_DOUBLE_EQ(t.at("y0").asDouble() - 1, -1);
+  EXPECT_DOUBLE_EQ(t.at("y0").asDouble() + 1.5 * 2, 3);
+  EXPECT_EQ(t.at("source").asString().rfind("data:image/png;base64,", 0), 0u);
+  EXPECT_EQ(t.at("hoverinfo").asString(), "skip");
+}
+
+TEST(trace_test, the_caption_is_escaped_in_the_name_and_raw_in_the_key) {
+  Object t = imageTrace(IMAGE, {0, 1, 0, 1}, {"#FF0000", "#0000FF"}, {2, 5}, {"T <cells>", "B"}, "type & 100%");
+  EXPECT_EQ(t.at("name").asString(), "type &amp; 100&#37;");
+  const Object& meta = t.at("meta").asObject();
+  EXPECT_EQ(meta.at("label").asString(), "type & 100%");
+  EXPECT_EQ(meta.at("categories"), Value(Array{"T <cells>", "B"}));
+  EXPECT_EQ(meta.at("colors"), Value(Array{"#FF0000", "#0000FF"}));
+  EXPECT_EQ(meta.at("density"), Value(Array{2, 5}));
+}
+
+TEST(trace_test, inconsistent_arguments_are_value_errors) {
+  EXPECT_THROW(imageTrace(IMAGE, {0, 0, 0, 1}, {"red"}, {}, {}, ""), tess::ValueError);
+  EXPECT_THROW(imageTrace(IMAGE, {0, 1, 0, 1}, {}, {}, {}, ""), tess::ValueError);
+  EXPECT_THROW(imageTrace(IMAGE, {0, 1, 0, 1}, {"red", "blue"}, {}, {"a"}, ""), tess::ValueError);
+  EXPECT_THROW(imageTrace(IMAGE, {0, 1, 0, 1}, {"red"}, {5, 2}, {}, ""), tess::ValueError);
+  EXPECT_THROW(imageTrace({PIXELS, 3, 4}, {0, 1, 0, 1}, {"red"}, {}, {}, ""), tess::ValueError);
+}
+
+}  // namespace

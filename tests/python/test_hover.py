@@ -1,0 +1,190 @@
+"""The tooltip encoder from the host: pandas columns in, trace attributes plotly accepts out."""
+
+import gc
+import json
+import math
+import time
+import weakref
+
+import numpy as np
+import pandas as pd
+import plotly.graph_objects as go
+import pytest
+from hypothesis import given
+from hypothesis import strategies as st
+
+from tessarine.pl._interactive import _render
+
+Hover = _render.Hover
+EXTRA = "<extra></extra>"
+
+
+def hover(data, columns=None):
+    frame = pd.DataFrame(data)
+    return _render._hoverColumns(frame, list(frame.columns) if columns is None else columns)
+
+
+def shown(trace, n):
+    """The trace attributes through plotly's validators and JSON, as the page receives them."""
+    return json.loads(go.Figure(go.Scatter(x=np.arange(n), y=np.arange(n), **trace)).to_json())["data"][0]
+
+
+class TestRecord:
+    def test_three_fields_by_position_or_keyword_and_nothing_else(self):
+        h = Hover([[1]], ["a"], "x: 1<br>")
+        assert (h.customdata, h.text, h.template) == ([[1]], ["a"], "x: 1<br>")
+        h = Hover(template="t")
+        assert h.customdata is None and h.text is None
+        with pytest.raises(AttributeError):
+            h.extra = 1
+
+    def test_trace_keys_in_order_and_only_when_set(self):
+        assert Hover().trace() == {"hovertemplate": EXTRA}
+        data = np.zeros((1, 1))
+        trace = Hover(data, ["a"], "t<br>").trace()
+        assert list(trace) == ["hovertemplate", "customdata", "text"]
+        assert trace["hovertemplate"] == "t<br>" + EXTRA and trace["customdata"] is data
+        assert list(Hover(text=["a"]).trace()) == ["hovertemplate", "text"]
+
+    def test_cycles_through_a_record_are_collected(self):
+        class Probe:
+            pass
+
+        probe = Probe()
+        probe.hover = Hover(customdata=probe)
+        alive = weakref.ref(probe)
+        del probe
+        gc.collect()
+        assert alive() is None
+
+
+class TestHoverColumns:
+    def test_nothing_to_show(self):
+        frame = pd.DataFrame({"a": [1, 2]})
+        for columns in ([], [None, "b"], iter([None]), ["A"]):
+            h = _render._hoverColumns(frame, columns)
+            assert h.trace() == {"hovertemplate": EXTRA}
+
+    def test_constant_columns_are_template_lines_varying_ones_arrays(self):
+        empty = hover({"a": pd.Series([], dtype=float), "b": pd.Series([], dtype=str)})
+        assert empty.template == "a: -<br>b: -<br>" and empty.customdata is None and empty.text is None
+        h = hover({"n": [12345] * 3, "only nan": [np.nan] * 3, "<b>%": ["a&b"] * 3,
+                   "cat": pd.Categorical(["T cells"] * 3), "flag": [True] * 3, 7: [0.5] * 3})
+        assert h.template == ("n: 12,345<br>only nan: -<br>&lt;b&gt;&#37;: a&amp;b<br>cat: T cells<br>"
+                              "flag: True<br>7: 0.5<br>")
+        assert h.customdata is None and h.text is None
+        # A value and missing cells are two values.
+        h = hover({"area": [2.5, np.nan, 2.5]})
+        assert h.template == "area: %{customdata[0]:.4g}<br>"
+        assert h.customdata.shape == (3, 1) and np.isnan(h.customdata[1, 0])
+
+    def test_integer_and_boolean_matrix_keeps_formats_floats_make_it_float32(self):
+        h = hover({"n": np.array([1, 2], dtype=np.int64), "b": [True, False], "u": np.array([3, 4], dtype=np.uint8)})
+        assert h.template == "n: %{customdata[0]:,d}<br>b: %{customdata[1]:d}<br>u: %{customdata[2]:,d}<br>"
+        assert h.customdata.dtype == np.int32 and h.customdata.tolist() == [[1, 1, 3], [2, 0, 4]]
+        h = hover({"n": [1, 2], "f": [0.5, 1.5]})
+        assert h.template == "n: %{customdata[0]:.4g}<br>f: %{customdata[1]:.4g}<br>"
+        assert h.customdata.dtype == np.float32
+
+    def test_integers_int32_cannot_hold(self):
+        # Missing cells and values past int32 keep ",d" in a float matrix that holds them exactly.
+        h = hover({"gap": pd.array([1, None, 3], dtype="Int64"), "pos": [3_000_000_123, 5, 6]})
+        assert h.template == "gap: %{customdata[0]:,d}<br>pos: %{customdata[1]:,d}<br>"
+        assert h.customdata.dtype == np.float64 and h.customdata[0, 1] == 3_000_000_123
+        assert np.isnan(h.customdata[1, 0])
+        h = hover({"flag": pd.array([True, None, False], dtype="boolean")})
+        assert h.template == "flag: %{customdata[0]:d}<br>" and h.customdata.dtype == np.float32
+        # Past 2**53 only text shows the right digits.
+        h = hover({"id": np.array([2**64 - 1, 1], dtype=np.uint64)})
+        assert h.template == "id: %{customdata[0]}<br>" and h.customdata.tolist() == [["18446744073709551615"], ["1"]]
+
+    def test_values_are_escaped_for_markup_but_placeholders_stay(self):
+        h = hover({"name": ["a<b&c", "%{x}", "&amp;"], "other": ["<b>B</b>", "x", "y"]})
+        assert h.text.tolist() == ["a&lt;b&amp;c", "%{x}", "&amp;amp;"]
+        assert h.customdata[:, 0].tolist() == ["&lt;b&gt;B&lt;/b&gt;", "x", "y"]
+
+    def test_text_forms_of_other_kinds(self):
+        h = hover({"cat": pd.Categorical(["b", None, "a"]), "when": pd.to_datetime(["2020-01-01", None, "2021-05-06"]),
+                   "s": pd.array(["x", None, "z"], dtype="string")}, ["cat", "when", "s"])
+        assert h.template.startswith("when: %{text}<br>")
+        assert h.text.tolist() == ["2020-01-01 00:00:00", "NaT", "2021-05-06 00:00:00"]
+        assert h.customdata.tolist() == [["b", "x"], ["nan", "&lt;NA&gt;"], ["a", "z"]]
+
+    def test_repeated_frame_column_fails(self):
+        with pytest.raises(ValueError):
+            _render._hoverColumns(pd.DataFrame([[1, 2], [3, 4]], columns=["a", "a"]), ["a"])
+
+    @pytest.mark.parametrize("data", [
+        {"i": [1, 2], "b": [True, False], "t": ["a<b", "%{x}"]},
+        {"f": [0.5, np.nan], "gap": pd.array([1, None], dtype="Int64")},
+        {"big": [2**40, 1], "flag": pd.array([True, None], dtype="boolean")},
+        {"t": ["a", "b"], "u": ["cc", "d"], "n": [1, 2], "f": [np.inf, 1.0]},
+    ])
+    def test_plotly_accepts_and_ships_typed_arrays(self, data):
+        h = hover(data)
+        trace = shown(h.trace(), 2)
+        assert trace["hovertemplate"] == h.template + EXTRA
+        if h.customdata.dtype != object:
+            assert trace["customdata"]["dtype"] in ("i4", "f4", "f8")
+            assert trace["customdata"]["shape"] == f"2, {h.customdata.shape[1]}"
+        else:
+            assert trace["customdata"] == h.customdata.tolist()
+        if h.text is not None:
+            assert trace["text"] == h.text.tolist()
+
+    def test_a_million_rows(self):
+        n = 1_000_000
+        rng = np.random.default_rng(0)
+        frame = pd.DataFrame({"area": rng.random(n), "count": rng.integers(0, 5000, n),
+                              "cell": [f"cell_{i}" for i in range(n)], "sample": "s1"})
+        start = time.perf_counter()
+        h = _render._hoverColumns(frame, ["sample", "area", "count", "cell"])
+        print(f"1e6 rows, 3 varying columns (one text): {time.perf_counter() - start:.3f} s")
+        assert h.template.startswith("sample: s1<br>cell: %{text}<br>")
+        assert h.customdata.shape == (n, 2) and h.customdata.dtype == np.float32 and len(h.text) == n
+
+
+class TestFormatCell:
+    @pytest.mark.parametrize(("value", "expected"), [
+        (None, "-"), (pd.NA, "-"), (np.float32("inf"), "-"), (np.float32(0.1), "0.1"),
+        (np.uint64(2**64 - 1), "18,446,744,073,709,551,615"), (True, "1"), (np.True_, "True"),
+        ("a<b", "a<b"), (pd.Timestamp("2020-01-02"), "2020-01-02 00:00:00"), (pd.NaT, "NaT"),
+    ])
+    def test_cases(self, value, expected):
+        assert _render._formatCell(value) == expected
+
+    @given(st.floats() | st.integers())
+    def test_matches_python_formatting(self, value):
+        if isinstance(value, float):
+            expected = format(value, ".4g") if math.isfinite(value) else "-"
+        else:
+            expected = f"{value:,d}"
+        assert _render._formatCell(value) == expected
+
+
+class TestNumericColumns:
+    @pytest.mark.parametrize(("values", "dtype", "fmt"), [
+        (pd.Series([True, False]), np.int32, "d"),
+        (pd.Series([1, -2], dtype="int8"), np.int32, ",d"),
+        (np.array([1.5, 2.5], dtype=np.float16), np.float32, ".4g"),
+        (pd.Series([1.5, None], dtype="Float64"), np.float32, ".4g"),
+        (pd.Series([1, None], dtype="Int64"), np.float32, ",d"),
+        (pd.Series([2**31, 0]), np.float64, ",d"),
+    ])
+    def test_numeric_format(self, values, dtype, fmt):
+        array, format_ = _render._numericFormat(values)
+        assert (array.dtype, format_) == (dtype, fmt)
+        expected = pd.Series(values).astype("float64").to_numpy(na_value=np.nan)
+        np.testing.assert_array_equal(array.astype("float64"), expected)
+
+    def test_numeric_format_refuses_text(self):
+        with pytest.raises(TypeError):
+            _render._numericFormat(pd.Series(["a"]))
+
+    @pytest.mark.parametrize(("values", "numeric"), [
+        (pd.Series([True]), True), (pd.Series([1], dtype="uint64"), True), (pd.Series([1], dtype="Int8"), True),
+        (np.array([1.0], dtype=np.float16), True), (pd.Series([1j]), False), (pd.Series(["1"]), False),
+        (pd.Series(pd.Categorical([1])), False), (pd.Series(pd.to_datetime(["2020"])), False),
+    ])
+    def test_is_numeric_column(self, values, numeric):
+        assert _render._isNumericColumn(values) is numeric

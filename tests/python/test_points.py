@@ -1,0 +1,133 @@
+"""The points family: traces per key and category, the rows behind them, sizes and controls."""
+
+import numpy as np
+import pandas as pd
+import plotly.graph_objects as go
+import pytest
+
+from tessarine.pl._interactive import _render, _spec
+
+
+def _cells(n, seed=0, name=None):
+    rng = np.random.default_rng(seed)
+    frame = pd.DataFrame({
+        "x": rng.normal(size=n), "y": rng.normal(size=n),
+        "type": rng.choice(["T", "B", "NK"], size=n),
+        "CD8A": rng.gamma(2.0, size=n),
+        "sample": rng.choice(["s1", "s2"], size=n),
+    }, index=pd.Index([f"cell{i}" for i in range(n)], name=name))
+    return frame
+
+
+def _spec_for(frame, **kw):
+    kw.setdefault("x", "x")
+    kw.setdefault("y", "y")
+    kw.setdefault("keys", ["type"])
+    kw.setdefault("categorical", {"type": True, "sample": True})
+    kw.setdefault("colors", {"type": {"T": "#E15759", "B": "#4E79A7", "NK": "#59A14F", "empty": "#000000"},
+                             "sample": {"s1": "#111111", "s2": "#222222"}})
+    kw.setdefault("size", 4.0)
+    kw.setdefault("alpha", 0.8)
+    return _spec.Points(frame=frame, **kw)
+
+
+def _draw(spec):
+    fig = _render.figureFor(spec)
+    go.Figure(fig.to_dict())
+    return fig
+
+
+def test_one_trace_per_category_with_the_rows_behind_it():
+    frame = _cells(300)
+    spec = _spec_for(frame, rows=np.arange(1000, 1300))
+    fig = _draw(spec)
+    assert [t.name for t in fig.data] == ["T", "B", "NK", "empty"]
+    assert len(spec.renderRows) == 4
+    for trace, rows in zip(fig.data, spec.renderRows):
+        members = rows - 1000
+        assert np.array_equal(np.asarray(trace.x), frame["x"].to_numpy(np.float32)[members])
+        assert (frame["type"].to_numpy()[members] == trace.name).all() or trace.name == "empty"
+    assert len(spec.renderRows[3]) == 0 and fig.data[3].hovertemplate == "<extra></extra>"
+    assert sum(len(r) for r in spec.renderRows) == 300
+
+
+def test_render_rows_is_the_specs_own_list_refilled():
+    spec = _spec_for(_cells(20))
+    own = spec.renderRows
+    own.append("stale")
+    _draw(spec)
+    assert spec.renderRows is own and not any(isinstance(rows, str) for rows in own)
+
+
+@pytest.mark.parametrize("n, kind", [(3999, "scatter"), (4000, "scattergl")])
+def test_webgl_from_the_threshold_on(n, kind):
+    fig = _draw(_spec_for(_cells(n)))
+    assert {t.type for t in fig.data} == {kind}
+
+
+@pytest.mark.parametrize("n, identity", [(20000, True), (20001, False)])
+def test_cell_identity_in_the_tooltip_up_to_the_limit(n, identity):
+    fig = _draw(_spec_for(_cells(n), keys=[None]))
+    assert ("cell: %{text}" in fig.data[0].hovertemplate) is identity
+
+
+def test_identity_line_is_named_after_the_index():
+    fig = _draw(_spec_for(_cells(10, name="barcode"), keys=[None]))
+    assert fig.data[0].hovertemplate.startswith("barcode: %{text}")
+
+
+def test_plain_cells_only_need_no_dropdown_but_get_a_size_slider():
+    fig = _draw(_spec_for(_cells(50), keys=[None]))
+    assert [t.name for t in fig.data] == ["cells"]
+    assert not fig.layout.updatemenus
+    assert len(fig.layout.sliders) == 1
+
+
+def test_two_keys_the_second_continuous_hidden_until_chosen():
+    spec = _spec_for(_cells(100), keys=["type", "CD8A"], scales={"CD8A": ("magma", None, None, None, "sequential")})
+    fig = _draw(spec)
+    assert [t.visible for t in fig.data] == [True, True, True, True, False]
+    scaled = fig.data[-1]
+    assert scaled.marker.showscale and scaled.marker.color.dtype == np.float32
+    buttons = fig.layout.updatemenus[0].buttons
+    assert [b.label for b in buttons] == ["type", "CD8A"]
+    assert buttons[1].args[0]["visible"] == [False, False, False, False, True]
+
+
+def test_cells_outside_the_mapping_are_in_no_trace_of_that_key_only():
+    frame = _cells(60)
+    frame.loc[frame.index[:5], "type"] = "unknown"
+    spec = _spec_for(frame, keys=["type", "sample"])
+    _draw(spec)
+    assert sum(len(r) for r in spec.renderRows[:4]) == 55
+    assert sum(len(r) for r in spec.renderRows[4:]) == 60
+
+
+def test_equal_aspect_and_inverted_y():
+    fig = _draw(_spec_for(_cells(30), equalAspect=True, invertY=True))
+    assert fig.layout.yaxis.scaleanchor == "x" and fig.layout.yaxis.scaleratio == 1
+    assert fig.layout.yaxis.autorange == "reversed"
+
+
+@pytest.mark.parametrize(
+    "change, error",
+    [({"keys": []}, ValueError), ({"x": "nope"}, KeyError), ({"keys": ["nope"]}, KeyError),
+     ({"keys": ["CD8A"], "scales": {"CD8A": ("viridis", 0)}}, ValueError), ({"frame": None}, TypeError)],
+)
+def test_bad_specs_fail_with_ordinary_errors(change, error):
+    kw = {"frame": _cells(10), **change}
+    frame = kw.pop("frame")
+    with pytest.raises(error):
+        _render.figureFor(_spec_for(frame, **kw))
+
+
+@pytest.mark.parametrize(
+    "xs, ys, equal, categories, expected",
+    [([0, 1], [0, 1], False, 18, (560.0, 520.0)), ([0, 1], [0, 1], False, 19, (560.0, 528.0)),
+     ([0, 1], [0, 1], False, 40, (560.0, 780.0)), ([0, 3], [0, 1], True, 1, (820.0, 520.0)),
+     ([0, 1], [0, 2], True, 1, (360.0, 520.0)), ([0, 5], [1, 1], True, 1, (560.0, 520.0)),
+     ([0, np.nan], [0, 1], True, 1, (560.0, 520.0)), ([], [], True, 1, (560.0, 520.0))],
+)
+def test_point_area(xs, ys, equal, categories, expected):
+    spec = _spec_for(pd.DataFrame({"x": xs, "y": ys, "type": "T"}), equalAspect=equal)
+    assert _render._pointArea(spec, spec.frame, categories) == expected

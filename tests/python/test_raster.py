@@ -1,0 +1,298 @@
+"""The raster component: folding, bounds, binning, shading and the image trace, from Python."""
+import base64
+import json
+import struct
+import zlib
+
+import numpy as np
+import pandas as pd
+import plotly.graph_objects as go
+import pytest
+from hypothesis import given, settings
+from hypothesis import strategies as st
+
+from browser.judge import browser, judge
+from tessarine.pl._interactive import _raster
+
+
+def decodePng(data: bytes) -> np.ndarray:
+    """8-bit RGB or RGBA PNG bytes as a (rows, cols, channels) array, checking every CRC."""
+    assert data[:8] == b"\x89PNG\r\n\x1a\n"
+    at, idat, header = 8, b"", None
+    while at < len(data):
+        (length,) = struct.unpack(">I", data[at:at + 4])
+        kind, body = data[at + 4:at + 8], data[at + 8:at + 8 + length]
+        (crc,) = struct.unpack(">I", data[at + 8 + length:at + 12 + length])
+        assert zlib.crc32(kind + body) == crc, kind
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            idat += body
+        at += 12 + length
+    cols, rows, depth, colorType, _, _, interlace = header
+    assert depth == 8 and colorType in (2, 6) and interlace == 0
+    bpp = 4 if colorType == 6 else 3
+    raw, stride = zlib.decompress(idat), cols * bpp
+    out, above = bytearray(), bytearray(stride)
+    for r in range(rows):
+        kind, line = raw[r * (stride + 1)], bytearray(raw[r * (stride + 1) + 1:(r + 1) * (stride + 1)])
+        for i in range(stride) if kind else ():
+            a = line[i - bpp] if i >= bpp else 0
+            b, c = above[i], above[i - bpp] if i >= bpp else 0
+            p = a + b - c
+            paeth = min((abs(p - a), 0, a), (abs(p - b), 1, b), (abs(p - c), 2, c))[2]
+            line[i] = (line[i] + (a, b, (a + b) // 2, paeth)[kind - 1]) & 0xFF
+        out += line
+        above = line
+    return np.frombuffer(bytes(out), np.uint8).reshape(rows, cols, bpp)
+
+
+def sourceImage(trace: dict) -> np.ndarray:
+    prefix = "data:image/png;base64,"
+    assert trace["source"].startswith(prefix)
+    return decodePng(base64.b64decode(trace["source"][len(prefix):]))
+
+
+def rasterTrace(x, y, codes=None, names=(), colors=None, window=None, shape=None, label="category"):
+    """The call sequence the renderer makes for a raster layer."""
+    names = list(names)
+    nCategories = 0
+    if codes is not None:
+        codes, nCategories, names = _raster.foldCategories(np.asarray(codes), len(names), names)
+    window = window or _raster.bounds(x, y)
+    shape = shape or (_raster.GRID, _raster.GRID)
+    grid = _raster.binPoints(x, y, codes, nCategories, window, shape)
+    palette = [(colors or {}).get(n, "#666666") for n in names] if names else ["#4C4C4C"]
+    image, second, third = _raster.shade(grid, palette)
+    return _raster.imageTrace(image, window, second, third, names, label=label), grid, image, window
+
+
+def cloud(n=20000, k=5, seed=0, dtype=np.float64):
+    rng = np.random.default_rng(seed)
+    codes = rng.integers(0, k, n)
+    x = (rng.normal(0, 1, n) + codes * 3).astype(dtype)
+    y = (rng.normal(0, 1, n) - codes).astype(dtype)
+    return x, y, codes
+
+
+# ---- folding ----
+
+@pytest.mark.parametrize("dtype", [np.int8, np.int16, np.int32, np.int64, np.uint8, np.uint32, np.uint64])
+def test_fold_drops_empty_categories_for_any_integer_dtype(dtype):
+    codes, n, names = _raster.foldCategories(np.array([3, 0, 3, 100], dtype=dtype), 4, ["a", "b", "c", "d"])
+    assert (n, names) == (2, ["a", "d"])
+    assert codes.dtype == np.int8 and codes.tolist() == [1, 0, 1, -1]
+
+
+def test_integer_category_names_keep_their_type_through_fold_and_trace():
+    x, y, codes = cloud(300, k=3)
+    trace, *_ = rasterTrace(x, y, codes + 1, [0, 1, 2, 3], {1: "red", 3: "blue"})
+    assert trace["meta"]["categories"] == [1, 2, 3]
+    assert trace["meta"]["colors"] == ["#FF0000", "#666666", "#0000FF"]
+
+
+def test_fold_of_pandas_codes_with_missing_values_and_many_categories():
+    values = pd.Categorical([f"t{i % 100}" if i % 7 else None for i in range(5000)])
+    codes, n, names = _raster.foldCategories(values.codes, len(values.categories), list(values.categories))
+    assert n == _raster.MAX_CATEGORIES and names[-1] == f"other ({100 - _raster.MAX_CATEGORIES + 1})"
+    assert (codes == -1).sum() == (values.codes == -1).sum()
+    assert set(np.unique(codes)) == set(range(-1, _raster.MAX_CATEGORIES))
+
+
+# ---- bounds ----
+
+def test_bounds_cover_the_finite_points_with_a_small_pad():
+    x = np.array([1.0, 5.0, np.nan, np.inf, 3.0])
+    y = np.array([2.0, 4.0, 100.0, 0.0, -np.inf])
+    x0, x1, y0, y1 = _raster.bounds(x, y)
+    assert x0 < 1 < 5 < x1 and x1 - x0 == pytest.approx(4.04)
+    assert y0 < 2 < 4 < y1 and y1 - y0 == pytest.approx(2.02)
+    assert _raster.bounds(x.astype(np.float32), y.astype(np.float32)) == (x0, x1, y0, y1)
+    assert _raster.bounds([1, 5], [2, 4]) == (x0, x1, y0, y1)  # lists and ints are converted
+
+
+# ---- binning ----
+
+@pytest.mark.parametrize("dtype", [np.float64, np.float32])
+def test_binning_matches_numpy_histograms_per_category(dtype):
+    x, y, codes = cloud(dtype=dtype)
+    codes[::50] = -1
+    window = (-2.0, 13.0, -6.0, 2.5)  # cuts off part of the cloud
+    grid = _raster.binPoints(x, y, codes.astype(np.int16), 5, window, (40, 30))
+    assert grid.shape == (40, 30, 5) and grid.dtype == np.uint32
+    for k in range(5):
+        mine = codes == k
+        h, _, _ = np.histogram2d(y[mine].astype(float), x[mine].astype(float), bins=(40, 30),
+                                 range=(window[2:], window[:2]))
+        np.testing.assert_array_equal(grid[:, :, k], h)
+
+
+def test_binning_reads_strided_swapped_and_mixed_inputs_alike():
+    x, y, codes = cloud(2000)
+    window, shape = (-3.0, 16.0, -8.0, 4.0), (32, 32)
+    expected = _raster.binPoints(x, y, codes, 5, window, shape)
+    wide = np.stack([x, y], axis=1)
+    for args in [(wide[:, 0], wide[:, 1], codes), (x.astype(">f8"), y, codes.astype(">i4")),
+                 (list(x), list(y), pd.Series(codes))]:
+        np.testing.assert_array_equal(_raster.binPoints(*args, 5, window, shape), expected)
+    # float32 beside float64 meets it as float64
+    x32 = x.astype(np.float32)
+    np.testing.assert_array_equal(_raster.binPoints(x32, y, codes, 5, window, shape),
+                                  _raster.binPoints(x32.astype(float), y, codes, 5, window, shape))
+
+
+def test_binning_without_categories_counts_every_point_in_one_channel():
+    x = np.array([0.0, 1.0, 1.0, np.nan, 2.0])
+    y = np.array([0.0, 1.0, 1.0, 0.0, 5.0])
+    grid = _raster.binPoints(x, y, None, 0, (0, 1, 0, 1), (2, 2))
+    assert grid.shape == (2, 2, 1)
+    assert grid[:, :, 0].tolist() == [[1, 0], [0, 2]]  # the upper corner is inside, row 0 at the bottom
+    ignored = _raster.binPoints(x, y, np.array([9, 9, 9, 9, 9]), 0, (0, 1, 0, 1), (2, 2))
+    np.testing.assert_array_equal(ignored, grid)
+
+
+@settings(max_examples=60, deadline=None)
+@given(values=st.lists(st.tuples(st.floats(allow_nan=True, allow_infinity=True, width=32),
+                                 st.floats(allow_nan=True, allow_infinity=True), st.integers(-3, 5)),
+                       max_size=40),
+       rows=st.integers(-1, 5), cols=st.integers(-1, 5), k=st.integers(0, 4))
+def test_no_input_crashes_the_pipeline(values, rows, cols, k):
+    x = np.array([v[0] for v in values], np.float32)
+    y = np.array([v[1] for v in values])
+    codes = np.array([v[2] for v in values], np.int64)
+    try:
+        codes, n, names = _raster.foldCategories(codes, k, [f"c{i}" for i in range(k)])
+        window = _raster.bounds(x, y)
+        grid = _raster.binPoints(x, y, codes, n, window, (rows, cols))
+    except ValueError as error:
+        assert rows < 1 or cols < 1 or "too wide" in str(error), error
+        return
+    assert grid.sum() <= len(values)
+    image, colors, density = _raster.shade(grid, ["#123456"] * grid.shape[2])
+    _raster.imageTrace(image, window, colors, density, names)
+
+
+# ---- shading and the trace ----
+
+def test_trace_is_valid_plotly_and_its_png_round_trips():
+    x, y, codes = cloud()
+    names = ["T", "B", "NK", "Mono", "DC <x>"]
+    trace, grid, image, window = rasterTrace(x, y, codes, names, {"T": "#B2182B"}, shape=(60, 80),
+                                             label="cell type & 5%")
+    go.Image(**trace)
+    assert image.shape == (60, 80, 4) and image.dtype == np.uint8
+    np.testing.assert_array_equal(sourceImage(trace), image)
+    assert trace["type"] == "image" and trace["hoverinfo"] == "skip"
+    assert trace["name"] == "cell type &amp; 5&#37;"
+    assert trace["meta"]["label"] == "cell type & 5%" and trace["meta"]["categories"] == names
+    assert trace["meta"]["colors"] == ["#B2182B"] + ["#666666"] * 4
+    assert grid.sum() == len(x)  # the default window holds every point
+    # Outer pixel edges meet the window's edges.
+    assert trace["x0"] - trace["dx"] / 2 == pytest.approx(window[0])
+    assert trace["x0"] + (80 - 0.5) * trace["dx"] == pytest.approx(window[1])
+    assert trace["y0"] - trace["dy"] / 2 == pytest.approx(window[2])
+    assert trace["y0"] + (60 - 0.5) * trace["dy"] == pytest.approx(window[3])
+
+
+def test_uncategorised_points_get_one_grey_and_the_default_caption():
+    x, y, _ = cloud(500)
+    trace, grid, image, _ = rasterTrace(x, y)
+    assert grid.shape == (_raster.GRID, _raster.GRID, 1)
+    assert trace["name"] == "category" and trace["meta"]["colors"] == ["#4C4C4C"]
+    assert trace["meta"]["categories"] == []
+    assert set(map(tuple, image[image[..., 3] > 0][:, :3])) == {(0x4C, 0x4C, 0x4C)}
+    assert _raster.imageTrace(image, (0, 1, 0, 1), ["#4C4C4C"], (1, 2), [], label=None)["name"] == "category"
+
+
+# ---- failures ----
+
+Z2 = np.zeros(2)
+RGBA = np.zeros((2, 2, 4), np.uint8)
+
+
+@pytest.mark.parametrize("function, args, error", [
+    ("foldCategories", (np.array([0.0, 1.0]), 2, ["a", "b"]), TypeError),
+    ("foldCategories", (None, 1, ["a"]), TypeError),
+    ("foldCategories", (np.array([0]), 2, ["a"]), ValueError),
+    ("foldCategories", (np.array([0]), -1, []), ValueError),
+    ("foldCategories", (np.zeros((2, 2), int), 1, ["a"]), ValueError),
+    ("bounds", (np.zeros(3), Z2), ValueError),
+    ("bounds", (np.array(["a"]), np.array([1.0])), TypeError),
+    ("bounds", (np.array([1 + 2j]), np.array([1.0])), TypeError),
+    ("bounds", (np.array([-1.7e308, 1.7e308]), Z2), ValueError),
+    ("binPoints", (Z2, Z2, None, 2, (0, 1, 0, 1), (4, 4)), ValueError),
+    ("binPoints", (Z2, Z2, np.zeros(3, int), 1, (0, 1, 0, 1), (4, 4)), ValueError),
+    ("binPoints", (Z2, Z2, Z2, 1, (0, 1, 0, 1), (4, 4)), TypeError),
+    ("binPoints", (np.zeros((2, 2)), np.zeros((2, 2)), None, 0, (0, 1, 0, 1), (4, 4)), ValueError),
+    ("binPoints", (np.zeros(2, object), Z2, None, 0, (0, 1, 0, 1), (4, 4)), TypeError),
+    ("binPoints", (Z2, Z2, None, 0, (0, float("nan"), 0, 1), (4, 4)), ValueError),
+    ("binPoints", (Z2, Z2, None, 0, (0, 1, 0), (4, 4)), TypeError),
+    ("binPoints", (Z2, Z2, None, 0, (0, 1, 0, 1), (4, -4)), ValueError),
+    ("binPoints", (Z2, Z2, None, 0, (0, 1, 0, 1), (1 << 20, 4)), ValueError),
+    ("binPoints", (Z2, Z2, np.zeros(2, int), 100000, (0, 1, 0, 1), (4096, 4096)), ValueError),
+    ("binPoints", (Z2, Z2, None, -1, (0, 1, 0, 1), (4, 4)), ValueError),
+    ("shade", (np.zeros((2, 2, 1), np.int64), ["red"]), TypeError),
+    ("shade", (np.zeros((2, 2), np.uint32), ["red"]), ValueError),
+    ("shade", (np.zeros((2, 2, 2), np.uint32), ["red"]), ValueError),
+    ("shade", (np.zeros((2, 2, 1), np.uint32), ["nonsense"]), ValueError),
+    ("shade", (np.zeros((0, 2, 1), np.uint32), ["red"]), ValueError),
+    ("imageTrace", (np.zeros((2, 2, 3), np.uint8), (0, 1, 0, 1), ["red"], (0, 0), []), ValueError),
+    ("imageTrace", (RGBA.astype(np.float32), (0, 1, 0, 1), ["red"], (0, 0), []), TypeError),
+    ("imageTrace", (RGBA, (1, 0, 0, 1), ["red"], (0, 0), []), ValueError),
+    ("imageTrace", (RGBA, (0, 1, 0, 1), [], (0, 0), []), ValueError),
+    ("imageTrace", (RGBA, (0, 1, 0, 1), ["red"], (0, 0), ["a", "b"]), ValueError),
+    ("imageTrace", (RGBA, (0, 1, 0, 1), ["red"], (-1, 0), []), ValueError),
+])
+def test_bad_input_raises_the_ordinary_error(function, args, error):
+    with pytest.raises(error):
+        getattr(_raster, function)(*args)
+
+
+# ---- in the browser ----
+
+PLOT = {"left": 100, "top": 50, "width": 400, "height": 300}
+
+
+def screenshotPixel(page, x: float, y: float) -> tuple:
+    shot = page.call("Page.captureScreenshot", {"format": "png", "clip": {
+        "x": x - 1, "y": y - 1, "width": 3, "height": 3, "scale": 1}}, session=page.session)
+    return tuple(decodePng(base64.b64decode(shot["data"]))[1, 1, :3])
+
+
+@pytest.mark.browser
+@pytest.mark.parametrize("upward, withScatter", [(True, False), (True, True), (False, False)])
+def test_the_image_lands_the_right_way_up_in_the_browser(upward, withScatter):
+    # Red in the top-left quarter of the data, blue in the bottom-right one.
+    x, y = np.array([0.5, 3.5]), np.array([1.5, 0.5])
+    trace, _, _, window = rasterTrace(x, y, np.array([0, 1]), ["a", "b"], {"a": "red", "b": "blue"},
+                                      window=(0.0, 4.0, 0.0, 2.0), shape=(2, 4))
+    data = [trace]
+    if withScatter:  # the points family's traces share the axes
+        data.append({"type": "scatter", "x": [2], "y": [1], "mode": "markers", "marker": {"opacity": 0}})
+    layout = {"width": 600, "height": 400, "showlegend": False,
+              "margin": {"l": 100, "r": 100, "t": 50, "b": 50, "pad": 0},
+              "xaxis": {"range": [0, 4], "showgrid": False, "zeroline": False},
+              "yaxis": {"range": [0, 2] if upward else [2, 0], "showgrid": False, "zeroline": False},
+              "plot_bgcolor": "white"}
+    judge({"data": data, "layout": layout}, {"displayModeBar": False}).assertClean()
+
+    page = browser()
+    page.evaluate(f"""(async () => {{
+        const gd = document.createElement('div');
+        gd.id = 'raster-check';
+        gd.style.cssText = 'position:fixed;left:0;top:0;z-index:99999;background:white';
+        document.body.appendChild(gd);
+        const fig = {json.dumps({"data": data, "layout": layout})};
+        await Plotly.newPlot(gd, fig.data, fig.layout, {{displayModeBar: false, staticPlot: true}});
+        await new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve)));
+    }})()""")
+    try:
+        def at(dataX, dataY):
+            down = 1 - dataY / 2 if upward else dataY / 2
+            return screenshotPixel(page, PLOT["left"] + dataX / 4 * PLOT["width"], PLOT["top"] + down * PLOT["height"])
+        assert at(0.5, 1.5) == (255, 0, 0)
+        assert at(3.5, 0.5) == (0, 0, 255)
+        assert at(0.5, 0.5) == (255, 255, 255)
+        assert at(3.5, 1.5) == (255, 255, 255)
+    finally:
+        page.evaluate("document.getElementById('raster-check').remove()")
