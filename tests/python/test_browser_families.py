@@ -6,7 +6,7 @@ import pytest
 from browser.judge import judge
 
 from tessarine.pl._interactive import _render, _spec
-from tessarine.pl._interactive.examples import EXAMPLES
+from tessarine.pl._interactive.examples import EXAMPLES, figureAndConfig
 
 pytestmark = pytest.mark.browser
 
@@ -32,9 +32,8 @@ CASES.update({
 
 @pytest.mark.parametrize("name", sorted(CASES))
 def test_figure_draws_cleanly_in_the_browser(name):
-    spec = CASES[name]()
-    fig = _render.figureFor(spec)
-    report = judge(fig, _render.configFor(spec), states=True)
+    fig, config = figureAndConfig(CASES[name])
+    report = judge(fig, config, states=True)
     report.assertClean()
     assert report.boxes.get("legend") or len(fig.data) < 2
 

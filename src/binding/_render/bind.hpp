@@ -11,6 +11,8 @@ void bindFamilies(nanobind::module_& m);
 void bindHover(nanobind::module_& m);
 /// sizeSlider, axisTitleFor, dropdownControl and the private builders they use.
 void bindControls(nanobind::module_& m);
+/// rasterTraces, wired through the raster component.
+void bindRaster(nanobind::module_& m);
 /// Private hooks that show a converted frame to the Python tests.
 void bindFrameHooks(nanobind::module_& m);
 

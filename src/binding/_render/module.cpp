@@ -60,6 +60,7 @@ NB_MODULE(_render, m) {
 
   bind::bindFinish(m);
   bind::bindFamilies(m);
+  bind::bindRaster(m);
   bind::bindHover(m);
   bind::bindControls(m);
   for (const render::FamilyEntry& entry : render::DISPATCH) {
@@ -67,8 +68,6 @@ NB_MODULE(_render, m) {
     if (nb::hasattr(m, name.c_str())) continue;
     m.def(name.c_str(), [name](nb::handle) -> nb::object { notBuiltYet(name); }, "spec"_a.none());
   }
-  m.def("rasterTraces", [](nb::handle, nb::handle, nb::handle) -> nb::object { notBuiltYet("rasterTraces"); },
-        "spec"_a.none(), "window"_a = nb::none(), "shape"_a = nb::none());
 
   // Test hooks: the core's own JSON of a figure, and a figure taken through the core and back.
   m.def("_coreJson", [](nb::handle fig) { return figure::toJson(bind::figureFromPython(fig)); }, "fig"_a);

@@ -4,14 +4,18 @@
 #include <nanobind/ndarray.h>
 #include <nanobind/stl/string.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 
 #include "errors.hpp"
 
 namespace tess::bind {
+
+using namespace nb::literals;
 
 using figure::Array;
 using figure::DType;
@@ -131,6 +135,41 @@ bool isNumpyArray(nb::handle object) {
 
 Value fromFloat(double d) { return Value(d); }
 
+// From this many strings on, a list of strings (a tooltip text column) crosses as a frozen
+// object array: plotly.py deep-copies lists element by element on every figure operation.
+constexpr std::size_t kSharedStrings = 256;
+
+bool allStrings(const Array& values) {
+  return std::all_of(values.begin(), values.end(), [](const Value& v) { return v.isString(); });
+}
+
+nb::handle frozenArrayType() {
+  // Held for the life of the process: a static nb::object would be released after the interpreter.
+  static nb::handle frozen = [] {
+    nb::object cls = nb::module_::import_("tessarine.pl._interactive._arrays").attr("FrozenArray");
+    return cls.release();
+  }();
+  return frozen;
+}
+
+// Strings as a read-only numpy object array. Repeated values share one Python object, so
+// a column of a few distinct values costs a reference per row, not a string per row.
+nb::object frozenStrings(const Array& values) {
+  std::unordered_map<std::string_view, nb::object> shared;
+  nb::list items;
+  for (const Value& value : values) {
+    const std::string& text = value.asString();
+    auto found = shared.find(text);
+    if (found == shared.end())
+      found = shared.emplace(text, nb::str(text.data(), text.size())).first;
+    items.append(found->second);
+  }
+  nb::module_ np = nb::module_::import_("numpy");
+  nb::object array = np.attr("array")(items, "dtype"_a = "object");
+  array.attr("setflags")("write"_a = false);
+  return array.attr("view")(frozenArrayType());
+}
+
 }  // namespace
 
 nb::object toNumpy(const TypedArray& array) {
@@ -139,12 +178,7 @@ nb::object toNumpy(const TypedArray& array) {
   const auto& shape = array.shape();
   nb::ndarray<nb::numpy, nb::ro> out(const_cast<std::byte*>(array.data()), shape.size(), shape.data(), owner,
                                      nullptr, dlpackOf(array.dtype()));
-  // Held for the life of the process: a static nb::object would be released after the interpreter.
-  static nb::handle frozen = [] {
-    nb::object cls = nb::module_::import_("tessarine.pl._interactive._arrays").attr("FrozenArray");
-    return cls.release();
-  }();
-  return out.cast().attr("view")(frozen);
+  return out.cast().attr("view")(frozenArrayType());
 }
 
 nb::object toPython(const Value& value) {
@@ -157,6 +191,7 @@ nb::object toPython(const Value& value) {
         else if constexpr (std::is_same_v<T, double>) return nb::float_(x);
         else if constexpr (std::is_same_v<T, std::string>) return nb::str(x.data(), x.size());
         else if constexpr (std::is_same_v<T, Array>) {
+          if (x.size() >= kSharedStrings && allStrings(x)) return frozenStrings(x);
           nb::list out;
           for (const Value& item : x) out.append(toPython(item));
           return out;

@@ -122,6 +122,51 @@ def pointsSmall():
     return pointsTissue(600)
 
 
+def rasterTissue(cells=3_000_000):
+    """A few million cells of a large section as one density image, coloured by cell type.
+
+    The host composes this page: the raster layer is a single image trace, and a legend of
+    the categories' colours is added as empty marker traces.
+    """
+    import plotly.graph_objects as go
+
+    from . import _render
+
+    frame = tissueSection(cells, seed=4)
+    colors = _palette(_TISSUE_TYPES)
+    codes = frame["cell type"].cat.codes.to_numpy()
+    full = {"x": frame["x_um"].to_numpy(np.float32), "y": frame["y_um"].to_numpy(np.float32), "codes": codes,
+            "categories": list(_TISSUE_TYPES), "colors": colors, "label": "cell type"}
+    spec = _spec.Points(frame=frame.iloc[:0], x="x_um", y="y_um", keys=["cell type"], equalAspect=True, full=full,
+                        title="Tissue section P07, whole slide", note=f"{cells:,} cells as one density image")
+    traces, window, names = _render.rasterTraces(spec)
+    fig = _render._figure()
+    fig.add_traces([go.Image(traces[0])])
+    for name in names:
+        fig.add_trace(go.Scatter(x=[None], y=[None], mode="markers", name=str(name),
+                                 marker={"color": colors.get(name, "#666666"), "size": 8}))
+    x0, x1, y0, y1 = window
+    fig.update_xaxes(range=[x0, x1], showline=False, ticks="", showticklabels=False, showgrid=False)
+    fig.update_yaxes(range=[y0, y1], showline=False, ticks="", showticklabels=False, showgrid=False,
+                     scaleanchor="x", scaleratio=1)
+    fig.update_layout(legend={"itemsizing": "constant"})
+    spanX, spanY = x1 - x0, y1 - y0
+    width = float(np.clip(np.clip(spanX / spanY, 0.45, 2.2) * 520.0, 360.0, 820.0))
+    _render.finishFigure(fig, spec, plot=(width, 520.0))
+    return fig, _render.configFor(spec)
+
+
+def figureAndConfig(make):
+    """The finished figure and config of an example: through figureFor and configFor for a
+    spec, or as composed by an example that builds its page itself."""
+    from . import _render
+
+    made = make()
+    if isinstance(made, tuple):
+        return made
+    return _render.figureFor(made), _render.configFor(made)
+
+
 # (file stem, title, spec factory), in gallery order.
 EXAMPLES = [
     ("bars-proportions", "Bars: cell-type composition (stacked, percent)", barsProportions),
@@ -129,6 +174,7 @@ EXAMPLES = [
     ("bars-sized", "Bars: a requested figure size", barsSized),
     ("points-tissue", "Points: a tissue section of 50,000 cells", pointsTissue),
     ("points-small", "Points: 600 cells drawn as SVG", pointsSmall),
+    ("raster-tissue", "Raster: 3,000,000 cells as one density image", rasterTissue),
 ]
 
 # Examples small enough to keep their finished figures in the repository.

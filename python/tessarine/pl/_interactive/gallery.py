@@ -9,13 +9,12 @@ import sys
 
 import plotly.io as pio
 
-from . import _render
-from .examples import EXAMPLES
+from .examples import EXAMPLES, figureAndConfig
 
 
-def _page(spec):
-    fig = _render.figureFor(spec)
-    return pio.to_html(fig, config=_render.configFor(spec), include_plotlyjs=True, full_html=True)
+def _page(make):
+    fig, config = figureAndConfig(make)
+    return pio.to_html(fig, config=config, include_plotlyjs=True, full_html=True)
 
 
 def render(outdir):
@@ -23,7 +22,7 @@ def render(outdir):
     out.mkdir(parents=True, exist_ok=True)
     items = []
     for stem, title, make in EXAMPLES:
-        (out / f"{stem}.html").write_text(_page(make()), encoding="utf-8")
+        (out / f"{stem}.html").write_text(_page(make), encoding="utf-8")
         items.append(f'<li><a href="{stem}.html">{html.escape(title)}</a></li>')
     listing = "\n".join(items) or "<li>No family has been built yet.</li>"
     (out / "index.html").write_text(
