@@ -103,6 +103,17 @@ def test_bad_figures_raise_ordinary_errors(bad, error):
         _render._coreJson(bad)
 
 
+def test_deep_or_self_containing_values_are_refused_not_a_crash():
+    deep = []
+    for _ in range(100_000):
+        deep = [deep]
+    looped = {}
+    looped["self"] = looped
+    for value in (deep, looped):
+        with pytest.raises(ValueError, match="nests deeper"):
+            _render._coreJson({"data": [], "layout": {"meta": value}})
+
+
 _arrays = hnp.arrays(
     # float32 inside lists is left out: plotly's two JSON engines write it differently.
     dtype=st.sampled_from([np.float64, np.int8, np.uint8, np.int16, np.int32, np.uint32, np.int64, np.uint64,

@@ -207,7 +207,25 @@ nb::dict toPython(const Object& object) {
   return out;
 }
 
+// Figures nest a few levels deep; a deeper structure (or one that contains itself) is
+// refused before it could exhaust the C++ stack.
+constexpr int kMaxDepth = 256;
+
+struct DepthGuard {
+  static inline thread_local int depth = 0;
+  DepthGuard() {
+    if (++depth > kMaxDepth) {
+      --depth;
+      throw ValueError("a figure value nests deeper than " + std::to_string(kMaxDepth) + " levels");
+    }
+  }
+  ~DepthGuard() { --depth; }
+  DepthGuard(const DepthGuard&) = delete;
+  DepthGuard& operator=(const DepthGuard&) = delete;
+};
+
 Value fromPython(nb::handle object) {
+  DepthGuard guard;
   if (object.is_none()) return Value();
   if (nb::isinstance<nb::bool_>(object)) return Value(nb::cast<bool>(object));
   if (nb::isinstance<nb::int_>(object)) {
