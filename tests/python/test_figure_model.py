@@ -103,6 +103,12 @@ def test_bad_figures_raise_ordinary_errors(bad, error):
         _render._coreJson(bad)
 
 
+def test_unsigned_values_past_int64_stay_exact():
+    big = np.array([2**64 - 1, 2**63 + 1], dtype=np.uint64)
+    fig = go.Figure({"data": [], "layout": {"meta": [big, 2**63]}}, _validate=False)
+    assert _coreJson(fig) == _plotlyJson(fig)
+
+
 def test_deep_or_self_containing_values_are_refused_not_a_crash():
     deep = []
     for _ in range(100_000):
@@ -120,7 +126,7 @@ _arrays = hnp.arrays(
                            np.bool_]),
     shape=hnp.array_shapes(min_dims=1, max_dims=3, min_side=0, max_side=4),
 )
-_leaves = st.one_of(st.none(), st.booleans(), st.integers(-(2**63), 2**63 - 1), st.floats(allow_nan=True),
+_leaves = st.one_of(st.none(), st.booleans(), st.integers(-(2**63), 2**64 - 1), st.floats(allow_nan=True),
                     st.text(max_size=8), _arrays)
 _trees = st.recursive(_leaves, lambda c: st.one_of(st.lists(c, max_size=3),
                                                    st.dictionaries(st.text(max_size=5), c, max_size=3)),

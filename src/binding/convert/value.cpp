@@ -187,7 +187,7 @@ nb::object toPython(const Value& value) {
         using T = std::decay_t<decltype(x)>;
         if constexpr (std::is_same_v<T, std::monostate>) return nb::none();
         else if constexpr (std::is_same_v<T, bool>) return nb::bool_(x);
-        else if constexpr (std::is_same_v<T, std::int64_t>) return nb::int_(x);
+        else if constexpr (std::is_same_v<T, std::int64_t> || std::is_same_v<T, std::uint64_t>) return nb::int_(x);
         else if constexpr (std::is_same_v<T, double>) return nb::float_(x);
         else if constexpr (std::is_same_v<T, std::string>) return nb::str(x.data(), x.size());
         else if constexpr (std::is_same_v<T, Array>) {
@@ -229,12 +229,12 @@ Value fromPython(nb::handle object) {
   if (object.is_none()) return Value();
   if (nb::isinstance<nb::bool_>(object)) return Value(nb::cast<bool>(object));
   if (nb::isinstance<nb::int_>(object)) {
-    // Python ints are unbounded; those beyond 64 bits travel as doubles, as JSON would.
-    try {
-      return Value(nb::cast<std::int64_t>(object));
-    } catch (const nb::cast_error&) {
-      return Value(nb::cast<double>(nb::float_(object)));
-    }
+    // Python ints are unbounded: up to uint64 they stay exact, beyond it they travel as doubles.
+    std::int64_t signedValue = 0;
+    if (nb::try_cast(object, signedValue)) return Value(signedValue);
+    unsigned long unsignedValue = 0;
+    if (nb::try_cast(object, unsignedValue)) return Value(unsignedValue);
+    return Value(nb::cast<double>(nb::float_(object)));
   }
   if (nb::isinstance<nb::float_>(object)) return fromFloat(nb::cast<double>(object));
   if (nb::isinstance<nb::str>(object)) return Value(nb::cast<std::string>(object));

@@ -164,7 +164,7 @@ void append(std::string& out, const Value& value, Place place = Place::Property)
           out += "null";
         } else if constexpr (std::is_same_v<T, bool>) {
           out += x ? "true" : "false";
-        } else if constexpr (std::is_same_v<T, std::int64_t>) {
+        } else if constexpr (std::is_same_v<T, std::int64_t> || std::is_same_v<T, std::uint64_t>) {
           out += std::to_string(x);
         } else if constexpr (std::is_same_v<T, double>) {
           appendDouble(out, x);

@@ -128,6 +128,7 @@ bool Value::asBool() const { return expect<bool>(v_, "a boolean"); }
 std::int64_t Value::asInt() const { return expect<std::int64_t>(v_, "an integer"); }
 double Value::asDouble() const {
   if (const auto* i = std::get_if<std::int64_t>(&v_)) return static_cast<double>(*i);
+  if (const auto* u = std::get_if<std::uint64_t>(&v_)) return static_cast<double>(*u);
   return expect<double>(v_, "a number");
 }
 const std::string& Value::asString() const { return expect<std::string>(v_, "a string"); }
@@ -149,7 +150,7 @@ bool Value::truthy() const {
         using T = std::decay_t<decltype(x)>;
         if constexpr (std::is_same_v<T, std::monostate>) return false;
         else if constexpr (std::is_same_v<T, bool>) return x;
-        else if constexpr (std::is_same_v<T, std::int64_t> || std::is_same_v<T, double>) return x != 0;
+        else if constexpr (std::is_arithmetic_v<T>) return x != 0;
         else if constexpr (std::is_same_v<T, TypedArray>) return x.size() != 0;
         else return !x.empty();
       },
@@ -161,6 +162,7 @@ std::string toText(const Value& value) {
   if (value.isNull()) return "";
   if (value.isBool()) return value.asBool() ? "true" : "false";
   if (value.isInt()) return std::to_string(value.asInt());
+  if (const auto* u = std::get_if<std::uint64_t>(&value.storage())) return std::to_string(*u);
   if (value.isDouble()) {
     char buf[32];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value.asDouble());

@@ -119,7 +119,7 @@ class Object {
 class Value {
  public:
   using Storage =
-      std::variant<std::monostate, bool, std::int64_t, double, std::string, Array, Object, TypedArray>;
+      std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double, std::string, Array, Object, TypedArray>;
 
   Value() = default;
   Value(std::nullptr_t) {}
@@ -128,7 +128,11 @@ class Value {
   Value(long i) : v_(std::int64_t{i}) {}
   Value(long long i) : v_(std::int64_t{i}) {}
   Value(unsigned i) : v_(std::int64_t{i}) {}
-  Value(unsigned long i) : v_(static_cast<std::int64_t>(i)) {}
+  /// Unsigned values past the int64 range keep their exact value (plotly writes them exactly).
+  Value(unsigned long i) {
+    if (i > static_cast<unsigned long>(INT64_MAX)) v_ = static_cast<std::uint64_t>(i);
+    else v_ = static_cast<std::int64_t>(i);
+  }
   Value(double d) : v_(d) {}
   Value(const char* s) : v_(std::string(s)) {}
   Value(std::string s) : v_(std::move(s)) {}
@@ -141,7 +145,7 @@ class Value {
   bool isBool() const { return std::holds_alternative<bool>(v_); }
   bool isInt() const { return std::holds_alternative<std::int64_t>(v_); }
   bool isDouble() const { return std::holds_alternative<double>(v_); }
-  bool isNumber() const { return isInt() || isDouble(); }
+  bool isNumber() const { return isInt() || isDouble() || std::holds_alternative<std::uint64_t>(v_); }
   bool isString() const { return std::holds_alternative<std::string>(v_); }
   bool isArray() const { return std::holds_alternative<Array>(v_); }
   bool isObject() const { return std::holds_alternative<Object>(v_); }
