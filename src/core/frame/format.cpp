@@ -151,30 +151,31 @@ Digits halfDigits(Half h) {
 
 }  // namespace
 
-std::string formatDouble(double x) {
+namespace {
+
+// numpy prints positionally from 1e-4 up to a bound of the type's own, comparing in long
+// double so that values next to 1e-4 fall on its side; `digits` makes the shortest digits.
+template <class MakeDigits>
+std::string formatReal(double value, long double upper, MakeDigits digits) {
   std::string out;
-  if (special(x, out)) return out;
-  // numpy compares in long double; doing the same keeps values next to 1e-4 on its side.
-  long double magnitude = std::fabs(static_cast<long double>(x));
-  bool positional = magnitude >= 1e-4L && magnitude < 1e16L;
-  return layOut(x < 0, shortestDigits(std::fabs(x)), positional);
+  if (special(value, out)) return out;
+  long double magnitude = std::fabs(static_cast<long double>(value));
+  return layOut(value < 0, digits(), magnitude >= 1e-4L && magnitude < upper);
+}
+
+}  // namespace
+
+std::string formatDouble(double x) {
+  return formatReal(x, 1e16L, [&] { return shortestDigits(std::fabs(x)); });
 }
 
 std::string formatFloat(float x) {
-  std::string out;
-  if (special(x, out)) return out;
-  long double magnitude = std::fabs(static_cast<long double>(x));
-  bool positional = magnitude >= 1e-4L && magnitude < 1e6L;
-  return layOut(x < 0, shortestDigits(std::fabs(x)), positional);
+  return formatReal(x, 1e6L, [&] { return shortestDigits(std::fabs(x)); });
 }
 
 std::string formatHalf(Half x) {
-  std::string out;
-  double value = halfToDouble(x);
-  if (special(value, out)) return out;
-  long double magnitude = std::fabs(static_cast<long double>(value));
-  bool positional = magnitude >= 1e-4L && magnitude < 1e3L;
-  return layOut(value < 0, halfDigits(Half{static_cast<std::uint16_t>(x.bits & 0x7fff)}), positional);
+  return formatReal(halfToDouble(x), 1e3L,
+                    [&] { return halfDigits(Half{static_cast<std::uint16_t>(x.bits & 0x7fff)}); });
 }
 
 std::string formatInt(std::int64_t x) {
