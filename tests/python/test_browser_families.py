@@ -3,7 +3,8 @@
 import numpy as np
 import pandas as pd
 import pytest
-from browser.judge import judge
+import plotly.io as pio
+from browser.judge import _run, judge
 
 from tessarine.pl._interactive import _render, _spec
 from tessarine.pl._interactive.examples import EXAMPLES, figureAndConfig
@@ -44,3 +45,35 @@ def test_markup_in_names_reads_literally():
     legend = report.boxes["legend"][0]["text"]
     assert "<b>A</b>" in legend and "%{y}" in legend
     assert sorted(b["text"] for b in report.boxes["xtick"]) == ["<i>c</i>", "a&b"]
+
+
+# Clicks the first legend entry as a person would and returns each trace's visibility after.
+LEGEND_CLICK = """(async (figure) => {
+  const div = document.createElement("div");
+  document.body.appendChild(div);
+  await Plotly.newPlot(div, figure.data, figure.layout);
+  const toggle = div.querySelector(".legend .traces .legendtoggle");
+  const box = toggle.getBoundingClientRect();
+  const at = {bubbles: true, clientX: box.x + box.width / 2, clientY: box.y + box.height / 2};
+  toggle.dispatchEvent(new MouseEvent("mousedown", at));
+  toggle.dispatchEvent(new MouseEvent("mouseup", at));
+  // A single click counts once the double-click window has passed.
+  await new Promise((resolve) => setTimeout(resolve, 600));
+  const visible = div._fullData.map((t) => t.visible);
+  Plotly.purge(div);
+  div.remove();
+  return visible;
+})(%s)"""
+
+
+def test_a_category_split_into_pieces_hides_and_shows_as_one_legend_entry():
+    rng = np.random.default_rng(3)
+    n = 6000
+    frame = pd.DataFrame({"x": rng.normal(size=n), "y": rng.normal(size=n),
+                          "type": rng.choice(["T", "B"], size=n), "sample": rng.choice(["s1", "s2", "s3"], size=n)})
+    spec = _spec.Points(frame=frame, x="x", y="y", keys=["type"], categorical={"type": True},
+                        colors={"type": {"T": "#E15759", "B": "#4E79A7"}}, hover=["sample"], size=3.0, alpha=0.8)
+    fig = _render.figureFor(spec)
+    assert [t.name for t in fig.data] == ["T"] * 3 + ["B"] * 3
+    visible = _run(lambda b: b.evaluate(LEGEND_CLICK % pio.to_json(fig)))
+    assert visible == ["legendonly"] * 3 + [True] * 3

@@ -131,3 +131,42 @@ def test_bad_specs_fail_with_ordinary_errors(change, error):
 def test_point_area(xs, ys, equal, categories, expected):
     spec = _spec_for(pd.DataFrame({"x": xs, "y": ys, "type": "T"}), equalAspect=equal)
     assert _render._pointArea(spec, spec.frame, categories) == expected
+
+
+def _split_spec(n, **kw):
+    frame = _cells(n)
+    kw.setdefault("keys", ["type", "CD8A"])
+    kw.setdefault("hover", ["sample", "CD8A"])
+    return frame, _spec_for(frame, scales={"CD8A": ("magma", None, None, None, "sequential")}, **kw)
+
+
+def test_large_figures_split_traces_by_few_valued_text_instead_of_repeating_it():
+    frame, spec = _split_spec(5000)
+    fig = _draw(spec)
+    # T, B and NK each in two pieces (s1, s2), the empty category once; CD8A in two pieces.
+    assert [t.name for t in fig.data] == ["T", "T", "B", "B", "NK", "NK", "empty", "CD8A", "CD8A"]
+    samples = frame["sample"].to_numpy()
+    for trace, rows in zip(fig.data, spec.renderRows):
+        if len(rows):
+            (value,) = set(samples[rows])
+            assert f"sample: {value}<br>" in trace.hovertemplate
+            assert np.array_equal(np.asarray(trace.y), frame["y"].to_numpy(np.float32)[rows])
+    # Each category keeps one legend entry, which toggles its pieces together.
+    assert [t.name for t in fig.data[:7] if t.showlegend is not False] == ["T", "B", "NK", "empty"]
+    assert len({t.legendgroup for t in fig.data[:2]}) == 1
+    # Pieces of the continuous key share its limits; one colour bar is drawn.
+    scaled = fig.data[7:]
+    assert [t.marker.showscale for t in scaled] == [True, False]
+    assert scaled[0].marker.cmin == scaled[1].marker.cmin and scaled[0].marker.cmax == scaled[1].marker.cmax
+    assert np.array_equal(np.sort(np.concatenate(spec.renderRows[7:])), np.arange(5000))
+    buttons = fig.layout.updatemenus[0].buttons
+    assert buttons[1].args[0]["visible"] == [False] * 7 + [True] * 2
+
+
+@pytest.mark.parametrize("n, values", [(3999, 2), (5000, 17)])
+def test_small_figures_and_many_valued_text_keep_one_trace_per_category(n, values):
+    frame, spec = _split_spec(n)
+    frame["sample"] = [f"sample number {i % values}" for i in range(n)]
+    fig = _draw(spec)
+    assert [t.name for t in fig.data] == ["T", "B", "NK", "empty", "CD8A"]
+    assert "sample: %{text}" in fig.data[0].hovertemplate

@@ -10,6 +10,7 @@
 #include "convert/value.hpp"
 #include "errors.hpp"
 #include "render/families/bars.hpp"
+#include "render/entry/constants.hpp"
 #include "render/families/points.hpp"
 
 namespace tess::bind {
@@ -19,10 +20,10 @@ using namespace nb::literals;
 namespace {
 
 // A frame the family cannot draw without: None is refused rather than read as empty.
-frame::Frame requiredFrame(nb::handle spec, const char* name) {
+frame::Frame requiredFrame(nb::handle spec, const char* name, const FrameNeeds& needs = {}) {
   nb::object value = attribute(spec, name);
   if (value.is_none()) throw TypeError(std::string(name) + " must be a data frame, not None");
-  return frameFromPython(value);
+  return frameFromPython(value, needs);
 }
 
 std::optional<frame::Frame> optionalFrame(nb::handle value) {
@@ -95,7 +96,6 @@ render::Scale scaleFrom(nb::handle value) {
 render::PointsSpec readPoints(nb::handle spec) {
   render::PointsSpec out;
   out.common = readCommon(spec);
-  out.frame = requiredFrame(spec, "frame");
   out.x = nameFromPython(attribute(spec, "x"));
   out.y = nameFromPython(attribute(spec, "y"));
   for (nb::handle key : attribute(spec, "keys")) out.keys.push_back(optionalName(key));
@@ -112,6 +112,12 @@ render::PointsSpec readPoints(nb::handle spec) {
   out.alpha = fromPython(attribute(spec, "alpha"));
   out.equalAspect = truth(attribute(spec, "equalAspect"));
   out.invertY = truth(attribute(spec, "invertY"));
+  // Only the columns drawn or shown, and cell identities only where tooltips carry them.
+  FrameNeeds needs{std::vector<frame::Name>{out.x, out.y}, static_cast<std::size_t>(render::HOVER_IDENTITY_LIMIT)};
+  for (const auto& key : out.keys)
+    if (key) needs.columns->push_back(*key);
+  needs.columns->insert(needs.columns->end(), out.hover.begin(), out.hover.end());
+  out.frame = requiredFrame(spec, "frame", needs);
   return out;
 }
 

@@ -280,25 +280,33 @@ Column columnFromPython(nb::handle object) {
   return columnOf(pd.pd.attr("Index")(object), pd);
 }
 
-Frame frameFromPython(nb::handle object) {
+Frame frameFromPython(nb::handle object, const FrameNeeds& needs) {
   Pandas pd;
   nb::object data;
   if (nb::isinstance(object, pd.pd.attr("DataFrame"))) data = nb::borrow(object);
   else if (nb::isinstance(object, pd.pd.attr("Series"))) data = object.attr("to_frame")();
   else data = pd.pd.attr("DataFrame")(object);
 
+  auto wanted = [&](const Name& name) {
+    return !needs.columns || std::find(needs.columns->begin(), needs.columns->end(), name) != needs.columns->end();
+  };
   std::vector<Name> names;
-  for (nb::handle label : data.attr("columns")) names.push_back(nameFromPython(label));
   std::vector<Column> columns;
-  columns.reserve(names.size());
   nb::object byPosition = data.attr("iloc");
   nb::slice allRows{nb::none(), nb::none(), nb::none()};
-  for (std::size_t j = 0; j < names.size(); ++j) {
-    nb::object series = byPosition[nb::make_tuple(allRows, j)];
-    columns.push_back(columnOf(series, pd));
+  std::size_t j = 0;
+  for (nb::handle label : data.attr("columns")) {
+    Name name = nameFromPython(label);
+    if (wanted(name)) {
+      columns.push_back(columnOf(byPosition[nb::make_tuple(allRows, j)], pd));
+      names.push_back(std::move(name));
+    }
+    ++j;
   }
   nb::object index = data.attr("index");
-  return Frame(std::move(names), std::move(columns), columnOf(index, pd), indexName(index));
+  std::size_t rows = nb::len(index);
+  Column labels = rows <= needs.indexUpTo ? columnOf(index, pd) : Column::range(rows);
+  return Frame(std::move(names), std::move(columns), std::move(labels), indexName(index));
 }
 
 }  // namespace tess::bind

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "frame/format.hpp"
 
@@ -69,20 +69,25 @@ std::string numberKey(T v) {
   else return "i" + formatUInt(v);
 }
 
-// The first row of each key, missing rows (nullopt) counting as one key.
+// Each row's key coded in order of first appearance, missing rows (nullopt) counting as one
+// key; nullopt past `limit` keys.
 template <class Key, class KeyOf>
-std::vector<std::size_t> firstOfEach(std::size_t n, KeyOf keyOf) {
-  std::vector<std::size_t> out;
-  std::unordered_set<Key> seen;
-  bool missingSeen = false;
+std::optional<Factors> factorsOf(std::size_t n, std::size_t limit, KeyOf keyOf) {
+  Factors out;
+  out.codes.resize(n);
+  std::unordered_map<Key, std::uint32_t> seen;
+  std::optional<std::uint32_t> missingCode;
   for (std::size_t i = 0; i < n; ++i) {
     std::optional<Key> key = keyOf(i);
-    if (!key) {
-      if (!missingSeen) out.push_back(i);
-      missingSeen = true;
-    } else if (seen.insert(*key).second) {
-      out.push_back(i);
+    auto next = static_cast<std::uint32_t>(out.firstRows.size());
+    std::uint32_t code = next;
+    if (!key) code = missingCode.value_or(next), missingCode = code;
+    else code = seen.try_emplace(*key, next).first->second;
+    if (code == next) {
+      if (out.firstRows.size() == limit) return std::nullopt;
+      out.firstRows.push_back(i);
     }
+    out.codes[i] = code;
   }
   return out;
 }
@@ -217,6 +222,11 @@ bool Column::isMissing(std::size_t row) const {
   return !missing_.empty() && missing_.view<bool>()[row];
 }
 
+std::span<const bool> Column::missingMask() const {
+  if (missing_.empty()) return {};
+  return missing_.view<bool>();
+}
+
 std::string Column::typeName() const {
   if (!typeName_.empty()) return typeName_;
   std::string scalar(scalarName(values_.type()));
@@ -255,6 +265,13 @@ std::string Column::text(std::size_t row) const {
     default: break;
   }
   return visit(values_, [row](auto values) { return numberText(values[row]); });
+}
+
+std::string_view Column::stored(std::size_t row) const {
+  if (kind_ != Kind::Text && kind_ != Kind::Object)
+    throw TypeError("a " + std::string(kindName(kind_)) + " column stores no text");
+  if (row >= size_) throw IndexError("row " + std::to_string(row) + " out of range for " + std::to_string(size_));
+  return (*strings_)[row];
 }
 
 std::vector<std::string> Column::texts() const {
@@ -418,15 +435,17 @@ Column Column::withAbsent(std::span<const std::int64_t> positions) const {
   throw ValueError("unknown column kind");
 }
 
-std::vector<std::size_t> Column::firstRows() const {
+std::vector<std::size_t> Column::firstRows() const { return factorize()->firstRows; }
+
+std::optional<Factors> Column::factorize(std::size_t limit) const {
   switch (kind_) {
     case Kind::Text:
-      return firstOfEach<std::string_view>(size_, [this](std::size_t i) -> std::optional<std::string_view> {
+      return factorsOf<std::string_view>(size_, limit, [this](std::size_t i) -> std::optional<std::string_view> {
         if (!missing_.empty() && missing_.view<bool>()[i]) return std::nullopt;
         return (*strings_)[i];
       });
     case Kind::Object:
-      return firstOfEach<std::string>(size_, [this](std::size_t i) -> std::optional<std::string> {
+      return factorsOf<std::string>(size_, limit, [this](std::size_t i) -> std::optional<std::string> {
         std::string k = key(i);
         if (k == MISSING_KEY) return std::nullopt;
         return k;
@@ -438,7 +457,7 @@ std::vector<std::size_t> Column::firstRows() const {
   return visit(values_, [&](auto values) {
     using T = typename decltype(values)::value_type;
     using Key = std::conditional_t<isFloatType<T>, double, T>;
-    return firstOfEach<Key>(size_, [&](std::size_t i) -> std::optional<Key> {
+    return factorsOf<Key>(size_, limit, [&](std::size_t i) -> std::optional<Key> {
       if (missing && missing[i]) return std::nullopt;
       if constexpr (isFloatType<T>) {
         double v = toDouble(values[i]);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <span>
@@ -34,6 +35,12 @@ std::string_view kindName(Kind kind);
 /// "1" is not 1, while 1, 1.0 and True == 1 are the same label, as in Python.
 enum class Tag : std::uint8_t { Other, Text, Int, Float, Bool, Missing };
 
+/// A column's distinct values by first row, and each row's code into them.
+struct Factors {
+  std::vector<std::size_t> firstRows;
+  std::vector<std::uint32_t> codes;
+};
+
 class Column {
  public:
   /// An empty float64 column.
@@ -62,6 +69,9 @@ class Column {
   /// pandas' is_numeric_dtype without complex: bool, integer, float and their nullable kinds.
   bool isNumeric() const;
   bool isMissing(std::size_t row) const;
+  /// The mask of a nullable or text column, true where a cell is missing; empty when the
+  /// column has none (NaN and code -1 mark missing cells of floats and categoricals).
+  std::span<const bool> missingMask() const;
   /// The host's name for the column's type ("int64", "Float64", "category", "str" ...).
   std::string typeName() const;
   /// Records the host's type name (for columns whose kind does not say it, like datetimes).
@@ -70,6 +80,8 @@ class Column {
   /// str() of the cell as pandas hands it out; IndexError past the end.
   std::string text(std::size_t row) const;
   std::vector<std::string> texts() const;
+  /// text(row) of a text or object cell without a copy; TypeError for other kinds.
+  std::string_view stored(std::size_t row) const;
   /// Numeric cells as doubles, missing ones NaN; TypeError for other kinds.
   std::vector<double> asDoubles() const;
   /// Numeric values or categorical codes; TypeError for text and objects.
@@ -88,6 +100,10 @@ class Column {
   /// The first row of each distinct value, in order of appearance; all missing cells
   /// count as one value.
   std::vector<std::size_t> firstRows() const;
+  /// The distinct values as firstRows() finds them, and each row's position among them;
+  /// nullopt once more than `limit` are found, so a column of many values is not read
+  /// to its end.
+  std::optional<Factors> factorize(std::size_t limit = std::numeric_limits<std::size_t>::max()) const;
   /// The distinct values in order of appearance.
   Column distinct() const { return take(firstRows()); }
 

@@ -107,6 +107,16 @@ TEST(ColumnTest, DistinctObjectsCompareAsPythonValues) {
   EXPECT_EQ(c.firstRows(), (Rows{0, 1, 3, 5}));
 }
 
+TEST(ColumnTest, FactorizeCodesRowsAndStopsPastItsLimit) {
+  Column c = Column::strings({"b", std::nullopt, "a", std::nullopt, "b"});
+  std::optional<frame::Factors> f = c.factorize();
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->firstRows, (Rows{0, 1, 2}));
+  EXPECT_EQ(f->codes, (std::vector<std::uint32_t>{0, 1, 2, 1, 0}));
+  EXPECT_TRUE(c.factorize(3));
+  EXPECT_FALSE(c.factorize(2));
+}
+
 TEST(ColumnTest, DistinctOfNothingIsEmpty) {
   EXPECT_EQ(ints({}).distinct().size(), 0u);
   EXPECT_EQ(Column::strings({}).distinct().size(), 0u);

@@ -122,5 +122,24 @@ TEST(EscapeValueTest, AmpersandFirstPercentKept) {
   EXPECT_EQ(escapeValue("a<b&c>&amp; %{x}"), "a&lt;b&amp;c&gt;&amp;amp; %{x}");
 }
 
+TEST(HoverColumnsTest, PickedRowsReadAsTheSlicedFrame) {
+  Frame frame({"name", "n", "area", "tag"},
+              {strings({"a<b", "b", "a<b", "c", std::nullopt}), ints({1, 2, 3, 1, 5}),
+               doubles({0.5, NaN, 0.5, 2.0, 1.0}), objects({"1", "1.0", "x", "1", "x"},
+                                                          {Tag::Int, Tag::Float, Tag::Text, Tag::Int, Tag::Text})});
+  std::vector<Name> wanted{"name", "n", "area", "tag"};
+  for (std::vector<std::size_t> rows : {std::vector<std::size_t>{0, 2}, {4, 1, 3}, {0, 1, 3}, {}}) {
+    Hover sliced = _hoverColumns(frame.take(rows), wanted), picked = _hoverColumns(frame, wanted, rows);
+    EXPECT_EQ(picked.template_, sliced.template_);
+    EXPECT_EQ(picked.customdata, sliced.customdata);
+    EXPECT_EQ(picked.text.has_value(), sliced.text.has_value());
+    if (sliced.text) {
+      EXPECT_EQ(textsOf(picked), textsOf(sliced));
+    }
+  }
+  std::vector<std::size_t> past{5};
+  EXPECT_THROW(_hoverColumns(frame, wanted, past), IndexError);
+}
+
 }  // namespace
 }  // namespace tess::render

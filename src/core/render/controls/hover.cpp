@@ -87,6 +87,20 @@ std::string objectCell(const Column& column, std::size_t row) {
   return ec == std::errc() && end == text.data() + text.size() ? cellNumber(x) : text;
 }
 
+// The rows a tooltip reads, in order: every row of the frame, or those picked.
+class Rows {
+ public:
+  explicit Rows(std::size_t n) : n_(n) {}
+  explicit Rows(std::span<const std::size_t> picked) : picked_(picked), n_(picked.size()), all_(false) {}
+  std::size_t size() const { return n_; }
+  std::size_t operator[](std::size_t i) const { return all_ ? i : picked_[i]; }
+
+ private:
+  std::span<const std::size_t> picked_;
+  std::size_t n_;
+  bool all_ = true;
+};
+
 // ---- constant columns ----
 
 template <class T>
@@ -95,29 +109,42 @@ bool sameNumber(T a, T b) {
   else return a == b;  // -0.0 == 0.0, as pandas counts them
 }
 
-// Whether every row holds the value of row 0 (missing cells all alike). Stops at the first
-// difference, so a varying column costs a few rows and a constant one no allocation.
-bool isConstant(const Column& column) {
-  std::size_t n = column.size();
+// Whether every row holds the value of the first (missing cells all alike). Stops at the
+// first difference, so a varying column costs a few rows and a constant one no allocation.
+bool isConstant(const Column& column, Rows rows) {
+  std::size_t n = rows.size();
   if (n < 2) return true;
-  bool missing0 = column.isMissing(0);
+  std::size_t r0 = rows[0];
+  bool missing0 = column.isMissing(r0);
   if (column.kind() == Kind::Text || column.kind() == Kind::Object) {
     // Object cells compare by key, where 1, 1.0 and True are one value.
     bool byKey = column.kind() == Kind::Object;
-    std::string first = byKey ? column.key(0) : column.text(0);
+    std::string firstKey = byKey ? column.key(r0) : std::string();
+    std::string_view first = column.stored(r0);
     for (std::size_t i = 1; i < n; ++i) {
-      bool missing = column.isMissing(i);
+      std::size_t r = rows[i];
+      bool missing = column.isMissing(r);
       if (missing != missing0) return false;
-      if (!missing && (byKey ? column.key(i) : column.text(i)) != first) return false;
+      if (!missing && (byKey ? column.key(r) != firstKey : column.stored(r) != first)) return false;
     }
     return true;
   }
-  bool mayMiss = column.kind() != Kind::Int && column.kind() != Kind::Bool;
+  std::span<const bool> mask = column.missingMask();
+  bool categorical = column.kind() == Kind::Categorical;
   return frame::visit(column.values(), [&](auto values) {
+    using T = typename decltype(values)::value_type;
+    // isMissing's rule, inlined: this loop runs over every row of every trace.
+    auto missingAt = [&](std::size_t r) {
+      if (!mask.empty() && mask[r]) return true;
+      if constexpr (std::is_integral_v<T> && std::is_signed_v<T>) return categorical && values[r] < 0;
+      else if constexpr (std::is_integral_v<T>) return false;
+      else return std::isnan(asDouble(values[r]));
+    };
     for (std::size_t i = 1; i < n; ++i) {
-      bool missing = mayMiss && column.isMissing(i);
+      std::size_t r = rows[i];
+      bool missing = missingAt(r);
       if (missing != missing0) return false;
-      if (!missing && !sameNumber(values[i], values[0])) return false;
+      if (!missing && !sameNumber(values[r], values[r0])) return false;
     }
     return true;
   });
@@ -147,35 +174,39 @@ void appendEscaped(std::string& out, std::string_view text) {
 // Calls f(text) for every row's text form; a categorical column forms each
 // category's text once.
 template <class F>
-void forEachText(const Column& column, F&& f) {
+void forEachText(const Column& column, Rows rows, F&& f) {
+  if (column.kind() == Kind::Text || column.kind() == Kind::Object) {
+    for (std::size_t i = 0; i < rows.size(); ++i) f(column.stored(rows[i]));
+    return;
+  }
   if (column.kind() != Kind::Categorical) {
-    for (std::size_t i = 0; i < column.size(); ++i) f(column.text(i));
+    for (std::size_t i = 0; i < rows.size(); ++i) f(column.text(rows[i]));
     return;
   }
   std::vector<std::string> names = column.categories().texts();
   frame::visit(column.values(), [&](auto codes) {
-    for (std::size_t i = 0; i < codes.size(); ++i) {
-      auto code = static_cast<std::int64_t>(asDouble(codes[i]));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      auto code = static_cast<std::int64_t>(asDouble(codes[rows[i]]));
       f(code < 0 ? column.absentText() : names[static_cast<std::size_t>(code)]);
     }
   });
 }
 
 // Characters over all rows, as the length of each text form counts them, and the bytes.
-std::pair<std::size_t, std::size_t> textWidth(const Column& column) {
+std::pair<std::size_t, std::size_t> textWidth(const Column& column, Rows rows) {
   std::size_t width = 0, bytes = 0;
-  forEachText(column, [&](std::string_view text) {
+  forEachText(column, rows, [&](std::string_view text) {
     width += codePoints(text);
     bytes += text.size();
   });
   return {width, bytes};
 }
 
-frame::Strings escapedTexts(const Column& column, std::size_t bytes) {
+frame::Strings escapedTexts(const Column& column, Rows rows, std::size_t bytes) {
   frame::Strings out;
-  out.reserve(column.size(), bytes + bytes / 16);
+  out.reserve(rows.size(), bytes + bytes / 16);
   std::string scratch;
-  forEachText(column, [&](std::string_view text) {
+  forEachText(column, rows, [&](std::string_view text) {
     scratch.clear();
     appendEscaped(scratch, text);
     out.push(scratch);
@@ -202,17 +233,18 @@ constexpr std::int64_t F8_EXACT = std::int64_t{1} << 53;  // ... and up to here 
 // narrowest float that holds each exactly, NaN marking the missing ones (plotly.js has no
 // 64-bit integers). Beyond 2**53 no typed array shows the right number.
 template <class T>
-void planIntegers(std::span<const T> values, const Column& column, NumericPlan& plan) {
+void planIntegers(std::span<const T> values, const Column& column, Rows rows, NumericPlan& plan) {
   using I = std::conditional_t<std::is_same_v<T, bool>, int, T>;
   bool masked = isNullable(column.kind()), missing = false;
   I lo = 0, hi = 0;
   bool any = false;
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    if (masked && column.isMissing(i)) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    std::size_t r = rows[i];
+    if (masked && column.isMissing(r)) {
       missing = true;
       continue;
     }
-    auto v = static_cast<I>(values[i]);
+    auto v = static_cast<I>(values[r]);
     lo = any ? std::min(lo, v) : v;
     hi = any ? std::max(hi, v) : v;
     any = true;
@@ -225,7 +257,7 @@ void planIntegers(std::span<const T> values, const Column& column, NumericPlan& 
   plan.exact = !missing && int32 ? Carrier::I4 : plan.asFloat;
 }
 
-NumericPlan planOf(const Column& column) {
+NumericPlan planOf(const Column& column, Rows rows) {
   NumericPlan plan;
   switch (column.kind()) {
     case Kind::Float:
@@ -238,7 +270,7 @@ NumericPlan planOf(const Column& column) {
   }
   frame::visit(column.values(), [&](auto values) {
     using T = typename decltype(values)::value_type;
-    if constexpr (std::is_integral_v<T>) planIntegers(values, column, plan);
+    if constexpr (std::is_integral_v<T>) planIntegers(values, column, rows, plan);
     else throw TypeError("an integer column holds floats");
   });
   return plan;
@@ -255,37 +287,38 @@ Carrier matrixCarrier(std::span<const NumericPlan> plans) {
   return widest;
 }
 
-// One column into every stride-th element of out, missing cells NaN.
+// One column's rows into every stride-th element of out, missing cells NaN.
 template <class Out>
-void fillColumn(const Column& column, Out* out, std::size_t stride) {
+void fillColumn(const Column& column, Rows rows, Out* out, std::size_t stride) {
   bool masked = isNullable(column.kind());
   frame::visit(column.values(), [&](auto values) {
-    for (std::size_t i = 0; i < values.size(); ++i) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      std::size_t r = rows[i];
       if constexpr (std::is_floating_point_v<Out>) {
-        if (masked && column.isMissing(i)) {
+        if (masked && column.isMissing(r)) {
           out[i * stride] = std::numeric_limits<Out>::quiet_NaN();
           continue;
         }
       }
-      out[i * stride] = static_cast<Out>(asDouble(values[i]));
+      out[i * stride] = static_cast<Out>(asDouble(values[r]));
     }
   });
 }
 
 template <class Out>
-TypedArray stackedAs(std::span<const Column* const> columns, TypedArray::Shape shape) {
-  std::size_t rows = columns.front()->size(), k = columns.size();
-  std::vector<Out> out(rows * k);
-  for (std::size_t j = 0; j < k; ++j) fillColumn(*columns[j], out.data() + j, k);
+TypedArray stackedAs(std::span<const Column* const> columns, Rows rows, TypedArray::Shape shape) {
+  std::size_t k = columns.size();
+  std::vector<Out> out(rows.size() * k);
+  for (std::size_t j = 0; j < k; ++j) fillColumn(*columns[j], rows, out.data() + j, k);
   return TypedArray::of(std::move(out), std::move(shape));
 }
 
-// The columns side by side, row-major.
-TypedArray stacked(std::span<const Column* const> columns, Carrier carrier, TypedArray::Shape shape) {
+// The columns' rows side by side, row-major.
+TypedArray stacked(std::span<const Column* const> columns, Rows rows, Carrier carrier, TypedArray::Shape shape) {
   switch (carrier) {
-    case Carrier::I4: return stackedAs<std::int32_t>(columns, std::move(shape));
-    case Carrier::F4: return stackedAs<float>(columns, std::move(shape));
-    default: return stackedAs<double>(columns, std::move(shape));
+    case Carrier::I4: return stackedAs<std::int32_t>(columns, rows, std::move(shape));
+    case Carrier::F4: return stackedAs<float>(columns, rows, std::move(shape));
+    default: return stackedAs<double>(columns, rows, std::move(shape));
   }
 }
 
@@ -301,14 +334,13 @@ std::string matrixCell(const Column& column, std::size_t row) {
   return general4(x);
 }
 
-Array stringMatrix(std::span<const Column* const> columns) {
-  std::size_t rows = columns.front()->size();
+Array stringMatrix(std::span<const Column* const> columns, Rows rows) {
   Array out;
-  out.reserve(rows);
-  for (std::size_t i = 0; i < rows; ++i) {
+  out.reserve(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
     Array row;
     row.reserve(columns.size());
-    for (const Column* column : columns) row.emplace_back(matrixCell(*column, i));
+    for (const Column* column : columns) row.emplace_back(matrixCell(*column, rows[i]));
     out.emplace_back(std::move(row));
   }
   return out;
@@ -326,17 +358,16 @@ struct Named {
 };
 
 // Fills customdata from the columns beside `text`, and their template lines.
-void addCustomdata(Hover& hover, const std::vector<Named>& rest) {
+void addCustomdata(Hover& hover, const std::vector<Named>& rest, Rows rows) {
   std::vector<const Column*> columns;
   for (const Named& c : rest) columns.push_back(c.column);
-  std::size_t rows = columns.front()->size();
   bool numeric = std::all_of(columns.begin(), columns.end(), [](const Column* c) { return c->isNumeric(); });
   if (numeric) {
     std::vector<NumericPlan> plans;
-    for (const Column* c : columns) plans.push_back(planOf(*c));
+    for (const Column* c : columns) plans.push_back(planOf(*c, rows));
     Carrier carrier = matrixCarrier(plans);
     if (carrier != Carrier::Text) {
-      hover.customdata = stacked(columns, carrier, {rows, columns.size()});
+      hover.customdata = stacked(columns, rows, carrier, {rows.size(), columns.size()});
       // Integers beside floats are shown like the floats.
       bool floats = std::any_of(plans.begin(), plans.end(), [](const NumericPlan& p) { return p.floating; });
       for (std::size_t i = 0; i < rest.size(); ++i) {
@@ -346,7 +377,7 @@ void addCustomdata(Hover& hover, const std::vector<Named>& rest) {
       return;
     }
   }
-  hover.customdata = stringMatrix(columns);
+  hover.customdata = stringMatrix(columns, rows);
   for (std::size_t i = 0; i < rest.size(); ++i)
     hover.template_ += line(*rest[i].name, "%{customdata[" + std::to_string(i) + "]}");
 }
@@ -392,22 +423,25 @@ std::string _formatCell(const Column& column, std::size_t row) {
 }
 
 std::pair<TypedArray, std::string> _numericFormat(const Column& values) {
-  NumericPlan plan = planOf(values);
+  Rows rows(values.size());
+  NumericPlan plan = planOf(values, rows);
   // Alone, integers beyond a double's exact range still travel as doubles, the nearest
   // they can be; _hoverColumns ships such columns as text instead.
   Carrier carrier = std::min(plan.exact, Carrier::F8);
   const Column* column = &values;
-  return {stacked(std::span(&column, 1), carrier, {values.size()}), plan.format};
+  return {stacked(std::span(&column, 1), rows, carrier, {values.size()}), plan.format};
 }
 
-Hover _hoverColumns(const frame::Frame& frame, std::span<const Name> columns) {
+namespace {
+
+Hover hoverOf(const frame::Frame& frame, std::span<const Name> columns, Rows rows) {
   Hover hover;
   std::vector<Named> varying;
   for (const Name& name : columns) {
     if (!frame.contains(name)) continue;
     const Column& column = frame.column(name);
-    if (!isConstant(column)) varying.push_back({&name, &column});
-    else hover.template_ += line(name, column.size() ? theme::escape(_formatCell(column, 0)) : "-");
+    if (!isConstant(column, rows)) varying.push_back({&name, &column});
+    else hover.template_ += line(name, rows.size() ? theme::escape(_formatCell(column, rows[0])) : "-");
   }
   if (varying.empty()) return hover;
 
@@ -415,7 +449,7 @@ Hover _hoverColumns(const frame::Frame& frame, std::span<const Name> columns) {
   std::pair<std::size_t, std::size_t> widestWidth;
   for (const Named& c : varying) {
     if (c.column->isNumeric()) continue;
-    auto width = textWidth(*c.column);
+    auto width = textWidth(*c.column, rows);
     if (!widest || width.first > widestWidth.first) {
       widest = &c;
       widestWidth = width;
@@ -423,15 +457,28 @@ Hover _hoverColumns(const frame::Frame& frame, std::span<const Name> columns) {
   }
   std::vector<Named> rest;
   if (widest) {
-    hover.text = escapedTexts(*widest->column, widestWidth.second);
+    hover.text = escapedTexts(*widest->column, rows, widestWidth.second);
     hover.template_ += line(*widest->name, "%{text}");
     for (const Named& c : varying)
       if (*c.name != *widest->name) rest.push_back(c);
   } else {
     rest = varying;
   }
-  if (!rest.empty()) addCustomdata(hover, rest);
+  if (!rest.empty()) addCustomdata(hover, rest, rows);
   return hover;
+}
+
+}  // namespace
+
+Hover _hoverColumns(const frame::Frame& frame, std::span<const Name> columns) {
+  return hoverOf(frame, columns, Rows(frame.rows()));
+}
+
+Hover _hoverColumns(const frame::Frame& frame, std::span<const Name> columns, std::span<const std::size_t> rows) {
+  for (std::size_t r : rows)
+    if (r >= frame.rows())
+      throw IndexError("row " + std::to_string(r) + " out of range for " + std::to_string(frame.rows()));
+  return hoverOf(frame, columns, Rows(rows));
 }
 
 }  // namespace tess::render

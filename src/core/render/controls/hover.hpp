@@ -31,6 +31,9 @@ struct Hover {
 /// lacks are skipped. Constant columns become literal template lines, the widest varying
 /// text column becomes `text`, the other varying columns `customdata`.
 Hover _hoverColumns(const frame::Frame& frame, std::span<const frame::Name> columns);
+/// The same for the frame's rows at `rows`, in that order, without slicing the frame first;
+/// IndexError for a row past the end.
+Hover _hoverColumns(const frame::Frame& frame, std::span<const frame::Name> columns, std::span<const std::size_t> rows);
 
 /// One cell as a tooltip shows it: missing values and non-finite floats "-", floats in
 /// four significant digits (".4g"), integers with thousands separators, anything else

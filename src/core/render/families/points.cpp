@@ -25,13 +25,28 @@ constexpr double kDefaultWidth = 560.0, kAspectBase = 520.0, kMinRatio = 0.45, k
 constexpr double kMinWidth = 360.0, kMaxWidth = 820.0;
 constexpr double kPerEntry = 22.0, kLegendExtra = 110.0, kMinHeight = 520.0, kMaxHeight = 780.0;
 
+// Tooltip text columns with this many distinct values or fewer split a large figure's
+// traces by value instead of repeating their strings per cell, while the figure stays
+// under PIECE_TRACE_LIMIT traces.
+constexpr std::size_t PIECE_VALUES = 16;
+constexpr std::size_t PIECE_TRACE_LIMIT = 512;
+
+// Each cell's piece: the combination of its values in the columns that split traces.
+struct Pieces {
+  std::vector<frame::Name> columns;
+  std::vector<frame::Column> coded;  // those columns as codes into their distinct values
+  std::vector<std::uint32_t> codes;  // empty when nothing splits
+  std::size_t count = 1;
+};
+
 // Everything one trace is built from.
 struct Context {
   const PointsSpec& spec;
-  const frame::Frame& hoverFrame;
+  frame::Frame hoverFrame;  // the tooltip columns and the keys, identities included
   std::vector<frame::Name> hoverColumns;
   std::string type;
-  TypedArray xs, ys;  // float32, shared by every trace that draws all cells
+  TypedArray xs, ys;  // float32
+  Pieces pieces;
 };
 
 std::vector<std::int64_t> allRows(std::size_t n) {
@@ -40,15 +55,13 @@ std::vector<std::int64_t> allRows(std::size_t n) {
   return rows;
 }
 
+// The entries at `members`; a trace drawing every cell shares the whole array.
 TypedArray gathered(const TypedArray& array, const std::vector<std::int64_t>& members) {
   std::span<const float> values = array.view<float>();
+  if (members.size() == values.size()) return array;  // members are distinct rows in frame order
   std::vector<float> out(members.size());
   for (std::size_t i = 0; i < members.size(); ++i) out[i] = values[static_cast<std::size_t>(members[i])];
   return TypedArray::of(std::move(out));
-}
-
-Object baseMarker(const PointsSpec& spec) {
-  return Object{{"size", spec.size}, {"opacity", spec.alpha}};
 }
 
 // The frame with the cell identities as a text column, named after the index.
@@ -67,6 +80,109 @@ frame::Frame withIdentity(const frame::Frame& frame, const frame::Name& identity
   return frame::Frame(std::move(names), std::move(columns), frame.index(), frame.indexName());
 }
 
+// The columns tooltips and keys read, each once, so that per-trace row takes copy nothing else.
+frame::Frame hoverPart(const frame::Frame& frame, const PointsSpec& spec, const std::vector<frame::Name>& hoverColumns) {
+  std::vector<frame::Name> names;
+  auto add = [&](const frame::Name& name) {
+    if (frame.contains(name) && std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+  };
+  for (const frame::Name& name : hoverColumns) add(name);
+  for (const auto& key : spec.keys)
+    if (key) add(*key);
+  return frame.select(names);
+}
+
+frame::Column coded(const frame::Column& column, const frame::Factors& factors);
+
+// Text tooltip columns of few values, widest first, while the traces they multiply stay
+// under the limit. Only WebGL figures split: below GL_THRESHOLD cells the strings are few.
+Pieces pieces(const Context& c, std::size_t traces) {
+  Pieces out;
+  const frame::Frame& frame = c.hoverFrame;
+  if (static_cast<std::int64_t>(frame.rows()) < GL_THRESHOLD) return out;
+  struct Candidate {
+    frame::Name name;
+    frame::Factors factors;
+    std::size_t width;
+  };
+  std::vector<Candidate> candidates;
+  for (const frame::Name& name : c.hoverColumns) {
+    const frame::Column& column = frame.column(name);
+    bool isKey = std::any_of(c.spec.keys.begin(), c.spec.keys.end(), [&](const auto& k) { return k && *k == name; });
+    if (column.isNumeric() || isKey) continue;
+    std::optional<frame::Factors> factors = column.factorize(PIECE_VALUES);
+    if (!factors || factors->firstRows.size() < 2) continue;
+    std::vector<std::size_t> sizes;
+    for (std::size_t first : factors->firstRows) sizes.push_back(column.text(first).size());
+    std::size_t width = 0;
+    for (std::uint32_t code : factors->codes) width += sizes[code];
+    candidates.push_back({name, std::move(*factors), width});
+  }
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [](const Candidate& a, const Candidate& b) { return a.width > b.width; });
+  for (Candidate& candidate : candidates) {
+    std::size_t values = candidate.factors.firstRows.size();
+    if (traces * out.count * values > PIECE_TRACE_LIMIT) continue;
+    out.coded.push_back(coded(frame.column(candidate.name), candidate.factors));
+    if (out.codes.empty()) {
+      out.codes = std::move(candidate.factors.codes);
+    } else {
+      for (std::size_t i = 0; i < out.codes.size(); ++i)
+        out.codes[i] = out.codes[i] * static_cast<std::uint32_t>(values) + candidate.factors.codes[i];
+    }
+    out.count *= values;
+    out.columns.push_back(candidate.name);
+  }
+  return out;
+}
+
+// A column of few values as codes into them. Every trace holds one value of it, and checking
+// that over codes reads a fraction of the memory its strings take.
+frame::Column coded(const frame::Column& column, const frame::Factors& factors) {
+  std::vector<std::int32_t> byValue;
+  std::vector<std::size_t> firstRows;
+  for (std::size_t first : factors.firstRows) {
+    bool missing = column.isMissing(first);
+    byValue.push_back(missing ? -1 : static_cast<std::int32_t>(firstRows.size()));
+    if (!missing) firstRows.push_back(first);
+  }
+  std::vector<std::int32_t> codes(factors.codes.size());
+  for (std::size_t i = 0; i < codes.size(); ++i) codes[i] = byValue[factors.codes[i]];
+  return frame::Column::categorical(frame::Buffer::of(std::move(codes)), column.take(firstRows));
+}
+
+// The tooltip frame with the splitting columns coded.
+frame::Frame withCoded(const frame::Frame& frame, const Pieces& pieces) {
+  std::vector<frame::Column> columns;
+  for (std::size_t i = 0; i < frame.width(); ++i) {
+    auto found = std::find(pieces.columns.begin(), pieces.columns.end(), frame.names()[i]);
+    columns.push_back(found == pieces.columns.end() ? frame.at(i) : pieces.coded[found - pieces.columns.begin()]);
+  }
+  return frame::Frame(frame.names(), std::move(columns), frame.index(), frame.indexName());
+}
+
+// A trace's cells by piece, in piece order, empty pieces left out; one part when nothing splits.
+std::vector<std::vector<std::int64_t>> byPiece(const Pieces& pieces, std::vector<std::int64_t> members) {
+  if (pieces.codes.empty()) return {std::move(members)};
+  std::vector<std::vector<std::int64_t>> parts(pieces.count);
+  for (std::int64_t row : members) parts[pieces.codes[static_cast<std::size_t>(row)]].push_back(row);
+  std::erase_if(parts, [](const auto& part) { return part.empty(); });
+  if (parts.empty()) parts.emplace_back();
+  return parts;
+}
+
+bool isCategorical(const PointsSpec& spec, const frame::Name& key) {
+  auto found = spec.categorical.find(key.text);
+  return found != spec.categorical.end() && found->second;
+}
+
+// A key's (category, colour) pairs; none when the spec maps no colours for it.
+const std::vector<std::pair<std::string, std::string>>& colorsOf(const PointsSpec& spec, const frame::Name& key) {
+  static const std::vector<std::pair<std::string, std::string>> none;
+  auto found = spec.colors.find(key.text);
+  return found == spec.colors.end() ? none : found->second;
+}
+
 Object traceWith(Object trace, const Hover& hover) {
   for (auto& [key, value] : hover.trace()) {
     if (trace.contains(key)) throw TypeError("a tooltip attribute collides with a trace attribute: " + key);
@@ -75,73 +191,122 @@ Object traceWith(Object trace, const Hover& hover) {
   return trace;
 }
 
-Object plainTrace(const Context& c, bool visible) {
-  Object marker = baseMarker(c.spec);
-  marker.set("line", Object{{"width", 0}});
-  Object trace{{"type", c.type}, {"x", c.xs}, {"y", c.ys}, {"mode", "markers"},
-               {"marker", marker}, {"name", "cells"}, {"showlegend", false}, {"visible", visible}};
-  return traceWith(std::move(trace), _hoverColumns(c.hoverFrame, c.hoverColumns));
+// The tooltip of the cells at `members`, read in place rather than from a sliced frame.
+Hover hoverFor(const Context& c, const std::vector<std::int64_t>& members, std::span<const frame::Name> columns) {
+  if (members.size() == c.hoverFrame.rows()) return _hoverColumns(c.hoverFrame, columns);
+  std::vector<std::size_t> positions(members.begin(), members.end());
+  return _hoverColumns(c.hoverFrame, columns, positions);
 }
 
-// The frame positions of each category's rows, in frame order; rows whose value (as text)
-// is not a category belong to none.
-std::vector<std::vector<std::int64_t>> categoryMembers(const frame::Column& values,
-                                                       const std::vector<std::pair<std::string, std::string>>& colors) {
-  std::unordered_map<std::string, std::size_t> code;
-  for (std::size_t k = 0; k < colors.size(); ++k) code.emplace(colors[k].first, k);
-  std::vector<std::vector<std::int64_t>> members(colors.size());
-  for (std::size_t row = 0; row < values.size(); ++row) {
-    auto found = code.find(values.text(row));
-    if (found != code.end()) members[found->second].push_back(static_cast<std::int64_t>(row));
+// One trace of the cells at `members`: coordinates, marker, naming attributes and tooltip.
+Object cellTrace(const Context& c, const std::vector<std::int64_t>& members, const Hover& hover, Object marker,
+                 Object naming, bool visible) {
+  Object trace{{"type", c.type}, {"x", gathered(c.xs, members)}, {"y", gathered(c.ys, members)},
+               {"mode", "markers"}, {"marker", std::move(marker)}};
+  for (auto& [attribute, value] : naming) trace.set(attribute, std::move(value));
+  trace.set("visible", visible);
+  return traceWith(std::move(trace), hover);
+}
+
+Object baseMarker(const PointsSpec& spec) {
+  return Object{{"size", spec.size}, {"opacity", spec.alpha}, {"line", Object{{"width", 0}}}};
+}
+
+std::size_t plainTraces(const Context& c, bool visible, PointsFigure& out) {
+  std::vector<std::vector<std::int64_t>> parts = byPiece(c.pieces, allRows(c.hoverFrame.rows()));
+  for (auto& part : parts) {
+    Object naming{{"name", "cells"}, {"showlegend", false}};
+    out.fig.addTrace(cellTrace(c, part, hoverFor(c, part, c.hoverColumns), baseMarker(c.spec), std::move(naming),
+                               visible));
+    out.members.push_back(std::move(part));
   }
-  return members;
+  return parts.size();
+}
+
+// Each row's position among the mapping's categories by its text, -1 for none. Columns
+// whose distinct values have distinct texts match each value once rather than every row.
+std::vector<std::int32_t> categoryCodes(const frame::Column& values,
+                                        const std::vector<std::pair<std::string, std::string>>& colors) {
+  std::unordered_map<std::string, std::int32_t> code;
+  for (std::size_t k = 0; k < colors.size(); ++k) code.emplace(colors[k].first, static_cast<std::int32_t>(k));
+  auto codeOf = [&](const std::string& text) {
+    auto found = code.find(text);
+    return found == code.end() ? -1 : found->second;
+  };
+  std::vector<std::int32_t> out(values.size());
+  frame::Kind kind = values.kind();
+  bool textPerValue = kind == frame::Kind::Categorical || kind == frame::Kind::Text || kind == frame::Kind::Int ||
+                      kind == frame::Kind::Bool;
+  if (!textPerValue) {
+    for (std::size_t row = 0; row < values.size(); ++row) out[row] = codeOf(values.text(row));
+    return out;
+  }
+  frame::Factors factors = *values.factorize();
+  std::vector<std::int32_t> byValue;
+  for (std::size_t first : factors.firstRows)
+    byValue.push_back(values.isMissing(first) ? -2 : codeOf(values.text(first)));
+  for (std::size_t row = 0; row < values.size(); ++row) {
+    std::int32_t k = byValue[factors.codes[row]];
+    out[row] = k == -2 ? codeOf(values.text(row)) : k;  // missing cells may read differently
+  }
+  return out;
 }
 
 std::size_t categoricalTraces(const Context& c, const frame::Name& key, bool visible, PointsFigure& out) {
-  auto mapping = c.spec.colors.find(key.text);
-  static const std::vector<std::pair<std::string, std::string>> none;
-  const auto& colors = mapping == c.spec.colors.end() ? none : mapping->second;
-  std::vector<std::vector<std::int64_t>> members = categoryMembers(c.spec.frame.column(key), colors);
+  const auto& colors = colorsOf(c.spec, key);
+  std::vector<std::int32_t> codes = categoryCodes(c.spec.frame.column(key), colors);
+  std::vector<std::vector<std::int64_t>> members(colors.size());
+  for (std::size_t row = 0; row < codes.size(); ++row)
+    if (codes[row] >= 0) members[static_cast<std::size_t>(codes[row])].push_back(static_cast<std::int64_t>(row));
   std::vector<frame::Name> columns = c.hoverColumns;
   columns.push_back(key);
+  std::size_t traces = 0;
   for (std::size_t k = 0; k < colors.size(); ++k) {
     const auto& [category, colour] = colors[k];
-    std::vector<std::size_t> positions(members[k].begin(), members[k].end());
-    Hover hover = members[k].empty() ? Hover{} : _hoverColumns(c.hoverFrame.take(positions), columns);
-    Object marker = baseMarker(c.spec);
-    marker.set("color", colour.empty() ? std::string(UNMAPPED_COLOR) : colour);
-    marker.set("line", Object{{"width", 0}});
-    Object trace{{"type", c.type}, {"x", gathered(c.xs, members[k])}, {"y", gathered(c.ys, members[k])},
-                 {"mode", "markers"}, {"marker", marker}, {"name", theme::escape(category)},
-                 {"legendgroup", category}, {"visible", visible}};
-    out.fig.addTrace(traceWith(std::move(trace), hover));
-    out.members.push_back(std::move(members[k]));
+    // A category split into pieces keeps one legend entry, which toggles all of them.
+    std::vector<std::vector<std::int64_t>> parts = byPiece(c.pieces, std::move(members[k]));
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      Object marker = baseMarker(c.spec);
+      marker.set("color", colour.empty() ? std::string(UNMAPPED_COLOR) : colour);
+      Object naming{{"name", theme::escape(category)}, {"legendgroup", category}};
+      if (i > 0) naming.set("showlegend", false);
+      // An empty category still gets its trace and legend entry, with no tooltip.
+      Hover hover = parts[i].empty() ? Hover{} : hoverFor(c, parts[i], columns);
+      out.fig.addTrace(cellTrace(c, parts[i], hover, std::move(marker), std::move(naming), visible));
+      out.members.push_back(std::move(parts[i]));
+    }
+    traces += parts.size();
   }
-  return colors.size();
+  return traces;
 }
 
-void continuousTrace(const Context& c, const frame::Name& key, bool visible, PointsFigure& out) {
+std::size_t continuousTraces(const Context& c, const frame::Name& key, bool visible, PointsFigure& out) {
   auto found = c.spec.scales.find(key.text);
   Scale scale = found == c.spec.scales.end() ? Scale{} : found->second;
   std::vector<double> values = c.spec.frame.asDoubles(key);
   theme::Limits limits = theme::colorLimits(values, scale.kind, scale.vmin, scale.vmax, scale.center);
-  std::vector<float> colours(values.begin(), values.end());
+  TypedArray colours = TypedArray::of(std::vector<float>(values.begin(), values.end()));
   std::vector<frame::Name> columns = c.hoverColumns;
   columns.push_back(key);
-  Object marker = baseMarker(c.spec);
-  marker.set("line", Object{{"width", 0}});
-  marker.set("color", TypedArray::of(std::move(colours)));
-  marker.set("colorscale", theme::colorscale(scale.cmap, scale.kind));
-  marker.set("cmin", limits.low);
-  marker.set("cmax", limits.high);
-  marker.set("cmid", limits.mid ? Value(*limits.mid) : Value());
-  marker.set("showscale", true);
-  marker.set("colorbar", Object{{"title", Object{{"text", theme::escape(key.text)}, {"side", "right"}}},
-                                {"thickness", 12}, {"len", 0.6}, {"tickfont", Object{{"size", theme::TICK_PX}}}});
-  Object trace{{"type", c.type}, {"x", c.xs}, {"y", c.ys}, {"mode", "markers"},
-               {"marker", marker}, {"name", theme::escape(key.text)}, {"showlegend", false}, {"visible", visible}};
-  out.fig.addTrace(traceWith(std::move(trace), _hoverColumns(c.hoverFrame, columns)));
-  out.members.push_back(allRows(c.spec.frame.rows()));
+  // Pieces share the scale and its limits; the first one draws the colour bar.
+  std::vector<std::vector<std::int64_t>> parts = byPiece(c.pieces, allRows(values.size()));
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    Object marker = baseMarker(c.spec);
+    marker.set("color", gathered(colours, parts[i]));
+    marker.set("colorscale", theme::colorscale(scale.cmap, scale.kind));
+    marker.set("cmin", limits.low);
+    marker.set("cmax", limits.high);
+    marker.set("cmid", limits.mid ? Value(*limits.mid) : Value());
+    marker.set("showscale", i == 0);
+    if (i == 0)
+      marker.set("colorbar", Object{{"title", Object{{"text", theme::escape(key.text)}, {"side", "right"}}},
+                                    {"thickness", 12}, {"len", 0.6}, {"tickfont", Object{{"size", theme::TICK_PX}}}});
+    Object naming{{"name", theme::escape(key.text)}, {"showlegend", false}};
+    out.fig.addTrace(cellTrace(c, parts[i], hoverFor(c, parts[i], columns), std::move(marker), std::move(naming),
+                               visible));
+    out.members.push_back(std::move(parts[i]));
+  }
+  return parts.size();
 }
 
 void styleAxes(figure::Figure& fig, const PointsSpec& spec) {
@@ -194,33 +359,39 @@ PointsFigure points(const PointsSpec& spec) {
   bool identity = static_cast<std::int64_t>(frame.rows()) <= HOVER_IDENTITY_LIMIT;
   frame::Name identityName = frame.indexName() && !frame.indexName()->text.empty() ? *frame.indexName()
                                                                                     : frame::Name("cell");
-  frame::Frame hoverFrame = identity ? withIdentity(frame, identityName) : frame;
-  Context c{spec, hoverFrame, {}, _pointTraceType(frame.rows()), TypedArray::of(_coordinates(frame, spec.x)),
-            TypedArray::of(_coordinates(frame, spec.y))};
-  if (identity) c.hoverColumns.push_back(identityName);
+  std::vector<frame::Name> hoverColumns;
+  if (identity) hoverColumns.push_back(identityName);
   for (const frame::Name& name : spec.hover)
-    if (frame.contains(name)) c.hoverColumns.push_back(name);
+    if (frame.contains(name)) hoverColumns.push_back(name);
+  frame::Frame hoverFrame = hoverPart(identity ? withIdentity(frame, identityName) : frame, spec, hoverColumns);
+  Context c{spec, std::move(hoverFrame), std::move(hoverColumns), _pointTraceType(frame.rows()),
+            TypedArray::of(_coordinates(frame, spec.x)), TypedArray::of(_coordinates(frame, spec.y)), {}};
+
+  // Traces before any split, to bound what splitting multiplies.
+  std::size_t traces = 0;
+  for (const auto& key : spec.keys) traces += key && isCategorical(spec, *key) ? colorsOf(spec, *key).size() : 1;
+  c.pieces = pieces(c, std::max<std::size_t>(traces, 1));
+  if (!c.pieces.columns.empty()) c.hoverFrame = withCoded(c.hoverFrame, c.pieces);
 
   PointsFigure out;
-  std::vector<std::int64_t> groups;
+  std::vector<std::int64_t> groups, entries;
   std::vector<std::string> labels;
   for (std::size_t p = 0; p < spec.keys.size(); ++p) {
     bool visible = p == 0;
     const std::optional<frame::Name>& key = spec.keys[p];
     if (!key) {
-      out.fig.addTrace(plainTrace(c, visible));
-      out.members.push_back(allRows(frame.rows()));
-      groups.push_back(1);
+      groups.push_back(static_cast<std::int64_t>(plainTraces(c, visible, out)));
+      entries.push_back(1);
       labels.push_back("cells");
       continue;
     }
     frame.column(*key);  // a key the frame lacks fails here, by its name
-    auto categorical = spec.categorical.find(key->text);
-    if (categorical != spec.categorical.end() && categorical->second) {
+    if (isCategorical(spec, *key)) {
       groups.push_back(static_cast<std::int64_t>(categoricalTraces(c, *key, visible, out)));
+      entries.push_back(static_cast<std::int64_t>(colorsOf(spec, *key).size()));
     } else {
-      continuousTrace(c, *key, visible, out);
-      groups.push_back(1);
+      groups.push_back(static_cast<std::int64_t>(continuousTraces(c, *key, visible, out)));
+      entries.push_back(1);
     }
     labels.push_back(key->text);
   }
@@ -233,7 +404,8 @@ PointsFigure points(const PointsSpec& spec) {
     options.controls.push_back(dropdownControl(labels, groups, dropdown));
   }
   if (std::optional<Object> slider = sizeSlider(out.fig)) options.controls.push_back(*slider);
-  auto [width, height] = _pointArea(spec, frame, *std::max_element(groups.begin(), groups.end()));
+  // The longest legend the figure can show sets the floor of the drawing area's height.
+  auto [width, height] = _pointArea(spec, frame, *std::max_element(entries.begin(), entries.end()));
   options.plot = {width, height};
   finishFigure(out.fig, spec.common, options);
   return out;
