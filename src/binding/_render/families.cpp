@@ -121,15 +121,15 @@ render::PointsSpec readPoints(nb::handle spec) {
   return out;
 }
 
-nb::object positionsArray(const std::vector<std::int64_t>& positions) {
-  auto* held = new std::vector<std::int64_t>(positions);
+nb::object positionsArray(const render::Members& positions) {
+  auto* held = new std::vector<std::int64_t>(positions.begin(), positions.end());
   nb::capsule owner(held, [](void* p) noexcept { delete static_cast<std::vector<std::int64_t>*>(p); });
   std::size_t shape[1] = {held->size()};
   return nb::ndarray<nb::numpy, std::int64_t>(held->data(), 1, shape, owner).cast();
 }
 
 // The spec's own renderRows list, emptied and refilled: the rows behind each trace.
-void writeRenderRows(nb::handle spec, const std::vector<std::vector<std::int64_t>>& members) {
+void writeRenderRows(nb::handle spec, const std::vector<render::Members>& members) {
   nb::object rows = attribute(spec, "rows");
   nb::object identifiers = rows.is_none() ? nb::object() : nb::module_::import_("numpy").attr("asarray")(rows);
   nb::object target = attribute(spec, "renderRows");

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 #include <unordered_map>
 
 #include "errors.hpp"
@@ -49,18 +50,12 @@ struct Context {
   Pieces pieces;
 };
 
-std::vector<std::int64_t> allRows(std::size_t n) {
-  std::vector<std::int64_t> rows(n);
-  for (std::size_t i = 0; i < n; ++i) rows[i] = static_cast<std::int64_t>(i);
-  return rows;
-}
-
 // The entries at `members`; a trace drawing every cell shares the whole array.
-TypedArray gathered(const TypedArray& array, const std::vector<std::int64_t>& members) {
+TypedArray gathered(const TypedArray& array, const Members& members) {
   std::span<const float> values = array.view<float>();
   if (members.size() == values.size()) return array;  // members are distinct rows in frame order
   std::vector<float> out(members.size());
-  for (std::size_t i = 0; i < members.size(); ++i) out[i] = values[static_cast<std::size_t>(members[i])];
+  for (std::size_t i = 0; i < members.size(); ++i) out[i] = values[members[i]];
   return TypedArray::of(std::move(out));
 }
 
@@ -161,12 +156,38 @@ frame::Frame withCoded(const frame::Frame& frame, const Pieces& pieces) {
   return frame::Frame(frame.names(), std::move(columns), frame.index(), frame.indexName());
 }
 
-// A trace's cells by piece, in piece order, empty pieces left out; one part when nothing splits.
-std::vector<std::vector<std::int64_t>> byPiece(const Pieces& pieces, std::vector<std::int64_t> members) {
-  if (pieces.codes.empty()) return {std::move(members)};
-  std::vector<std::vector<std::int64_t>> parts(pieces.count);
-  for (std::int64_t row : members) parts[pieces.codes[static_cast<std::size_t>(row)]].push_back(row);
-  std::erase_if(parts, [](const auto& part) { return part.empty(); });
+// The rows of each of `count` groups in frame order, in one counting pass; rows whose group
+// is negative belong to none.
+template <class GroupOf>
+std::vector<Members> grouped(std::size_t rows, std::size_t count, GroupOf groupOf) {
+  std::vector<std::size_t> sizes(count);
+  for (std::size_t row = 0; row < rows; ++row)
+    if (std::int64_t g = groupOf(row); g >= 0) ++sizes[static_cast<std::size_t>(g)];
+  std::vector<Members> out(count);
+  for (std::size_t g = 0; g < count; ++g) out[g].reserve(sizes[g]);
+  for (std::size_t row = 0; row < rows; ++row)
+    if (std::int64_t g = groupOf(row); g >= 0) out[static_cast<std::size_t>(g)].push_back(row);
+  return out;
+}
+
+// The rows of each trace-to-be and its pieces: group g * pieces.count + p holds the rows of
+// group g in piece p.
+template <class GroupOf>
+std::vector<Members> byPiece(const Pieces& pieces, std::size_t rows, std::size_t groups, GroupOf groupOf) {
+  if (pieces.codes.empty()) return grouped(rows, groups, groupOf);
+  auto count = static_cast<std::int64_t>(pieces.count);
+  return grouped(rows, groups * pieces.count, [&](std::size_t row) {
+    std::int64_t g = groupOf(row);
+    return g < 0 ? g : g * count + pieces.codes[row];
+  });
+}
+
+// Group g's pieces that hold cells, in piece order; one empty part when none does, so that
+// every group keeps a trace.
+std::vector<Members> partsOf(std::vector<Members>& pieces, std::size_t g, std::size_t count) {
+  std::vector<Members> parts;
+  for (std::size_t p = g * count; p < (g + 1) * count; ++p)
+    if (!pieces[p].empty()) parts.push_back(std::move(pieces[p]));
   if (parts.empty()) parts.emplace_back();
   return parts;
 }
@@ -192,14 +213,13 @@ Object traceWith(Object trace, const Hover& hover) {
 }
 
 // The tooltip of the cells at `members`, read in place rather than from a sliced frame.
-Hover hoverFor(const Context& c, const std::vector<std::int64_t>& members, std::span<const frame::Name> columns) {
+Hover hoverFor(const Context& c, const Members& members, std::span<const frame::Name> columns) {
   if (members.size() == c.hoverFrame.rows()) return _hoverColumns(c.hoverFrame, columns);
-  std::vector<std::size_t> positions(members.begin(), members.end());
-  return _hoverColumns(c.hoverFrame, columns, positions);
+  return _hoverColumns(c.hoverFrame, columns, members);
 }
 
 // One trace of the cells at `members`: coordinates, marker, naming attributes and tooltip.
-Object cellTrace(const Context& c, const std::vector<std::int64_t>& members, const Hover& hover, Object marker,
+Object cellTrace(const Context& c, const Members& members, const Hover& hover, Object marker,
                  Object naming, bool visible) {
   Object trace{{"type", c.type}, {"x", gathered(c.xs, members)}, {"y", gathered(c.ys, members)},
                {"mode", "markers"}, {"marker", std::move(marker)}};
@@ -213,7 +233,8 @@ Object baseMarker(const PointsSpec& spec) {
 }
 
 std::size_t plainTraces(const Context& c, bool visible, PointsFigure& out) {
-  std::vector<std::vector<std::int64_t>> parts = byPiece(c.pieces, allRows(c.hoverFrame.rows()));
+  std::vector<Members> pieces = byPiece(c.pieces, c.hoverFrame.rows(), 1, [](std::size_t) { return 0; });
+  std::vector<Members> parts = partsOf(pieces, 0, c.pieces.count);
   for (auto& part : parts) {
     Object naming{{"name", "cells"}, {"showlegend", false}};
     out.fig.addTrace(cellTrace(c, part, hoverFor(c, part, c.hoverColumns), baseMarker(c.spec), std::move(naming),
@@ -235,8 +256,21 @@ std::vector<std::int32_t> categoryCodes(const frame::Column& values,
   };
   std::vector<std::int32_t> out(values.size());
   frame::Kind kind = values.kind();
-  bool textPerValue = kind == frame::Kind::Categorical || kind == frame::Kind::Text || kind == frame::Kind::Int ||
-                      kind == frame::Kind::Bool;
+  if (kind == frame::Kind::Categorical) {
+    std::vector<std::int32_t> byCategory;
+    for (const std::string& text : values.categories().texts()) byCategory.push_back(codeOf(text));
+    std::int32_t absent = codeOf(values.absentText());
+    frame::visit(values.values(), [&](auto codes) {
+      if constexpr (std::is_integral_v<typename decltype(codes)::value_type>) {  // codes are checked integers
+        for (std::size_t row = 0; row < codes.size(); ++row) {
+          auto k = static_cast<std::int64_t>(codes[row]);
+          out[row] = k < 0 ? absent : byCategory[static_cast<std::size_t>(k)];
+        }
+      }
+    });
+    return out;
+  }
+  bool textPerValue = kind == frame::Kind::Text || kind == frame::Kind::Int || kind == frame::Kind::Bool;
   if (!textPerValue) {
     for (std::size_t row = 0; row < values.size(); ++row) out[row] = codeOf(values.text(row));
     return out;
@@ -255,16 +289,16 @@ std::vector<std::int32_t> categoryCodes(const frame::Column& values,
 std::size_t categoricalTraces(const Context& c, const frame::Name& key, bool visible, PointsFigure& out) {
   const auto& colors = colorsOf(c.spec, key);
   std::vector<std::int32_t> codes = categoryCodes(c.spec.frame.column(key), colors);
-  std::vector<std::vector<std::int64_t>> members(colors.size());
-  for (std::size_t row = 0; row < codes.size(); ++row)
-    if (codes[row] >= 0) members[static_cast<std::size_t>(codes[row])].push_back(static_cast<std::int64_t>(row));
+  std::vector<Members> pieces = byPiece(c.pieces, codes.size(), colors.size(), [&](std::size_t row) {
+    return std::int64_t{codes[row]};
+  });
   std::vector<frame::Name> columns = c.hoverColumns;
   columns.push_back(key);
   std::size_t traces = 0;
   for (std::size_t k = 0; k < colors.size(); ++k) {
     const auto& [category, colour] = colors[k];
     // A category split into pieces keeps one legend entry, which toggles all of them.
-    std::vector<std::vector<std::int64_t>> parts = byPiece(c.pieces, std::move(members[k]));
+    std::vector<Members> parts = partsOf(pieces, k, c.pieces.count);
     for (std::size_t i = 0; i < parts.size(); ++i) {
       Object marker = baseMarker(c.spec);
       marker.set("color", colour.empty() ? std::string(UNMAPPED_COLOR) : colour);
@@ -289,7 +323,8 @@ std::size_t continuousTraces(const Context& c, const frame::Name& key, bool visi
   std::vector<frame::Name> columns = c.hoverColumns;
   columns.push_back(key);
   // Pieces share the scale and its limits; the first one draws the colour bar.
-  std::vector<std::vector<std::int64_t>> parts = byPiece(c.pieces, allRows(values.size()));
+  std::vector<Members> pieces = byPiece(c.pieces, values.size(), 1, [](std::size_t) { return 0; });
+  std::vector<Members> parts = partsOf(pieces, 0, c.pieces.count);
   for (std::size_t i = 0; i < parts.size(); ++i) {
     Object marker = baseMarker(c.spec);
     marker.set("color", gathered(colours, parts[i]));

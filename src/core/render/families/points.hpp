@@ -37,10 +37,13 @@ struct PointsSpec {
   bool invertY = false;
 };
 
+/// Frame positions of cells, in frame order.
+using Members = std::vector<std::size_t>;
+
 struct PointsFigure {
   figure::Figure fig;
   /// For each trace, in trace order, the frame positions of the cells it draws, in point order.
-  std::vector<std::vector<std::int64_t>> members;
+  std::vector<Members> members;
 };
 
 /// Colour of a category its key's mapping gives none.
