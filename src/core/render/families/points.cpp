@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <type_traits>
 #include <unordered_map>
 
 #include "errors.hpp"
+#include "parallel.hpp"
 #include "render/controls/builders.hpp"
 #include "render/controls/hover.hpp"
 #include "render/entry/constants.hpp"
@@ -31,6 +33,8 @@ constexpr double kPerEntry = 22.0, kLegendExtra = 110.0, kMinHeight = 520.0, kMa
 // under PIECE_TRACE_LIMIT traces.
 constexpr std::size_t PIECE_VALUES = 16;
 constexpr std::size_t PIECE_TRACE_LIMIT = 512;
+// From this many cells on, traces are built on every core.
+constexpr std::size_t PARALLEL_ROWS = 50000;
 
 // Each cell's piece: the combination of its values in the columns that split traces.
 struct Pieces {
@@ -212,19 +216,35 @@ Object traceWith(Object trace, const Hover& hover) {
   return trace;
 }
 
-// The tooltip of the cells at `members`, read in place rather than from a sliced frame.
-Hover hoverFor(const Context& c, const Members& members, std::span<const frame::Name> columns) {
-  if (members.size() == c.hoverFrame.rows()) return _hoverColumns(c.hoverFrame, columns);
-  return _hoverColumns(c.hoverFrame, columns, members);
+// One trace to build: its cells and what is known of it before its rows are read.
+struct Draft {
+  Members members;
+  std::shared_ptr<const std::vector<frame::Name>> columns;  // the tooltip's; none for an empty category
+  Object marker, naming;
+  bool visible;
+  std::optional<TypedArray> colours;  // a continuous key's values, gathered into marker.color
+};
+
+// The tooltip columns of a key's traces: the common ones, then the key.
+std::shared_ptr<const std::vector<frame::Name>> columnsWith(const Context& c, const frame::Name& key) {
+  auto columns = std::make_shared<std::vector<frame::Name>>(c.hoverColumns);
+  columns->push_back(key);
+  return columns;
 }
 
-// One trace of the cells at `members`: coordinates, marker, naming attributes and tooltip.
-Object cellTrace(const Context& c, const Members& members, const Hover& hover, Object marker,
-                 Object naming, bool visible) {
+// The trace of a draft: coordinates, marker, naming attributes and tooltip, the tooltip read
+// in place rather than from a sliced frame.
+Object traceOf(const Context& c, const Draft& draft) {
+  const Members& members = draft.members;
+  Hover hover;
+  if (draft.columns && members.size() == c.hoverFrame.rows()) hover = _hoverColumns(c.hoverFrame, *draft.columns);
+  else if (draft.columns) hover = _hoverColumns(c.hoverFrame, *draft.columns, members);
+  Object marker = draft.marker;
+  if (draft.colours) marker.set("color", gathered(*draft.colours, members));
   Object trace{{"type", c.type}, {"x", gathered(c.xs, members)}, {"y", gathered(c.ys, members)},
                {"mode", "markers"}, {"marker", std::move(marker)}};
-  for (auto& [attribute, value] : naming) trace.set(attribute, std::move(value));
-  trace.set("visible", visible);
+  for (const auto& [attribute, value] : draft.naming) trace.set(attribute, value);
+  trace.set("visible", draft.visible);
   return traceWith(std::move(trace), hover);
 }
 
@@ -232,15 +252,13 @@ Object baseMarker(const PointsSpec& spec) {
   return Object{{"size", spec.size}, {"opacity", spec.alpha}, {"line", Object{{"width", 0}}}};
 }
 
-std::size_t plainTraces(const Context& c, bool visible, PointsFigure& out) {
+std::size_t plainTraces(const Context& c, bool visible, std::vector<Draft>& drafts) {
   std::vector<Members> pieces = byPiece(c.pieces, c.hoverFrame.rows(), 1, [](std::size_t) { return 0; });
   std::vector<Members> parts = partsOf(pieces, 0, c.pieces.count);
-  for (auto& part : parts) {
-    Object naming{{"name", "cells"}, {"showlegend", false}};
-    out.fig.addTrace(cellTrace(c, part, hoverFor(c, part, c.hoverColumns), baseMarker(c.spec), std::move(naming),
-                               visible));
-    out.members.push_back(std::move(part));
-  }
+  auto columns = std::make_shared<const std::vector<frame::Name>>(c.hoverColumns);
+  for (auto& part : parts)
+    drafts.push_back({std::move(part), columns, baseMarker(c.spec), Object{{"name", "cells"}, {"showlegend", false}},
+                      visible, std::nullopt});
   return parts.size();
 }
 
@@ -286,14 +304,13 @@ std::vector<std::int32_t> categoryCodes(const frame::Column& values,
   return out;
 }
 
-std::size_t categoricalTraces(const Context& c, const frame::Name& key, bool visible, PointsFigure& out) {
+std::size_t categoricalTraces(const Context& c, const frame::Name& key, bool visible, std::vector<Draft>& drafts) {
   const auto& colors = colorsOf(c.spec, key);
   std::vector<std::int32_t> codes = categoryCodes(c.spec.frame.column(key), colors);
   std::vector<Members> pieces = byPiece(c.pieces, codes.size(), colors.size(), [&](std::size_t row) {
     return std::int64_t{codes[row]};
   });
-  std::vector<frame::Name> columns = c.hoverColumns;
-  columns.push_back(key);
+  auto columns = columnsWith(c, key);
   std::size_t traces = 0;
   for (std::size_t k = 0; k < colors.size(); ++k) {
     const auto& [category, colour] = colors[k];
@@ -305,29 +322,28 @@ std::size_t categoricalTraces(const Context& c, const frame::Name& key, bool vis
       Object naming{{"name", theme::escape(category)}, {"legendgroup", category}};
       if (i > 0) naming.set("showlegend", false);
       // An empty category still gets its trace and legend entry, with no tooltip.
-      Hover hover = parts[i].empty() ? Hover{} : hoverFor(c, parts[i], columns);
-      out.fig.addTrace(cellTrace(c, parts[i], hover, std::move(marker), std::move(naming), visible));
-      out.members.push_back(std::move(parts[i]));
+      bool empty = parts[i].empty();
+      drafts.push_back({std::move(parts[i]), empty ? nullptr : columns, std::move(marker), std::move(naming),
+                        visible, std::nullopt});
     }
     traces += parts.size();
   }
   return traces;
 }
 
-std::size_t continuousTraces(const Context& c, const frame::Name& key, bool visible, PointsFigure& out) {
+std::size_t continuousTraces(const Context& c, const frame::Name& key, bool visible, std::vector<Draft>& drafts) {
   auto found = c.spec.scales.find(key.text);
   Scale scale = found == c.spec.scales.end() ? Scale{} : found->second;
   std::vector<double> values = c.spec.frame.asDoubles(key);
   theme::Limits limits = theme::colorLimits(values, scale.kind, scale.vmin, scale.vmax, scale.center);
   TypedArray colours = TypedArray::of(std::vector<float>(values.begin(), values.end()));
-  std::vector<frame::Name> columns = c.hoverColumns;
-  columns.push_back(key);
+  auto columns = columnsWith(c, key);
   // Pieces share the scale and its limits; the first one draws the colour bar.
   std::vector<Members> pieces = byPiece(c.pieces, values.size(), 1, [](std::size_t) { return 0; });
   std::vector<Members> parts = partsOf(pieces, 0, c.pieces.count);
   for (std::size_t i = 0; i < parts.size(); ++i) {
     Object marker = baseMarker(c.spec);
-    marker.set("color", gathered(colours, parts[i]));
+    marker.set("color", Value());  // the piece's values, once its rows are read
     marker.set("colorscale", theme::colorscale(scale.cmap, scale.kind));
     marker.set("cmin", limits.low);
     marker.set("cmax", limits.high);
@@ -336,10 +352,8 @@ std::size_t continuousTraces(const Context& c, const frame::Name& key, bool visi
     if (i == 0)
       marker.set("colorbar", Object{{"title", Object{{"text", theme::escape(key.text)}, {"side", "right"}}},
                                     {"thickness", 12}, {"len", 0.6}, {"tickfont", Object{{"size", theme::TICK_PX}}}});
-    Object naming{{"name", theme::escape(key.text)}, {"showlegend", false}};
-    out.fig.addTrace(cellTrace(c, parts[i], hoverFor(c, parts[i], columns), std::move(marker), std::move(naming),
-                               visible));
-    out.members.push_back(std::move(parts[i]));
+    drafts.push_back({std::move(parts[i]), columns, std::move(marker),
+                      Object{{"name", theme::escape(key.text)}, {"showlegend", false}}, visible, colours});
   }
   return parts.size();
 }
@@ -403,32 +417,41 @@ PointsFigure points(const PointsSpec& spec) {
             TypedArray::of(_coordinates(frame, spec.x)), TypedArray::of(_coordinates(frame, spec.y)), {}};
 
   // Traces before any split, to bound what splitting multiplies.
-  std::size_t traces = 0;
-  for (const auto& key : spec.keys) traces += key && isCategorical(spec, *key) ? colorsOf(spec, *key).size() : 1;
-  c.pieces = pieces(c, std::max<std::size_t>(traces, 1));
+  std::size_t unsplit = 0;
+  for (const auto& key : spec.keys) unsplit += key && isCategorical(spec, *key) ? colorsOf(spec, *key).size() : 1;
+  c.pieces = pieces(c, std::max<std::size_t>(unsplit, 1));
   if (!c.pieces.columns.empty()) c.hoverFrame = withCoded(c.hoverFrame, c.pieces);
 
-  PointsFigure out;
+  std::vector<Draft> drafts;
   std::vector<std::int64_t> groups, entries;
   std::vector<std::string> labels;
   for (std::size_t p = 0; p < spec.keys.size(); ++p) {
     bool visible = p == 0;
     const std::optional<frame::Name>& key = spec.keys[p];
     if (!key) {
-      groups.push_back(static_cast<std::int64_t>(plainTraces(c, visible, out)));
+      groups.push_back(static_cast<std::int64_t>(plainTraces(c, visible, drafts)));
       entries.push_back(1);
       labels.push_back("cells");
       continue;
     }
     frame.column(*key);  // a key the frame lacks fails here, by its name
     if (isCategorical(spec, *key)) {
-      groups.push_back(static_cast<std::int64_t>(categoricalTraces(c, *key, visible, out)));
+      groups.push_back(static_cast<std::int64_t>(categoricalTraces(c, *key, visible, drafts)));
       entries.push_back(static_cast<std::int64_t>(colorsOf(spec, *key).size()));
     } else {
-      groups.push_back(static_cast<std::int64_t>(continuousTraces(c, *key, visible, out)));
+      groups.push_back(static_cast<std::int64_t>(continuousTraces(c, *key, visible, drafts)));
       entries.push_back(1);
     }
     labels.push_back(key->text);
+  }
+  // Traces read their rows independently: large figures spread them over the cores.
+  std::vector<Object> traces(drafts.size());
+  parallelFor(drafts.size(), [&](std::size_t t) { traces[t] = traceOf(c, drafts[t]); },
+              frame.rows() >= PARALLEL_ROWS ? 0 : 1);
+  PointsFigure out;
+  for (std::size_t t = 0; t < drafts.size(); ++t) {
+    out.fig.addTrace(std::move(traces[t]));
+    out.members.push_back(std::move(drafts[t].members));
   }
   styleAxes(out.fig, spec);
 
