@@ -48,31 +48,13 @@ PyType_Slot hoverSlots[] = {{Py_tp_traverse, reinterpret_cast<void*>(hoverTraver
 nb::module_ pandas() { return nb::module_::import_("pandas"); }
 nb::module_ numpy() { return nb::module_::import_("numpy"); }
 
-// Strings as a read-only numpy object array: plotly.py takes one without checking each
-// element, several times faster than a list, and writes the same JSON.
-nb::object objectArray(nb::list items, nb::handle shape) {
-  nb::object array = numpy().attr("array")(items, "dtype"_a = "object").attr("reshape")(shape);
-  array.attr("setflags")("write"_a = false);
-  static nb::handle frozen =
-      nb::object(nb::module_::import_("tessarine.pl._interactive._arrays").attr("FrozenArray")).release();
-  return array.attr("view")(frozen);
-}
-
-nb::object textArray(const frame::Strings& texts) {
-  nb::list items = nb::steal<nb::list>(PyList_New(static_cast<Py_ssize_t>(texts.size())));
-  if (!items.is_valid()) throw nb::python_error();
-  for (std::size_t i = 0; i < texts.size(); ++i)
-    PyList_SET_ITEM(items.ptr(), static_cast<Py_ssize_t>(i), nb::str(texts[i].data(), texts[i].size()).release().ptr());
-  return objectArray(items, nb::make_tuple(texts.size()));
-}
-
 // The string matrix (rows of strings) as a 2-D object array.
 nb::object matrixArray(const figure::Array& rows) {
   nb::list items;
   for (const figure::Value& row : rows)
     for (const figure::Value& cell : row.asArray()) items.append(toPython(cell));
   std::size_t columns = rows.front().asArray().size();
-  return objectArray(items, nb::make_tuple(rows.size(), columns));
+  return frozenObjects(items, nb::make_tuple(rows.size(), columns));
 }
 
 HoverRecord recordOf(const render::Hover& hover) {
@@ -82,7 +64,7 @@ HoverRecord recordOf(const render::Hover& hover) {
     const figure::Value& data = *hover.customdata;
     out.customdata = data.isTyped() ? toNumpy(data.asTyped()) : matrixArray(data.asArray());
   }
-  if (hover.text) out.text = textArray(*hover.text);
+  if (hover.text) out.text = toNumpy(*hover.text);
   return out;
 }
 

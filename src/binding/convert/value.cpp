@@ -20,6 +20,7 @@ using namespace nb::literals;
 using figure::Array;
 using figure::DType;
 using figure::Object;
+using figure::TextArray;
 using figure::TypedArray;
 using figure::Value;
 
@@ -154,23 +155,32 @@ nb::handle frozenArrayType() {
 
 // Strings as a read-only numpy object array. Repeated values share one Python object, so
 // a column of a few distinct values costs a reference per row, not a string per row.
-nb::object frozenStrings(const Array& values) {
+template <class Text>
+nb::object frozenStrings(std::size_t n, Text text) {
   std::unordered_map<std::string_view, nb::object> shared;
-  nb::list items;
-  for (const Value& value : values) {
-    const std::string& text = value.asString();
-    auto found = shared.find(text);
-    if (found == shared.end())
-      found = shared.emplace(text, nb::str(text.data(), text.size())).first;
-    items.append(found->second);
+  nb::list items = nb::steal<nb::list>(PyList_New(static_cast<Py_ssize_t>(n)));
+  if (!items.is_valid()) throw nb::python_error();
+  for (std::size_t i = 0; i < n; ++i) {
+    std::string_view s = text(i);
+    auto found = shared.find(s);
+    if (found == shared.end()) found = shared.emplace(s, nb::str(s.data(), s.size())).first;
+    PyList_SET_ITEM(items.ptr(), static_cast<Py_ssize_t>(i), found->second.inc_ref().ptr());
   }
+  return frozenObjects(items, nb::make_tuple(n));
+}
+
+}  // namespace
+
+nb::object frozenObjects(nb::list items, nb::handle shape) {
   nb::module_ np = nb::module_::import_("numpy");
-  nb::object array = np.attr("array")(items, "dtype"_a = "object");
+  nb::object array = np.attr("array")(items, "dtype"_a = "object").attr("reshape")(shape);
   array.attr("setflags")("write"_a = false);
   return array.attr("view")(frozenArrayType());
 }
 
-}  // namespace
+nb::object toNumpy(const TextArray& texts) {
+  return frozenStrings(texts.size(), [&](std::size_t i) { return texts[i]; });
+}
 
 nb::object toNumpy(const TypedArray& array) {
   auto* keep = new std::shared_ptr<const void>(array.owner());
@@ -191,12 +201,13 @@ nb::object toPython(const Value& value) {
         else if constexpr (std::is_same_v<T, double>) return nb::float_(x);
         else if constexpr (std::is_same_v<T, std::string>) return nb::str(x.data(), x.size());
         else if constexpr (std::is_same_v<T, Array>) {
-          if (x.size() >= kSharedStrings && allStrings(x)) return frozenStrings(x);
+          if (x.size() >= kSharedStrings && allStrings(x))
+            return frozenStrings(x.size(), [&](std::size_t i) { return std::string_view(x[i].asString()); });
           nb::list out;
           for (const Value& item : x) out.append(toPython(item));
           return out;
         } else if constexpr (std::is_same_v<T, Object>) return toPython(x);
-        else return toNumpy(x);
+        else return toNumpy(x);  // typed and text arrays
       },
       value.storage());
 }

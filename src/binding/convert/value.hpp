@@ -12,6 +12,11 @@ namespace nb = nanobind;
 
 /// A typed array as a read-only numpy array over the same bytes (no copy).
 nb::object toNumpy(const figure::TypedArray& array);
+/// Strings as a read-only numpy object array; repeated strings share one Python object.
+nb::object toNumpy(const figure::TextArray& texts);
+/// Python objects as a read-only numpy object array of the given shape. plotly.py takes
+/// one without checking each element, and its deep copies share it instead of copying.
+nb::object frozenObjects(nb::list items, nb::handle shape);
 /// Scalars, lists, dicts and numpy arrays for the tree.
 nb::object toPython(const figure::Value& value);
 nb::dict toPython(const figure::Object& object);

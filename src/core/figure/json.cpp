@@ -188,6 +188,13 @@ void append(std::string& out, const Value& value, Place place = Place::Property)
             append(out, item, place == Place::Skipped || !encodesUnder(key) ? Place::Skipped : Place::Property);
           }
           out += '}';
+        } else if constexpr (std::is_same_v<T, TextArray>) {
+          out += '[';
+          for (std::size_t i = 0; i < x.size(); ++i) {
+            if (i) out += ',';
+            appendString(out, x[i]);
+          }
+          out += ']';
         } else if (place == Place::Property) {
           appendTyped(out, x);
         } else {

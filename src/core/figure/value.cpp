@@ -3,6 +3,7 @@
 
 #include "errors.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -76,6 +77,24 @@ bool TypedArray::operator==(const TypedArray& other) const {
          (bytes() == 0 || std::memcmp(data_, other.data_, bytes()) == 0);
 }
 
+TextArray::TextArray() : data_(std::make_shared<const Data>()) {}
+
+TextArray::TextArray(std::string chars, std::vector<std::size_t> ends) {
+  if (!std::is_sorted(ends.begin(), ends.end()) || (ends.empty() ? !chars.empty() : ends.back() != chars.size()))
+    throw ValueError("text array ends must rise to the end of its characters");
+  data_ = std::make_shared<const Data>(Data{std::move(chars), std::move(ends)});
+}
+
+std::string_view TextArray::operator[](std::size_t i) const {
+  if (i >= size()) throw IndexError("text array index out of range");
+  std::size_t begin = i == 0 ? 0 : data_->ends[i - 1];
+  return std::string_view(data_->chars).substr(begin, data_->ends[i] - begin);
+}
+
+bool TextArray::operator==(const TextArray& other) const {
+  return data_->ends == other.data_->ends && data_->chars == other.data_->chars;
+}
+
 Object::Object(std::initializer_list<Entry> entries) {
   for (const auto& [key, value] : entries) set(key, value);
 }
@@ -137,10 +156,12 @@ Array& Value::asArray() { return const_cast<Array&>(expect<Array>(v_, "an array"
 const Object& Value::asObject() const { return expect<Object>(v_, "an object"); }
 Object& Value::asObject() { return const_cast<Object&>(expect<Object>(v_, "an object")); }
 const TypedArray& Value::asTyped() const { return expect<TypedArray>(v_, "a typed array"); }
+const TextArray& Value::asTexts() const { return expect<TextArray>(v_, "a text array"); }
 
 std::size_t Value::length() const {
   if (const auto* a = std::get_if<Array>(&v_)) return a->size();
   if (const auto* t = std::get_if<TypedArray>(&v_)) return t->shape().front();
+  if (const auto* t = std::get_if<TextArray>(&v_)) return t->size();
   return 0;
 }
 
@@ -151,7 +172,7 @@ bool Value::truthy() const {
         if constexpr (std::is_same_v<T, std::monostate>) return false;
         else if constexpr (std::is_same_v<T, bool>) return x;
         else if constexpr (std::is_arithmetic_v<T>) return x != 0;
-        else if constexpr (std::is_same_v<T, TypedArray>) return x.size() != 0;
+        else if constexpr (std::is_same_v<T, TypedArray> || std::is_same_v<T, TextArray>) return x.size() != 0;
         else return !x.empty();
       },
       v_);

@@ -78,6 +78,29 @@ class TypedArray {
   std::shared_ptr<const void> owner_;
 };
 
+/// Strings packed back to back in one buffer, shared rather than copied: a tooltip's text,
+/// one string per mark, costs no allocation per string. Written as a JSON list of strings.
+class TextArray {
+ public:
+  /// No strings.
+  TextArray();
+  /// The strings' bytes back to back and where each one ends; ValueError unless the ends
+  /// rise and the last is the end of `chars`.
+  TextArray(std::string chars, std::vector<std::size_t> ends);
+
+  std::size_t size() const { return data_->ends.size(); }
+  /// String i; IndexError past the end.
+  std::string_view operator[](std::size_t i) const;
+  bool operator==(const TextArray& other) const;
+
+ private:
+  struct Data {
+    std::string chars;
+    std::vector<std::size_t> ends;
+  };
+  std::shared_ptr<const Data> data_;
+};
+
 class Value;
 using Array = std::vector<Value>;
 
@@ -119,7 +142,8 @@ class Object {
 class Value {
  public:
   using Storage =
-      std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double, std::string, Array, Object, TypedArray>;
+      std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double, std::string, Array, Object, TypedArray,
+                   TextArray>;
 
   Value() = default;
   Value(std::nullptr_t) {}
@@ -140,6 +164,7 @@ class Value {
   Value(Array a) : v_(std::move(a)) {}
   Value(Object o) : v_(std::move(o)) {}
   Value(TypedArray t) : v_(std::move(t)) {}
+  Value(TextArray t) : v_(std::move(t)) {}
 
   bool isNull() const { return std::holds_alternative<std::monostate>(v_); }
   bool isBool() const { return std::holds_alternative<bool>(v_); }
@@ -150,6 +175,7 @@ class Value {
   bool isArray() const { return std::holds_alternative<Array>(v_); }
   bool isObject() const { return std::holds_alternative<Object>(v_); }
   bool isTyped() const { return std::holds_alternative<TypedArray>(v_); }
+  bool isTexts() const { return std::holds_alternative<TextArray>(v_); }
   /// An array of any kind (a list or a typed array) with at least one dimension.
   bool isSequence() const { return isArray() || isTyped(); }
 
@@ -163,8 +189,10 @@ class Value {
   const Object& asObject() const;
   Object& asObject();
   const TypedArray& asTyped() const;
+  const TextArray& asTexts() const;
 
-  /// Number of elements of a list or the first dimension of a typed array; 0 otherwise.
+  /// Number of elements of a list or a text array, or the first dimension of a typed array;
+  /// 0 otherwise.
   std::size_t length() const;
   /// Truth as plotly's readers take it: null, false, 0, "" and empty containers are false.
   bool truthy() const;

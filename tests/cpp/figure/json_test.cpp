@@ -27,6 +27,7 @@ TEST(JsonTest, StringsEscapeOnlyWhatMustBeEscaped) {
   EXPECT_EQ(toJson(Value("a\xE2\x80\xA8z")), R"("a\u2028z")");
   // Bytes that are not UTF-8 never reach the output as such.
   EXPECT_EQ(toJson(Value(std::string("x\xFFy\xC3"))), "\"x\xEF\xBF\xBDy\xEF\xBF\xBD\"");
+  EXPECT_EQ(toJson(Value(TextArray("a\"</b", {2, 4, 5}))), R"(["a\"","\u003c/","b"])");
 }
 
 TEST(JsonTest, TypedArraysAsBase64WithShapeBeyondOneDimension) {

@@ -60,6 +60,20 @@ TEST(TypedArrayTest, SharesItsBufferAndChecksShapeAndDtype) {
   EXPECT_THROW(TypedArray(DType::F8, nullptr, {3}, nullptr), ValueError);
 }
 
+TEST(TextArrayTest, PackedStringsReadBackAndCheckTheirEnds) {
+  TextArray t("abcd", {1, 1, 4});
+  EXPECT_EQ(t[0], "a");
+  EXPECT_EQ(t[1], "");
+  EXPECT_EQ(t[2], "bcd");
+  EXPECT_THROW(t[3], IndexError);
+  EXPECT_EQ(Value(t).length(), 3u);
+  EXPECT_FALSE(Value(TextArray()).truthy());
+  EXPECT_EQ(Value(t), Value(TextArray("abcd", {1, 1, 4})));
+  EXPECT_THROW(TextArray("abcd", {2, 1, 4}), ValueError);
+  EXPECT_THROW(TextArray("abcd", {1, 3}), ValueError);
+  EXPECT_THROW(TextArray("ab", {}), ValueError);
+}
+
 TEST(TypedArrayTest, EveryDtypeReadsBackAsDouble) {
   EXPECT_DOUBLE_EQ(Value(TypedArray::of(std::vector<std::int8_t>{-128})).asTyped().at(0), -128.0);
   EXPECT_DOUBLE_EQ(TypedArray::of(std::vector<std::uint16_t>{65535}).at(0), 65535.0);

@@ -115,7 +115,7 @@ TEST(HoverColumnsTest, TraceCarriesTextAsStrings) {
   for (const auto& [key, value] : trace) keys.push_back(key);
   EXPECT_EQ(keys, (std::vector<std::string>{"hovertemplate", "customdata", "text"}));
   EXPECT_EQ(trace.at("hovertemplate").asString(), "t: %{text}<br>i: %{customdata[0]:,d}<br><extra></extra>");
-  EXPECT_EQ(trace.at("text"), figure::Value(figure::Array{"a", "b"}));
+  EXPECT_EQ(trace.at("text"), figure::Value(figure::TextArray("ab", {1, 2})));
 }
 
 TEST(EscapeValueTest, AmpersandFirstPercentKept) {

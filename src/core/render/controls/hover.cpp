@@ -202,16 +202,16 @@ std::pair<std::size_t, std::size_t> textWidth(const Column& column, Rows rows) {
   return {width, bytes};
 }
 
-frame::Strings escapedTexts(const Column& column, Rows rows, std::size_t bytes) {
-  frame::Strings out;
-  out.reserve(rows.size(), bytes + bytes / 16);
-  std::string scratch;
+figure::TextArray escapedTexts(const Column& column, Rows rows, std::size_t bytes) {
+  std::string chars;
+  std::vector<std::size_t> ends;
+  chars.reserve(bytes + bytes / 16);
+  ends.reserve(rows.size());
   forEachText(column, rows, [&](std::string_view text) {
-    scratch.clear();
-    appendEscaped(scratch, text);
-    out.push(scratch);
+    appendEscaped(chars, text);
+    ends.push_back(chars.size());
   });
-  return out;
+  return figure::TextArray(std::move(chars), std::move(ends));
 }
 
 // ---- numeric columns ----
@@ -394,12 +394,7 @@ std::string escapeValue(std::string_view text) {
 Object Hover::trace() const {
   Object out{{"hovertemplate", template_ + "<extra></extra>"}};
   if (customdata) out.set("customdata", *customdata);
-  if (text) {
-    Array texts;
-    texts.reserve(text->size());
-    for (std::size_t i = 0; i < text->size(); ++i) texts.emplace_back((*text)[i]);
-    out.set("text", std::move(texts));
-  }
+  if (text) out.set("text", *text);
   return out;
 }
 

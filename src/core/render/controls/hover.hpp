@@ -19,7 +19,7 @@ struct Hover {
   /// float32 or float64 typed array, or a list of rows of strings (already escaped).
   std::optional<figure::Value> customdata;
   /// One escaped string per mark, shown by "%{text}".
-  std::optional<frame::Strings> text;
+  std::optional<figure::TextArray> text;
   /// Lines each ending in "<br>", without the closing "<extra></extra>".
   std::string template_;
 
