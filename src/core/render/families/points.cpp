@@ -16,7 +16,6 @@
 
 namespace tess::render {
 
-using figure::Array;
 using figure::Object;
 using figure::TypedArray;
 using figure::Value;
@@ -79,7 +78,7 @@ frame::Frame withIdentity(const frame::Frame& frame, const frame::Name& identity
   return frame::Frame(std::move(names), std::move(columns), frame.index(), frame.indexName());
 }
 
-// The columns tooltips and keys read, each once, so that per-trace row takes copy nothing else.
+// The columns tooltips and keys read, each once: what splitting and coding may replace.
 frame::Frame hoverPart(const frame::Frame& frame, const PointsSpec& spec, const std::vector<frame::Name>& hoverColumns) {
   std::vector<frame::Name> names;
   auto add = [&](const frame::Name& name) {
@@ -91,7 +90,20 @@ frame::Frame hoverPart(const frame::Frame& frame, const PointsSpec& spec, const 
   return frame.select(names);
 }
 
-frame::Column coded(const frame::Column& column, const frame::Factors& factors);
+// A column of few values as codes into them. Every trace holds one value of it, and checking
+// that over codes reads a fraction of the memory its strings take.
+frame::Column coded(const frame::Column& column, const frame::Factors& factors) {
+  std::vector<std::int32_t> byValue;
+  std::vector<std::size_t> firstRows;
+  for (std::size_t first : factors.firstRows) {
+    bool missing = column.isMissing(first);
+    byValue.push_back(missing ? -1 : static_cast<std::int32_t>(firstRows.size()));
+    if (!missing) firstRows.push_back(first);
+  }
+  std::vector<std::int32_t> codes(factors.codes.size());
+  for (std::size_t i = 0; i < codes.size(); ++i) codes[i] = byValue[factors.codes[i]];
+  return frame::Column::categorical(frame::Buffer::of(std::move(codes)), column.take(firstRows));
+}
 
 // Text tooltip columns of few values, widest first, while the traces they multiply stay
 // under the limit. Only WebGL figures split: below GL_THRESHOLD cells the strings are few.
@@ -133,21 +145,6 @@ Pieces pieces(const Context& c, std::size_t traces) {
     out.columns.push_back(candidate.name);
   }
   return out;
-}
-
-// A column of few values as codes into them. Every trace holds one value of it, and checking
-// that over codes reads a fraction of the memory its strings take.
-frame::Column coded(const frame::Column& column, const frame::Factors& factors) {
-  std::vector<std::int32_t> byValue;
-  std::vector<std::size_t> firstRows;
-  for (std::size_t first : factors.firstRows) {
-    bool missing = column.isMissing(first);
-    byValue.push_back(missing ? -1 : static_cast<std::int32_t>(firstRows.size()));
-    if (!missing) firstRows.push_back(first);
-  }
-  std::vector<std::int32_t> codes(factors.codes.size());
-  for (std::size_t i = 0; i < codes.size(); ++i) codes[i] = byValue[factors.codes[i]];
-  return frame::Column::categorical(frame::Buffer::of(std::move(codes)), column.take(firstRows));
 }
 
 // The tooltip frame with the splitting columns coded.
