@@ -53,12 +53,6 @@ def test_core_json_equals_plotly_json():
     assert _coreJson(fig) == _plotlyJson(fig)
 
 
-def test_core_json_leaves_slashes_alone():
-    fig = _sample()
-    assert "\\u002f" not in _render._coreJson(fig)
-    assert "</script>" not in _render._coreJson(fig)
-
-
 def test_round_trip_validates_and_serialises_identically():
     fig = _sample()
     back = _render._roundTrip(fig)
@@ -80,12 +74,9 @@ def test_a_million_float32_values_cross_without_copies():
     assert np.shares_memory(fig.data[0].x, values)
 
 
-def test_figure_keeps_trace_and_key_order():
-    fig = {"data": [{"type": "bar", "y": [1]}, {"type": "scatter", "y": [2]}],
-           "layout": {"width": 10, "height": 20, "margin": {"l": 1, "r": 2}}}
-    loaded = json.loads(_render._coreJson(fig))
-    assert [t["type"] for t in loaded["data"]] == ["bar", "scatter"]
-    assert list(loaded["layout"])[:3] == ["width", "height", "margin"]
+def test_figure_keeps_the_key_order_of_a_mapping():
+    layout = {"width": 10, "height": 20, "margin": {"l": 1, "r": 2}}
+    assert list(_coreJson({"data": [], "layout": layout})["layout"]) == ["width", "height", "margin"]
 
 
 @pytest.mark.parametrize(

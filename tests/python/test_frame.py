@@ -275,14 +275,11 @@ class TestFloatText:
     def _texts(values):
         return _render._frameInfo(pd.DataFrame({"x": values}))["text"]["x"]
 
+    @pytest.mark.parametrize("dtype", [np.float64, np.float32])
     @settings(max_examples=300, deadline=None)
-    @given(hnp.arrays(np.float64, st.integers(1, 40), elements=st.floats(width=64)))
-    def test_float64(self, values):
-        assert self._texts(values) == [str(v) for v in values]
-
-    @settings(max_examples=300, deadline=None)
-    @given(hnp.arrays(np.float32, st.integers(1, 40), elements=st.floats(width=32)))
-    def test_float32(self, values):
+    @given(data=st.data())
+    def test_drawn_values(self, dtype, data):
+        values = data.draw(hnp.arrays(dtype, st.integers(1, 40)))
         assert self._texts(values) == [str(v) for v in values]
 
     @pytest.mark.parametrize("dtype, bits", [(np.float64, np.uint64), (np.float32, np.uint32)])

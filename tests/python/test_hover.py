@@ -3,7 +3,6 @@
 import gc
 import json
 import math
-import time
 import weakref
 
 import numpy as np
@@ -30,19 +29,10 @@ def shown(trace, n):
 
 
 class TestRecord:
-    def test_three_fields_by_position_or_keyword_and_nothing_else(self):
-        h = Hover([[1]], ["a"], "x: 1<br>")
-        assert (h.customdata, h.text, h.template) == ([[1]], ["a"], "x: 1<br>")
-        h = Hover(template="t")
-        assert h.customdata is None and h.text is None
-        with pytest.raises(AttributeError):
-            h.extra = 1
-
-    def test_trace_keys_in_order_and_only_when_set(self):
+    def test_trace_hands_over_only_what_is_set_without_copies(self):
         assert Hover().trace() == {"hovertemplate": EXTRA}
         data = np.zeros((1, 1))
         trace = Hover(data, ["a"], "t<br>").trace()
-        assert list(trace) == ["hovertemplate", "customdata", "text"]
         assert trace["hovertemplate"] == "t<br>" + EXTRA and trace["customdata"] is data
         assert list(Hover(text=["a"]).trace()) == ["hovertemplate", "text"]
 
@@ -98,11 +88,6 @@ class TestHoverColumns:
         h = hover({"id": np.array([2**64 - 1, 1], dtype=np.uint64)})
         assert h.template == "id: %{customdata[0]}<br>" and h.customdata.tolist() == [["18446744073709551615"], ["1"]]
 
-    def test_values_are_escaped_for_markup_but_placeholders_stay(self):
-        h = hover({"name": ["a<b&c", "%{x}", "&amp;"], "other": ["<b>B</b>", "x", "y"]})
-        assert h.text.tolist() == ["a&lt;b&amp;c", "%{x}", "&amp;amp;"]
-        assert h.customdata[:, 0].tolist() == ["&lt;b&gt;B&lt;/b&gt;", "x", "y"]
-
     def test_text_forms_of_other_kinds(self):
         h = hover({"cat": pd.Categorical(["b", None, "a"]), "when": pd.to_datetime(["2020-01-01", None, "2021-05-06"]),
                    "s": pd.array(["x", None, "z"], dtype="string")}, ["cat", "when", "s"])
@@ -132,23 +117,12 @@ class TestHoverColumns:
         if h.text is not None:
             assert trace["text"] == h.text.tolist()
 
-    def test_a_million_rows(self):
-        n = 1_000_000
-        rng = np.random.default_rng(0)
-        frame = pd.DataFrame({"area": rng.random(n), "count": rng.integers(0, 5000, n),
-                              "cell": [f"cell_{i}" for i in range(n)], "sample": "s1"})
-        start = time.perf_counter()
-        h = _render._hoverColumns(frame, ["sample", "area", "count", "cell"])
-        print(f"1e6 rows, 3 varying columns (one text): {time.perf_counter() - start:.3f} s")
-        assert h.template.startswith("sample: s1<br>cell: %{text}<br>")
-        assert h.customdata.shape == (n, 2) and h.customdata.dtype == np.float32 and len(h.text) == n
-
 
 class TestFormatCell:
     @pytest.mark.parametrize(("value", "expected"), [
         (None, "-"), (pd.NA, "-"), (np.float32("inf"), "-"), (np.float32(0.1), "0.1"),
         (np.uint64(2**64 - 1), "18,446,744,073,709,551,615"), (True, "1"), (np.True_, "True"),
-        ("a<b", "a<b"), (pd.Timestamp("2020-01-02"), "2020-01-02 00:00:00"), (pd.NaT, "NaT"),
+        (pd.Timestamp("2020-01-02"), "2020-01-02 00:00:00"), (pd.NaT, "NaT"),
     ])
     def test_cases(self, value, expected):
         assert _render._formatCell(value) == expected
@@ -164,12 +138,10 @@ class TestFormatCell:
 
 class TestNumericColumns:
     @pytest.mark.parametrize(("values", "dtype", "fmt"), [
-        (pd.Series([True, False]), np.int32, "d"),
         (pd.Series([1, -2], dtype="int8"), np.int32, ",d"),
         (np.array([1.5, 2.5], dtype=np.float16), np.float32, ".4g"),
         (pd.Series([1.5, None], dtype="Float64"), np.float32, ".4g"),
         (pd.Series([1, None], dtype="Int64"), np.float32, ",d"),
-        (pd.Series([2**31, 0]), np.float64, ",d"),
     ])
     def test_numeric_format(self, values, dtype, fmt):
         array, format_ = _render._numericFormat(values)
@@ -181,10 +153,6 @@ class TestNumericColumns:
         with pytest.raises(TypeError):
             _render._numericFormat(pd.Series(["a"]))
 
-    @pytest.mark.parametrize(("values", "numeric"), [
-        (pd.Series([True]), True), (pd.Series([1], dtype="uint64"), True), (pd.Series([1], dtype="Int8"), True),
-        (np.array([1.0], dtype=np.float16), True), (pd.Series([1j]), False), (pd.Series(["1"]), False),
-        (pd.Series(pd.Categorical([1])), False), (pd.Series(pd.to_datetime(["2020"])), False),
-    ])
-    def test_is_numeric_column(self, values, numeric):
-        assert _render._isNumericColumn(values) is numeric
+    def test_is_numeric_column_reads_the_dtype_of_any_array_like(self):
+        assert _render._isNumericColumn(np.array([1.0], dtype=np.float16)) is True
+        assert _render._isNumericColumn(pd.Series(pd.Categorical([1]))) is False

@@ -1,4 +1,4 @@
-"""The theme component as the renderer sees it: constants, template, escaping, colours."""
+"""The theme component as the renderer sees it: template, escaping, colours."""
 
 import re
 
@@ -15,14 +15,6 @@ from tessarine.pl._interactive import _theme
 
 # plotly.js's hover-template placeholder pattern.
 PLACEHOLDER = re.compile(r"%{([^\s%{}:]*)([:|\|][^}]*)?}")
-
-
-def test_constants():
-    assert _theme.TICK_PX == 12 < _theme.BODY_PX < _theme.TITLE_PX
-    assert _theme.WIDTH > 0 and _theme.HEIGHT > 0
-    assert _theme.FONT_FAMILY == "Arial, 'Liberation Sans', Helvetica, sans-serif"
-    for color in (_theme.MISSING, *_theme.COLORWAY):
-        _theme.rgba(color, 1.0)
 
 
 def test_template_passes_plotly_validation_and_is_new_each_call():
@@ -42,8 +34,7 @@ def unescape(text):
 class TestEscape:
     @pytest.mark.parametrize(
         ("text", "expected"),
-        [("<b>A</b>", "&lt;b&gt;A&lt;/b&gt;"), ("%{y}", "&#37;{y}"), (None, ""), (3, "3"),
-         (np.float64(2.5), "2.5"), (pd.NA, "&lt;NA&gt;"), ("a\ud800<", "a\ud800&lt;")],
+        [(None, ""), (3, "3"), (np.float64(2.5), "2.5"), (pd.NA, "&lt;NA&gt;"), ("a\ud800<", "a\ud800&lt;")],
     )
     def test_cases(self, text, expected):
         assert _theme.escape(text) == expected
@@ -66,11 +57,9 @@ class TestEscape:
 
 
 class TestColorscale:
-    @pytest.mark.parametrize(
-        "name", ["viridis", "magma", "inferno", "plasma", "cividis", "greys", "blues", "reds", "RdBu_r", "coolwarm", "bwr"]
-    )
-    def test_required_maps_are_valid_plotly_scales(self, name):
-        go.Heatmap(z=[[0]], colorscale=_theme.colorscale(name))
+    def test_maps_plotly_lacks_are_valid_plotly_scales(self):
+        for name in ("greys", "coolwarm", "bwr"):
+            go.Heatmap(z=[[0]], colorscale=_theme.colorscale(name))
 
     @pytest.mark.parametrize("name", ["viridis", "magma", "RdBu", "Blues_r"])
     def test_maps_match_plotlys_own(self, name):
@@ -80,16 +69,14 @@ class TestColorscale:
         assert [_theme.rgba(c, 1) for _, c in ours] == [_theme.rgba(c, 1) for _, c in theirs]
 
     def test_defaults_and_explicit_scales(self):
-        assert _theme.colorscale(None) == _theme.colorscale("viridis")
-        assert _theme.colorscale(None, None) == _theme.colorscale("viridis")
-        diverging = _theme.colorscale("", "diverging")
-        assert [_theme.rgba(diverging[i][1], 1) for i in (0, -1)] == ["rgba(5,48,97,1)", "rgba(103,0,31,1)"]
+        assert _theme.colorscale(None) == _theme.colorscale(None, None) == _theme.colorscale("viridis")
+        assert _theme.colorscale("", "diverging") == _theme.colorscale("RdBu_r")
         assert _theme.colorscale(((0, "red"), (1.0, "#00f"))) == [[0, "red"], [1.0, "#00f"]]
 
     @pytest.mark.parametrize(
         ("cmap", "kind", "error"),
-        [("Viridos", "sequential", ValueError), ([[0, "red"], [0.5, "blue"]], "sequential", ValueError),
-         (3, "sequential", TypeError), ({"a": 1}, "sequential", TypeError), ("viridis", 1, TypeError)],
+        [([[0, "red"], [0.5, "blue"]], "sequential", ValueError), (3, "sequential", TypeError),
+         ({"a": 1}, "sequential", TypeError), ("viridis", 1, TypeError)],
     )
     def test_errors(self, cmap, kind, error):
         with pytest.raises(error):
@@ -131,9 +118,8 @@ class TestColorLimits:
 
     @pytest.mark.parametrize(
         "values",
-        [np.arange(12, dtype=np.int64).reshape(3, 4), np.arange(12, dtype=np.uint8), np.arange(12, dtype=np.float32),
-         np.arange(12.0).repeat(2)[::2], np.arange(12.0).reshape(3, 4).T, [0, None, 11, float("nan")],
-         pd.Series(np.arange(12.0)), pd.DataFrame({"a": np.arange(6), "b": np.arange(6.0, 12.0)})],
+        [np.arange(12, dtype=np.int64).reshape(3, 4), np.arange(12.0).repeat(2)[::2], np.arange(12.0).reshape(3, 4).T,
+         [0, None, 11, float("nan")], pd.DataFrame({"a": np.arange(6), "b": np.arange(6.0, 12.0)})],
     )
     def test_array_likes(self, values):
         assert _theme.colorLimits(values) == (0.0, 11.0, None)
@@ -154,14 +140,12 @@ class TestColorLimits:
 
 
 class TestRgba:
-    def test_every_css_name_gives_a_plotly_colour(self):
-        for name in ColorValidator.named_colors:
+    def test_every_css_name_and_theme_colour_gives_a_plotly_colour(self):
+        for name in (*ColorValidator.named_colors, _theme.MISSING, *_theme.COLORWAY):
             go.Scatter(fillcolor=_theme.rgba(name.upper(), 0.5))
 
     @pytest.mark.parametrize(
-        ("color", "alpha", "error"),
-        [("#12345", 0.5, ValueError), ("red", 1.5, ValueError), ("red", float("nan"), ValueError),
-         (None, 0.5, TypeError)],
+        ("color", "alpha", "error"), [("#12345", 0.5, ValueError), ("red", 1.5, ValueError), (None, 0.5, TypeError)]
     )
     def test_errors(self, color, alpha, error):
         with pytest.raises(error):

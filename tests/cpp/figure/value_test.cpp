@@ -45,13 +45,10 @@ TEST(ValueTest, TruthFollowsThePlotlyReading) {
   EXPECT_TRUE(Value(std::nan("")).truthy());
 }
 
-TEST(TypedArrayTest, SharesItsBufferAndChecksShapeAndDtype) {
+TEST(TypedArrayTest, ChecksShapeDtypeAndBounds) {
   auto values = std::make_shared<std::vector<double>>(std::vector<double>{1, 2, 3, 4, 5, 6});
   TypedArray t(DType::F8, values->data(), {2, 3}, values);
-  EXPECT_EQ(t.size(), 6u);
-  EXPECT_EQ(t.bytes(), 48u);
-  EXPECT_EQ(t.data(), reinterpret_cast<const std::byte*>(values->data()));
-  EXPECT_EQ(Value(t).length(), 2u);
+  EXPECT_EQ(Value(t).length(), 2u);  // the first dimension
   EXPECT_DOUBLE_EQ(t.at(5), 6.0);
   EXPECT_THROW(t.at(6), IndexError);
   EXPECT_THROW(t.view<float>(), TypeError);

@@ -16,11 +16,6 @@ const std::string ellipsis = "\xE2\x80\xA6";
 
 double px(double units, double fontPx) { return units * fontPx / unitsPerEm; }
 
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 struct Reference {
     const char* text;
     Weight weight;
@@ -29,14 +24,11 @@ struct Reference {
 
 // Advance sums plus `kern` table pairs, computed with fontTools straight from the TTFs.
 const Reference fontToolsWidths[] = {
-    {"Hello", Weight::Regular, 4667},
-    {"Hello", Weight::Bold, 5007},
     {"HLA-DRB1", Weight::Regular, 10129},
     {"MT-CO1", Weight::Regular, 7737},  // includes T-hyphen kerning
     {"CD8A", Weight::Bold, 5576},
     {"Oligodendrocyte precursor cells", Weight::Regular, 28799},
     {"Plasmacytoid dendritic cell", Weight::Bold, 26406},
-    {"S01_rep2_L004", Weight::Regular, 14577},
     {"M\xC3\xBCller glia", Weight::Regular, 9333},
     {"\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1", Weight::Regular, 6891},  // Ελλάδα
     {"\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1", Weight::Bold, 7379},
@@ -57,23 +49,12 @@ TEST(TextWidth, MatchesChromiumWithinItsRounding) {
     EXPECT_NEAR(textWidth("\xCE\xB3\xCE\xB4 T cells", 12), 50.46875, 10.0 / 64);  // γδ T cells
 }
 
-TEST(TextWidth, ScalesLinearlyWithFontSize) {
-    const double at12 = textWidth("IFNG", 12);
-    EXPECT_DOUBLE_EQ(textWidth("IFNG", 24), 2 * at12);
-    EXPECT_DOUBLE_EQ(textWidth("IFNG", 0), 0);
-    EXPECT_GT(textWidth("IFNG", 12, Weight::Bold), 0);
-}
-
-TEST(Kerning, TightensPairsOnlyWhenAdjacent) {
+TEST(Kerning, OnlyBetweenAdjacentCharactersOfOneScript) {
     const double a = textWidth("A", 12);
     const double v = textWidth("V", 12);
     EXPECT_DOUBLE_EQ(textWidth("AV", 12), a + v - px(152, 12));
-    EXPECT_DOUBLE_EQ(textWidth("VA", 12) - textWidth("V", 12), textWidth("A", 12) - px(152, 12));
     // A zero-width space between them breaks the pair.
     EXPECT_DOUBLE_EQ(textWidth("A\xE2\x80\x8BV", 12), a + v);
-}
-
-TEST(Kerning, StopsAtAChangeOfScript) {
     const double spaceT = textWidth(" T", 12) - textWidth(" ", 12) - textWidth("T", 12);
     ASSERT_LT(spaceT, 0);  // the font kerns space-T
     // After Greek the space belongs to the Greek run, so " T" is not a pair.
@@ -93,17 +74,10 @@ TEST(TextWidth, WhitespaceAndInvisibleCharacters) {
 
 TEST(TextWidth, CharactersTheFontLacksAreEstimatedWide) {
     EXPECT_DOUBLE_EQ(textWidth("\xE4\xB8\xAD", 12), 12);           // 中
-    EXPECT_DOUBLE_EQ(textWidth("\xEF\xBC\xA1", 12), 12);           // fullwidth A
     EXPECT_DOUBLE_EQ(textWidth("\xD7\x90", 12), 12);               // Hebrew alef
     EXPECT_DOUBLE_EQ(textWidth("\xF0\x9F\x98\x80", 12), 15);       // emoji
-    EXPECT_DOUBLE_EQ(textWidth("\xE2\x9C\x93", 12), 15);           // check mark
     EXPECT_GE(textWidth("\xE2\x87\x92", 12), textWidth("M", 12));  // ⇒
-}
-
-TEST(TextWidth, CharactersTheFontHasAreNotFallbacks) {
-    EXPECT_LT(textWidth("\xCE\xBC", 12), 12);      // μ
-    EXPECT_LT(textWidth("\xE2\x88\x92", 12), 12);  // minus sign
-    EXPECT_LT(textWidth("\xC5\x81", 12), 12);      // Ł
+    EXPECT_LT(textWidth("\xE2\x88\x92", 12), 12);                  // minus sign: the font has it
 }
 
 TEST(TextWidth, InvalidUtf8CountsEachBadByteAsReplacement) {
@@ -117,39 +91,35 @@ TEST(TextWidth, InvalidUtf8CountsEachBadByteAsReplacement) {
     EXPECT_DOUBLE_EQ(textWidth("\xE2" "AB", 12), bad + textWidth("AB", 12));
 }
 
-TEST(TextWidth, EmptyAndHuge) {
+TEST(TextWidth, EmptyZeroSizeAndHuge) {
     EXPECT_EQ(textWidth("", 12), 0);
+    EXPECT_DOUBLE_EQ(textWidth("IFNG", 0), 0);
     const std::string million(1'000'000, 'a');
     EXPECT_DOUBLE_EQ(textWidth(million, 12), px(1'000'000.0 * 1139, 12));
 }
 
-TEST(Widest, PicksTheWidestName) {
+TEST(Widest, PicksTheWidestNameOrZero) {
     const std::vector<std::string> names = {"CD8A", "Oligodendrocyte precursor cells", "MT-CO1"};
     EXPECT_DOUBLE_EQ(widest(names, 12), px(28799, 12));
-    EXPECT_DOUBLE_EQ(widest(names, 12, Weight::Bold),
-                     textWidth("Oligodendrocyte precursor cells", 12, Weight::Bold));
     EXPECT_EQ(widest(std::span<const std::string>{}, 12), 0);
-}
-
-TEST(Truncate, LeavesFittingTextAlone) {
-    const std::string label = "Plasmacytoid dendritic cell";
-    EXPECT_EQ(truncate(label, 12, textWidth(label, 12)), label);
-    EXPECT_EQ(truncate(label, 12, 1000), label);
-    EXPECT_EQ(truncate("", 12, 0), "");
 }
 
 TEST(Truncate, CutsToTheLongestPrefixThatFitsWithEllipsis) {
     const std::string label = "Oligodendrocyte precursor cells";
     const double maxPx = 80;
     const std::string cut = truncate(label, 12, maxPx);
-    ASSERT_TRUE(endsWith(cut, ellipsis));
+    ASSERT_TRUE(cut.ends_with(ellipsis));
     const std::string prefix = cut.substr(0, cut.size() - ellipsis.size());
     EXPECT_EQ(label.compare(0, prefix.size(), prefix), 0);
     EXPECT_LE(textWidth(cut, 12), maxPx);
     EXPECT_GT(textWidth(label.substr(0, prefix.size() + 1) + ellipsis, 12), maxPx);
 }
 
-TEST(Truncate, NothingWhenNotEvenTheEllipsisFits) {
+TEST(Truncate, BoundariesOfFit) {
+    const std::string label = "Plasmacytoid dendritic cell";
+    EXPECT_EQ(truncate(label, 12, textWidth(label, 12)), label);
+    EXPECT_EQ(truncate("", 12, 0), "");
+    // Nothing when not even the ellipsis fits.
     EXPECT_EQ(truncate("CD8A", 12, 11.9), "");
     EXPECT_EQ(truncate("CD8A", 12, 12), ellipsis);
     EXPECT_EQ(truncate("CD8A", 12, -1), "");
@@ -196,17 +166,8 @@ TEST(Truncate, HandlesInvalidAndHugeInput) {
     }
     const std::string huge(10'000'000, 'x');
     const std::string cut = truncate(huge, 12, 100);
-    EXPECT_TRUE(endsWith(cut, ellipsis));
+    EXPECT_TRUE(cut.ends_with(ellipsis));
     EXPECT_LE(textWidth(cut, 12), 100);
-}
-
-TEST(LineMetrics, ComeFromTheHheaTable) {
-    const LineMetrics line = lineMetrics(12);
-    EXPECT_DOUBLE_EQ(line.ascent, px(1854, 12));
-    EXPECT_DOUBLE_EQ(line.descent, px(434, 12));
-    EXPECT_DOUBLE_EQ(line.lineGap, px(67, 12));
-    EXPECT_NEAR(line.height() / 12, 1.149, 0.001);
-    EXPECT_DOUBLE_EQ(lineMetrics(12, Weight::Bold).height(), line.height());
 }
 
 TEST(GeneratedTables, AreSortedAndCoverTheLabelRepertoire) {

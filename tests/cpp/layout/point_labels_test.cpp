@@ -258,17 +258,12 @@ TEST(PointLabels, LoneLabelSitsRightOfItsPointOnWholePixels) {
   ASSERT_EQ(out.size(), 1u);
   const Object& a = out[0].asObject();
   EXPECT_EQ(a.at("x").asDouble(), 5);
-  EXPECT_EQ(a.at("xref").asString(), "x");
   EXPECT_FALSE(a.at("showarrow").asBool());
-  EXPECT_EQ(a.at("xanchor").asString(), "left");
-  EXPECT_EQ(a.at("yanchor").asString(), "middle");
   // The box's left edge: the first whole pixel at least radius + 1.5 px right of the point.
   Drawn d = drawnOf(a, Picture{{0, 10}, {0, 10}});
   EXPECT_EQ(d.box.x0, std::ceil(W / 2 + RADIUS + 1.5));
   EXPECT_EQ(d.box.x1 - d.box.x0, jsRound(textWidth("CD8A", FONT) + 6));
   EXPECT_NEAR((d.box.y0 + d.box.y1) / 2, H / 2, 0.5);
-  EXPECT_EQ(a.at("font").asObject().at("color").asString(), theme::TEXT_COLOR);
-  EXPECT_EQ(a.at("borderwidth").asDouble() + a.at("borderpad").asDouble(), 2);
 }
 
 TEST(PointLabels, TextIsEscapedAndColourKept) {
@@ -327,13 +322,6 @@ TEST(PointLabels, ManyLabelsAtOnePointFanOutOnLeaders) {
   Box first = drawnOf(out[0].asObject(), Picture{{0, 10}, {0, 10}}).box;
   double dx = std::max({first.x0 - W / 2, 0.0, W / 2 - first.x1}), dy = std::max({first.y0 - H / 2, 0.0, H / 2 - first.y1});
   EXPECT_LE(std::hypot(dx, dy), RADIUS + 32 + 1);
-  for (const auto& v : out) {
-    const Object& o = v.asObject();
-    if (!o.at("showarrow").asBool()) continue;
-    EXPECT_EQ(o.at("standoff").asDouble(), RADIUS);
-    EXPECT_EQ(o.at("arrowhead").asInt(), 0);
-    EXPECT_EQ(o.at("axref").asString(), "pixel");
-  }
 }
 
 TEST(PointLabels, MoreImportantLabelWinsWhenOnlyOneFits) {

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <iostream>
 #include <limits>
 #include <map>
 #include <numbers>
@@ -30,11 +29,6 @@ std::vector<std::string> numbered(const std::string& stem, int n) {
   std::vector<std::string> out;
   for (int i = 0; i < n; ++i) out.push_back(stem + std::to_string(i + 1));
   return out;
-}
-
-bool endsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() &&
-         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 // ---- an independent model of what browsers draw for plotly's tick labels ----
@@ -208,18 +202,6 @@ TEST(TickPolicy, ClimbsTheLadderOneRungAtATime) {
   }
 }
 
-TEST(TickPolicy, ShortensLongLabelsWithAnEllipsis) {
-  std::string name(60, 'W');
-  std::vector<std::string> labels = {name, "short", name + "x"};
-  for (char axis : {'x', 'y'}) {
-    TickPolicy p = tickPolicy(labels, 600, std::nullopt, axis);
-    EXPECT_EQ(p.labels[0], truncate(name, p.font, TICK_LABEL_LIMIT));
-    EXPECT_TRUE(endsWith(p.labels[0], ellipsis));
-    EXPECT_LE(textWidth(p.labels[0], p.font), TICK_LABEL_LIMIT);
-    EXPECT_EQ(p.labels[1], "short");
-  }
-}
-
 TEST(TickPolicy, EdgeInputs) {
   TickPolicy none = tickPolicy({}, 300, std::nullopt, 'x');
   EXPECT_EQ(none.step, 1);
@@ -236,9 +218,6 @@ TEST(TickPolicy, EdgeInputs) {
   EXPECT_EQ(one.step, 1);
   EXPECT_GT(one.overhangStart, 0.0);
   EXPECT_DOUBLE_EQ(one.overhangStart, one.overhangEnd);
-
-  std::vector<std::string> twins(40, "same");
-  EXPECT_EQ(tickPolicy(twins, 800, std::nullopt, 'x').labels, twins);
 }
 
 TEST(TickPolicy, RejectsBadSpansSizesAndAxes) {
@@ -336,7 +315,7 @@ TEST(TickPolicySweep, ShownLabelsNeverMeetAndTheRoomCoversThem) {
         EXPECT_LE(textWidth(c.labels[i], p.font), TICK_LABEL_LIMIT);
       } else {
         ++truncated;
-        EXPECT_TRUE(endsWith(p.labels[i], ellipsis)) << p.labels[i];
+        EXPECT_TRUE(p.labels[i].ends_with(ellipsis)) << p.labels[i];
         EXPECT_LE(textWidth(p.labels[i], p.font), TICK_LABEL_LIMIT);
         EXPECT_GT(textWidth(c.labels[i], p.font), TICK_LABEL_LIMIT);
       }
@@ -370,8 +349,6 @@ TEST(TickPolicySweep, ShownLabelsNeverMeetAndTheRoomCoversThem) {
   EXPECT_GT(strided, 100);
   EXPECT_GT(shrunk, 20);
   EXPECT_GT(truncated, 100);
-  std::cout << "[ sweep ] " << cases << " cases, " << strided << " strided, " << shrunk << " shrunk, "
-            << truncated << " labels shortened\n";
 }
 
 // ---- axis categories ----
@@ -381,85 +358,62 @@ Object trace(std::string type, Object fields = {}) {
   return fields;
 }
 
-TEST(AxisLabels, DistinctStringsOfTheTracesOnTheAxisInFirstAppearanceOrder) {
-  figure::Figure fig;
-  fig.addTrace(trace("bar", {{"x", Array{"b", "a", "b"}}, {"y", Array{1, 2, 3}}}));
-  fig.addTrace(trace("bar", {{"x", Array{"c", "a"}}, {"y", Array{4, 5}}}));
-  fig.addTrace(trace("bar", {{"x", Array{"hidden"}}, {"visible", false}}));
-  fig.addTrace(trace("bar", {{"x", Array{"other axis"}}, {"xaxis", "x2"}}));
-  EXPECT_EQ(axisLabels(fig, 'x'), (std::vector<std::string>{"b", "a", "c"}));
-  EXPECT_TRUE(axisLabels(fig, 'y').empty());
-}
+struct AxisCase {
+  const char* why;
+  Array traces;
+  Object layout;
+  std::vector<std::string> x, y;
+};
 
-TEST(AxisLabels, NumericAxesHaveNone) {
-  figure::Figure numbers;
-  numbers.addTrace(trace("scatter", {{"x", Array{1, 2.5, 3}}}));
-  numbers.addTrace(trace("scatter", {{"y", figure::TypedArray::of<float>({1.0f, 2.0f})}}));
-  EXPECT_TRUE(axisLabels(numbers, 'x').empty());
-  EXPECT_TRUE(axisLabels(numbers, 'y').empty());
-  // Texts that read as numbers make plotly choose a linear axis too, unless told otherwise.
-  figure::Figure clusters;
-  clusters.addTrace(trace("bar", {{"x", Array{"0", "1", "10"}}}));
-  EXPECT_TRUE(axisLabels(clusters, 'x').empty());
-  clusters.layout.set("xaxis", Object{{"type", "category"}});
-  EXPECT_EQ(axisLabels(clusters, 'x'), (std::vector<std::string>{"0", "1", "10"}));
-  clusters.layout.set("xaxis", Object{{"type", "linear"}});
-  clusters.addTrace(trace("bar", {{"x", Array{"A", "B", "C", "D", "E", "F", "G"}}}));
-  EXPECT_TRUE(axisLabels(clusters, 'x').empty());
-}
-
-TEST(AxisLabels, CategoryAxesTakeNumbersAsTheirText) {
-  figure::Figure fig;
-  fig.layout.set("yaxis", Object{{"type", "category"}});
+TEST(AxisLabels, CategoriesOfTheTracesOnEachAxis) {
   Value ids = figure::TypedArray::of<std::int32_t>({3, 1, 3});
-  fig.addTrace(trace("heatmap", {{"y", ids}, {"x", Array{"g1", "g2"}}}));
-  EXPECT_EQ(axisLabels(fig, 'y'), (std::vector<std::string>{"3", "1"}));
-  EXPECT_EQ(axisLabels(fig, 'x'), (std::vector<std::string>{"g1", "g2"}));
-}
-
-TEST(AxisLabels, ExplicitTickTextsWinAsVisibleText) {
-  figure::Figure fig;
-  fig.addTrace(trace("bar", {{"x", Array{0, 1, 2}}}));
-  fig.layout.set("xaxis", Object{{"tickmode", "array"},
-                                 {"tickvals", Array{0, 1, 2}},
-                                 {"ticktext", Array{"A &amp; B", "<b>C</b>"}}});
-  EXPECT_EQ(axisLabels(fig, 'x'), (std::vector<std::string>{"A & B", "C", "2"}));
-  fig.layout.at("xaxis").asObject().set("tickmode", "linear");
-  EXPECT_TRUE(axisLabels(fig, 'x').empty());
-}
-
-TEST(AxisLabels, CategoryArrayOrdersFirstThenTheRest) {
-  figure::Figure fig;
-  fig.addTrace(trace("bar", {{"x", Array{"a", "b", "z"}}}));
-  fig.layout.set("xaxis", Object{{"categoryorder", "array"}, {"categoryarray", Array{"b", "a"}}});
-  EXPECT_EQ(axisLabels(fig, 'x'), (std::vector<std::string>{"b", "a", "z"}));
-}
-
-TEST(AxisLabels, HorizontalBarsAndNamedBoxesPutCategoriesWhereTheyStand) {
-  figure::Figure bars;
-  bars.addTrace(trace("bar", {{"orientation", "h"}, {"x", Array{3, 4}}, {"y", Array{"CD4", "CD8"}}}));
-  EXPECT_EQ(axisLabels(bars, 'y'), (std::vector<std::string>{"CD4", "CD8"}));
-  EXPECT_TRUE(axisLabels(bars, 'x').empty());
-
-  figure::Figure boxes;
-  boxes.addTrace(trace("box", {{"y", Array{1, 2}}, {"name", "ctrl"}}));
-  boxes.addTrace(trace("violin", {{"y", Array{1, 2}}, {"name", "treated"}}));
-  EXPECT_EQ(axisLabels(boxes, 'x'), (std::vector<std::string>{"ctrl", "treated"}));
-  EXPECT_TRUE(axisLabels(boxes, 'y').empty());
-  figure::Figure sideways;
-  sideways.addTrace(trace("box", {{"x", Array{1, 2}}, {"name", "ctrl"}}));
-  sideways.addTrace(trace("box", {{"x", Array{1, 2}}, {"name", "treated"}, {"orientation", "h"}}));
-  EXPECT_EQ(axisLabels(sideways, 'y'), (std::vector<std::string>{"ctrl", "treated"}));
-  EXPECT_TRUE(axisLabels(sideways, 'x').empty());
-}
-
-TEST(AxisLabels, ToleratesOddValuesAndRejectsBadAxes) {
-  figure::Figure fig;
-  fig.data.emplace_back("not a trace");
-  fig.addTrace(trace("scatter", {{"x", Array{Value(), "a", Array{"nested"}, true}}}));
-  fig.layout.set("xaxis", Value(3));
-  EXPECT_EQ(axisLabels(fig, 'x'), (std::vector<std::string>{"a", "true"}));
-  EXPECT_THROW(axisLabels(fig, 'z'), ValueError);
+  Array numericTexts = {trace("bar", {{"x", Array{"0", "1", "10"}}})};
+  Array ticked = {trace("bar", {{"x", Array{0, 1, 2}}})};
+  Object arrayTicks{{"tickmode", "array"}, {"tickvals", Array{0, 1, 2}}, {"ticktext", Array{"A &amp; B", "<b>C</b>"}}};
+  Object linearTicks = arrayTicks;
+  linearTicks.set("tickmode", "linear");
+  const AxisCase cases[] = {
+      {"distinct, first appearance first; hidden traces and other axes left out",
+       {trace("bar", {{"x", Array{"b", "a", "b"}}, {"y", Array{1, 2, 3}}}),
+        trace("bar", {{"x", Array{"c", "a"}}, {"y", Array{4, 5}}}),
+        trace("bar", {{"x", Array{"hidden"}}, {"visible", false}}),
+        trace("bar", {{"x", Array{"other axis"}}, {"xaxis", "x2"}})},
+       {}, {"b", "a", "c"}, {}},
+      {"numbers", {trace("scatter", {{"x", Array{1, 2.5, 3}}, {"y", figure::TypedArray::of<float>({1.0f, 2.0f})}})},
+       {}, {}, {}},
+      // Texts that read as numbers make plotly choose a linear axis too, unless told otherwise.
+      {"numeric texts", numericTexts, {}, {}, {}},
+      {"numeric texts on a category axis", numericTexts, Object{{"xaxis", Object{{"type", "category"}}}},
+       {"0", "1", "10"}, {}},
+      {"mostly letters on a linear axis",
+       {numericTexts[0], trace("bar", {{"x", Array{"A", "B", "C", "D", "E", "F", "G"}}})},
+       Object{{"xaxis", Object{{"type", "linear"}}}}, {}, {}},
+      {"category axes take numbers as their text", {trace("heatmap", {{"y", ids}, {"x", Array{"g1", "g2"}}})},
+       Object{{"yaxis", Object{{"type", "category"}}}}, {"g1", "g2"}, {"3", "1"}},
+      {"explicit tick texts win as visible text", ticked, Object{{"xaxis", arrayTicks}}, {"A & B", "C", "2"}, {}},
+      {"tick texts only count in array mode", ticked, Object{{"xaxis", linearTicks}}, {}, {}},
+      {"category array first, then the rest", {trace("bar", {{"x", Array{"a", "b", "z"}}})},
+       Object{{"xaxis", Object{{"categoryorder", "array"}, {"categoryarray", Array{"b", "a"}}}}}, {"b", "a", "z"}, {}},
+      {"horizontal bars", {trace("bar", {{"orientation", "h"}, {"x", Array{3, 4}}, {"y", Array{"CD4", "CD8"}}})}, {},
+       {}, {"CD4", "CD8"}},
+      {"named boxes stand on x",
+       {trace("box", {{"y", Array{1, 2}}, {"name", "ctrl"}}), trace("violin", {{"y", Array{1, 2}}, {"name", "treated"}})},
+       {}, {"ctrl", "treated"}, {}},
+      {"sideways boxes stand on y",
+       {trace("box", {{"x", Array{1, 2}}, {"name", "ctrl"}}),
+        trace("box", {{"x", Array{1, 2}}, {"name", "treated"}, {"orientation", "h"}})},
+       {}, {}, {"ctrl", "treated"}},
+      {"odd values are skipped", {"not a trace", trace("scatter", {{"x", Array{Value(), "a", Array{"nested"}, true}}})},
+       Object{{"xaxis", 3}}, {"a", "true"}, {}},
+  };
+  for (const AxisCase& c : cases) {
+    figure::Figure fig;
+    fig.data = c.traces;
+    fig.layout = c.layout;
+    EXPECT_EQ(axisLabels(fig, 'x'), c.x) << c.why;
+    EXPECT_EQ(axisLabels(fig, 'y'), c.y) << c.why;
+  }
+  EXPECT_THROW(axisLabels(figure::Figure{}, 'z'), ValueError);
 }
 
 }  // namespace

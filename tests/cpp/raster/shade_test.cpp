@@ -26,9 +26,7 @@ Shaded shadeCounts(std::vector<std::uint32_t> counts, std::size_t rows, std::siz
 
 TEST(shade_test, an_empty_grid_is_fully_transparent) {
   Shaded s = shadeCounts(std::vector<std::uint32_t>(12), 2, 3, 2, {"red", "blue"});
-  EXPECT_EQ(s.image.rows, 2u);
-  EXPECT_EQ(s.image.cols, 3u);
-  EXPECT_EQ(s.image.rgba, std::vector<std::uint8_t>(24, 0));
+  EXPECT_EQ(s.image.rgba, std::vector<std::uint8_t>(24, 0));  // 2 x 3 pixels
   EXPECT_EQ(s.density, (Density{0, 0}));
 }
 

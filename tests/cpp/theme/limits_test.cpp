@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
-#include <random>
 #include <vector>
 
 #include "errors.hpp"
@@ -27,31 +26,17 @@ V range(int n) {
   return v;
 }
 
-TEST(limits_test, trims_floor_n_over_100_values_at_each_end) {
-  V v = range(1000);
-  v[500] = 1e12;
-  v[501] = -1e12;
-  std::shuffle(v.begin(), v.end(), std::mt19937(7));
-  // Ten go at each end: the outlier and 0..8 below, the outlier and 991..999 above.
-  EXPECT_EQ(colorLimits(v), (Limits{9, 990, none}));
+// tests/python/test_theme.py holds the trimming rule to a sorted reference over random data;
+// these pin its boundary and what the reference leaves out: centres and explicit bounds.
+
+TEST(limits_test, trimming_starts_at_100_finite_values) {
   // 99 finite values trim nothing; non-finite ones neither count nor show.
-  v = range(98);
+  V v = range(98);
   v.push_back(1e9);
   v.insert(v.end(), {NaN, NaN, -Inf});
   EXPECT_EQ(colorLimits(v), (Limits{0, 1e9, none}));
-}
-
-TEST(limits_test, degenerate_data) {
-  EXPECT_EQ(colorLimits({}), (Limits{0, 1, none}));
-  EXPECT_EQ(colorLimits(V{NaN, Inf}, "diverging", none, none, 5.0), (Limits{4, 6, 5.0}));
-  EXPECT_EQ(colorLimits(V{2, 2}), (Limits{1.5, 2.5, none}));
-  EXPECT_EQ(colorLimits(V{0, 0}, "diverging"), (Limits{-1, 1, 0.0}));
-  // Sparse data whose trimmed range is one value falls back to the full range.
-  V sparse(1000, 0.0);
-  std::fill(sparse.begin(), sparse.begin() + 5, 1.0);
-  EXPECT_EQ(colorLimits(sparse), (Limits{0, 1, none}));
-  sparse[0] = -2;
-  EXPECT_EQ(colorLimits(sparse, "diverging"), (Limits{-2, 2, 0.0}));
+  v.push_back(-5);
+  EXPECT_EQ(colorLimits(v), (Limits{0, 97, none}));
 }
 
 TEST(limits_test, results_stay_finite_and_ordered_at_the_edges_of_double) {
@@ -75,16 +60,11 @@ TEST(limits_test, explicit_bounds) {
 
 TEST(limits_test, diverging_is_symmetric_about_the_center) {
   V v{-1, 0.5, 3};
-  EXPECT_EQ(colorLimits(v, "diverging"), (Limits{-3, 3, 0.0}));
   EXPECT_EQ(colorLimits(v, "DIVERGING", none, none, 10.0), (Limits{-1, 21, 10.0}));
+  EXPECT_EQ(colorLimits(V{NaN, Inf}, "diverging", none, none, 5.0), (Limits{4, 6, 5.0}));
   EXPECT_EQ(colorLimits(v, "diverging", -2.0, none), (Limits{-2, 2, 0.0}));  // mirrored
   EXPECT_EQ(colorLimits(v, "diverging", none, 4.0, 1.0), (Limits{-2, 4, 1.0}));
   EXPECT_EQ(colorLimits(v, "diverging", -1.0, 5.0), (Limits{-1, 5, 0.0}));  // both kept
-  // Equal deviations are a real half-width: the few beyond them stay trimmed.
-  V w(200, 3.0);
-  std::fill(w.begin(), w.begin() + 100, -3.0);
-  w[0] = 50;
-  EXPECT_EQ(colorLimits(w, "diverging"), (Limits{-3, 3, 0.0}));
 }
 
 TEST(limits_test, bad_bounds_are_value_errors) {

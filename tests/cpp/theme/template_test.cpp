@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include "figure/path.hpp"
 #include "theme/theme.hpp"
 
 namespace {
@@ -23,14 +24,8 @@ void walk(const Value& value, const std::function<void(std::string_view, const V
   }
 }
 
-int sizeAt(const Object& layout, std::initializer_list<std::string_view> path) {
-  const Value* v = nullptr;
-  const Object* at = &layout;
-  for (auto key : path) {
-    v = &at->at(key);
-    if (v->isObject()) at = &v->asObject();
-  }
-  return static_cast<int>(v->asInt());
+int sizeAt(const Object& layout, const char* path) {
+  return static_cast<int>(tess::figure::lookup(Value(layout), tess::figure::parsePath(path))->asInt());
 }
 
 TEST(template_test, names_one_face_and_no_outlined_colorbar) {
@@ -48,12 +43,11 @@ TEST(template_test, names_one_face_and_no_outlined_colorbar) {
 
 TEST(template_test, default_text_sizes_are_the_ones_layout_measures) {
   Object layout = theme::templateLayout();
-  for (auto path : {std::initializer_list<std::string_view>{"font", "size"}, {"legend", "font", "size"},
-                    {"annotationdefaults", "font", "size"}, {"xaxis", "tickfont", "size"}})
-    EXPECT_EQ(sizeAt(layout, path), theme::TICK_PX) << *path.begin();
-  EXPECT_EQ(sizeAt(layout, {"yaxis", "title", "font", "size"}), theme::BODY_PX);
-  EXPECT_EQ(sizeAt(layout, {"coloraxis", "colorbar", "title", "font", "size"}), theme::BODY_PX);
-  EXPECT_EQ(sizeAt(layout, {"title", "font", "size"}), theme::TITLE_PX);
+  for (auto path : {"font.size", "legend.font.size", "annotationdefaults.font.size", "xaxis.tickfont.size"})
+    EXPECT_EQ(sizeAt(layout, path), theme::TICK_PX) << path;
+  EXPECT_EQ(sizeAt(layout, "yaxis.title.font.size"), theme::BODY_PX);
+  EXPECT_EQ(sizeAt(layout, "coloraxis.colorbar.title.font.size"), theme::BODY_PX);
+  EXPECT_EQ(sizeAt(layout, "title.font.size"), theme::TITLE_PX);
 }
 
 TEST(template_test, leaves_margins_and_placement_to_the_finisher) {
