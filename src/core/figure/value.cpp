@@ -156,7 +156,6 @@ Array& Value::asArray() { return const_cast<Array&>(expect<Array>(v_, "an array"
 const Object& Value::asObject() const { return expect<Object>(v_, "an object"); }
 Object& Value::asObject() { return const_cast<Object&>(expect<Object>(v_, "an object")); }
 const TypedArray& Value::asTyped() const { return expect<TypedArray>(v_, "a typed array"); }
-const TextArray& Value::asTexts() const { return expect<TextArray>(v_, "a text array"); }
 
 std::size_t Value::length() const {
   if (const auto* a = std::get_if<Array>(&v_)) return a->size();

@@ -175,7 +175,6 @@ class Value {
   bool isArray() const { return std::holds_alternative<Array>(v_); }
   bool isObject() const { return std::holds_alternative<Object>(v_); }
   bool isTyped() const { return std::holds_alternative<TypedArray>(v_); }
-  bool isTexts() const { return std::holds_alternative<TextArray>(v_); }
   /// An array of any kind (a list or a typed array) with at least one dimension.
   bool isSequence() const { return isArray() || isTyped(); }
 
@@ -189,7 +188,6 @@ class Value {
   const Object& asObject() const;
   Object& asObject();
   const TypedArray& asTyped() const;
-  const TextArray& asTexts() const;
 
   /// Number of elements of a list or a text array, or the first dimension of a typed array;
   /// 0 otherwise.

@@ -120,7 +120,8 @@ Pieces pieces(const Context& c, std::size_t traces) {
   for (const frame::Name& name : c.hoverColumns) {
     const frame::Column& column = frame.column(name);
     bool isKey = std::any_of(c.spec.keys.begin(), c.spec.keys.end(), [&](const auto& k) { return k && *k == name; });
-    if (column.isNumeric() || isKey) continue;
+    bool seen = std::any_of(candidates.begin(), candidates.end(), [&](const Candidate& k) { return k.name == name; });
+    if (column.isNumeric() || isKey || seen) continue;
     std::optional<frame::Factors> factors = column.factorize(PIECE_VALUES);
     if (!factors || factors->firstRows.size() < 2) continue;
     std::vector<std::size_t> sizes;
