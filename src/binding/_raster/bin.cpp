@@ -3,7 +3,7 @@
 #include <nanobind/stl/string.h>
 #include <nanobind/stl/vector.h>
 
-#include "_raster/arrays.hpp"
+#include "convert/arrays.hpp"
 #include "errors.hpp"
 #include "raster/fold.hpp"
 

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "_raster/arrays.hpp"
+#include "convert/arrays.hpp"
 #include "convert/value.hpp"
 #include "errors.hpp"
 #include "raster/trace.hpp"

@@ -1,173 +1,62 @@
-// Family builders for the host: spec records read into the core's records, figures handed back.
-#include <nanobind/nanobind.h>
-#include <nanobind/ndarray.h>
-#include <nanobind/stl/pair.h>
+// The family builders under their names, in matching order. The table is checked against
+// the dispatch order when compiling, so a builder cannot be left out, named twice or
+// bound under another family's name.
+#include <array>
 
 #include "_render/bind.hpp"
-
-#include "convert/frame.hpp"
-#include "convert/spec.hpp"
-#include "convert/value.hpp"
-#include "errors.hpp"
-#include "render/families/bars.hpp"
-#include "render/entry/constants.hpp"
-#include "render/families/points.hpp"
+#include "_render/families.hpp"
+#include "render/entry/dispatch.hpp"
 
 namespace tess::bind {
 
 using namespace nb::literals;
+using render::Family;
 
 namespace {
 
-// A frame the family cannot draw without: None is refused rather than read as empty.
-frame::Frame requiredFrame(nb::handle spec, const char* name, const FrameNeeds& needs = {}) {
-  nb::object value = attribute(spec, name);
-  if (value.is_none()) throw TypeError(std::string(name) + " must be a data frame, not None");
-  return frameFromPython(value, needs);
+using Builder = nb::object (*)(nb::handle spec);
+
+struct Bound {
+  Family family;
+  Builder build;
+  const char* doc;
+};
+
+// Families come one at a time; until its builder lands a family says so plainly.
+template <Family F>
+nb::object notBuiltYet(nb::handle) {
+  std::string name(render::DISPATCH[static_cast<std::size_t>(F)].builder);
+  PyErr_SetString(PyExc_NotImplementedError, (name + " is not available yet").c_str());
+  throw nb::python_error();
 }
 
-std::optional<frame::Frame> optionalFrame(nb::handle value) {
-  if (value.is_none()) return std::nullopt;
-  return frameFromPython(value);
-}
+constexpr std::array<Bound, render::DISPATCH.size()> BUILDERS = {{
+    {Family::Points, &drawPoints, "A scatter of cells: a trace per category of each colour key, switched by a dropdown."},
+    {Family::Matrix, &notBuiltYet<Family::Matrix>, "A heatmap with hover, a missing-value layer and precomputed views."},
+    {Family::Dots, &notBuiltYet<Family::Dots>, "A dot plot: colour for one number, area for a second."},
+    {Family::Bars, &drawBars, "Stacked or grouped bars whose percentages follow the legend."},
+    {Family::Distribution, &notBuiltYet<Family::Distribution>, "Violins, boxes or strips of groups of values."},
+    {Family::Graph, &notBuiltYet<Family::Graph>, "Nodes and edges with a threshold slider."},
+    {Family::Intervals, &notBuiltYet<Family::Intervals>, "Estimates with intervals, one row per feature."},
+    {Family::Curves, &notBuiltYet<Family::Curves>, "Curves with confidence bands, one feature at a time."},
+    {Family::Volcano, &notBuiltYet<Family::Volcano>, "Effect against significance, with movable cuts."},
+    {Family::Gate, &notBuiltYet<Family::Gate>, "A gate on one marker's distribution, or on a pair."},
+    {Family::Ranked, &notBuiltYet<Family::Ranked>, "A ranked list of features."},
+}};
 
-std::map<std::string, std::string> colorMap(nb::handle mapping) {
-  std::map<std::string, std::string> out;
-  if (mapping.is_none()) return out;
-  for (nb::handle pair : mapping.attr("items")()) out[textOf(pair[0])] = textOf(pair[1]);
-  return out;
+consteval bool inDispatchOrder() {
+  for (std::size_t i = 0; i < BUILDERS.size(); ++i)
+    if (BUILDERS[i].family != render::DISPATCH[i].family || BUILDERS[i].build == nullptr) return false;
+  return true;
 }
-
-render::BarsSpec readBars(nb::handle spec) {
-  render::BarsSpec out;
-  out.common = readCommon(spec);
-  out.pivot = requiredFrame(spec, "pivot");
-  nb::object positions = attribute(spec, "positions");
-  if (!positions.is_none()) out.positions = numbers(positions);
-  nb::object ticks = attribute(spec, "tickLabels");
-  if (!ticks.is_none()) out.tickLabels = texts(ticks);
-  out.counts = optionalFrame(attribute(spec, "counts"));
-  out.horizontal = truth(attribute(spec, "horizontal"));
-  out.colors = colorMap(attribute(spec, "colors"));
-  out.stacked = truth(attribute(spec, "stacked"));
-  out.method = textOf(attribute(spec, "method"));
-  out.barLabel = textOf(attribute(spec, "barLabel"));
-  out.valueLabel = strictText(attribute(spec, "valueLabel"), "valueLabel");
-  return out;
-}
-
-std::optional<frame::Name> optionalName(nb::handle value) {
-  if (value.is_none()) return std::nullopt;
-  return nameFromPython(value);
-}
-
-std::vector<frame::Name> names(nb::handle sequence) {
-  std::vector<frame::Name> out;
-  if (sequence.is_none()) return out;
-  for (nb::handle item : sequence)
-    if (!item.is_none()) out.push_back(nameFromPython(item));
-  return out;
-}
-
-// A mapping read entry by entry, keys by their text.
-template <class Read>
-auto byKeyText(nb::handle mapping, Read read) {
-  std::map<std::string, decltype(read(nb::handle()))> out;
-  if (mapping.is_none()) return out;
-  for (nb::handle pair : mapping.attr("items")()) out.emplace(nameFromPython(pair[0]).text, read(pair[1]));
-  return out;
-}
-
-render::Scale scaleFrom(nb::handle value) {
-  if (value.is_none()) return {};
-  nb::tuple fields = nb::tuple(value);
-  if (fields.size() != 5)
-    throw ValueError("a colour scale is (cmap, vmin, vmax, center, kind), not " + std::to_string(fields.size()) +
-                     " values");
-  render::Scale scale;
-  scale.cmap = textOf(fields[0]);
-  scale.vmin = optionalNumber(fields[1]);
-  scale.vmax = optionalNumber(fields[2]);
-  scale.center = optionalNumber(fields[3]);
-  if (!fields[4].is_none()) scale.kind = textOf(fields[4]);
-  return scale;
-}
-
-render::PointsSpec readPoints(nb::handle spec) {
-  render::PointsSpec out;
-  out.common = readCommon(spec);
-  out.x = nameFromPython(attribute(spec, "x"));
-  out.y = nameFromPython(attribute(spec, "y"));
-  for (nb::handle key : attribute(spec, "keys")) out.keys.push_back(optionalName(key));
-  out.categorical = byKeyText(attribute(spec, "categorical"), [](nb::handle v) { return truth(v); });
-  out.colors = byKeyText(attribute(spec, "colors"), [](nb::handle mapping) {
-    std::vector<std::pair<std::string, std::string>> pairs;
-    if (!mapping.is_none())
-      for (nb::handle pair : mapping.attr("items")()) pairs.emplace_back(textOf(pair[0]), textOf(pair[1]));
-    return pairs;
-  });
-  out.scales = byKeyText(attribute(spec, "scales"), scaleFrom);
-  out.hover = names(attribute(spec, "hover"));
-  out.size = fromPython(attribute(spec, "size"));
-  out.alpha = fromPython(attribute(spec, "alpha"));
-  out.equalAspect = truth(attribute(spec, "equalAspect"));
-  out.invertY = truth(attribute(spec, "invertY"));
-  // Only the columns drawn or shown, and cell identities only where tooltips carry them.
-  FrameNeeds needs{std::vector<frame::Name>{out.x, out.y}, static_cast<std::size_t>(render::HOVER_IDENTITY_LIMIT)};
-  for (const auto& key : out.keys)
-    if (key) needs.columns->push_back(*key);
-  needs.columns->insert(needs.columns->end(), out.hover.begin(), out.hover.end());
-  out.frame = requiredFrame(spec, "frame", needs);
-  return out;
-}
-
-nb::object positionsArray(const render::Members& positions) {
-  auto* held = new std::vector<std::int64_t>(positions.begin(), positions.end());
-  nb::capsule owner(held, [](void* p) noexcept { delete static_cast<std::vector<std::int64_t>*>(p); });
-  std::size_t shape[1] = {held->size()};
-  return nb::ndarray<nb::numpy, std::int64_t>(held->data(), 1, shape, owner).cast();
-}
-
-// The spec's own renderRows list, emptied and refilled: the rows behind each trace.
-void writeRenderRows(nb::handle spec, const std::vector<render::Members>& members) {
-  nb::object rows = attribute(spec, "rows");
-  nb::object identifiers = rows.is_none() ? nb::object() : nb::module_::import_("numpy").attr("asarray")(rows);
-  nb::object target = attribute(spec, "renderRows");
-  target.attr("clear")();
-  for (const auto& positions : members) {
-    nb::object entry = positionsArray(positions);
-    target.attr("append")(identifiers.is_valid() ? identifiers[entry] : entry);
-  }
-}
-
-nb::object drawPoints(nb::handle spec) {
-  render::PointsSpec read = readPoints(spec);
-  nb::object rows = attribute(spec, "rows");
-  if (!rows.is_none() && nb::len(rows) != read.frame.rows())
-    throw ValueError("points: rows holds " + std::to_string(nb::len(rows)) + " identifiers for " +
-                     std::to_string(read.frame.rows()) + " cells");
-  render::PointsFigure drawn = render::points(read);
-  writeRenderRows(spec, drawn.members);
-  return toPlotly(drawn.fig);
-}
-
-std::pair<double, double> pointArea(nb::handle spec, nb::handle frame, nb::handle categories) {
-  render::PointsSpec read;
-  read.equalAspect = truth(attribute(spec, "equalAspect"));
-  read.x = nameFromPython(attribute(spec, "x"));
-  read.y = nameFromPython(attribute(spec, "y"));
-  return render::_pointArea(read, frameFromPython(frame), nb::cast<std::int64_t>(nb::int_(categories)));
-}
+static_assert(inDispatchOrder(), "every family's builder, in dispatch order");
 
 }  // namespace
 
 void bindFamilies(nb::module_& m) {
-  m.def("_pointArea", &pointArea, "spec"_a, "frame"_a, "categories"_a,
-        "The drawing area (width, height) for a scatter of the frame's cells.");
-  m.def("points", &drawPoints, "spec"_a.none(),
-        "A scatter of cells: a trace per category of each colour key, switched by a dropdown.");
-  m.def("bars", [](nb::handle spec) { return toPlotly(render::bars(readBars(spec))); }, "spec"_a.none(),
-        "Stacked or grouped bars whose percentages follow the legend.");
+  for (std::size_t i = 0; i < BUILDERS.size(); ++i)
+    m.def(render::DISPATCH[i].builder.data(), BUILDERS[i].build, "spec"_a.none(), BUILDERS[i].doc);
+  bindPointsHelpers(m);
 }
 
 }  // namespace tess::bind

@@ -51,7 +51,11 @@ nb::object finishHostFigure(nb::handle fig, nb::handle spec, nb::handle plot, nb
                             nb::handle labels, nb::handle tickFont) {
   render::SpecCommon common = readCommon(spec);
   render::FinishOptions options;
-  if (!plot.is_none()) options.plot = numbers(plot);
+  if (!plot.is_none()) {
+    std::vector<double> area = numbers(plot);
+    if (area.size() != 2) throw ValueError("the drawing area is a (width, height) pair");
+    options.plot = render::PlotArea{area[0], area[1]};
+  }
   options.controls = controlsFrom(controls);
   options.labels = labelsFrom(labels);
   options.tickFont = optionalNumber(tickFont);

@@ -16,12 +16,6 @@ using namespace tess;
 
 namespace {
 
-// Families come one at a time; until its builder lands a family says so plainly.
-[[noreturn]] void notBuiltYet(const std::string& name) {
-  PyErr_SetString(PyExc_NotImplementedError, (name + " is not available yet").c_str());
-  throw nb::python_error();
-}
-
 nb::object emptyFigure() { return bind::toPlotly(figure::Figure{}); }
 
 nb::object figureFor(nb::handle spec, nb::module_ self) {
@@ -30,8 +24,9 @@ nb::object figureFor(nb::handle spec, nb::module_ self) {
     std::string name = nb::cast<std::string>(spec.type().attr("__name__"));
     throw nb::type_error(render::notASpecMessage(name).c_str());
   }
+  // Looked up at each call, as the host may replace a builder on the module.
   const render::FamilyEntry& entry = render::DISPATCH[static_cast<std::size_t>(families.front())];
-  return self.attr(std::string(entry.builder).c_str())(spec);
+  return self.attr(entry.builder.data())(spec);
 }
 
 nb::dict configFor(nb::handle spec) {
@@ -63,11 +58,6 @@ NB_MODULE(_render, m) {
   bind::bindRaster(m);
   bind::bindHover(m);
   bind::bindControls(m);
-  for (const render::FamilyEntry& entry : render::DISPATCH) {
-    std::string name(entry.builder);
-    if (nb::hasattr(m, name.c_str())) continue;
-    m.def(name.c_str(), [name](nb::handle) -> nb::object { notBuiltYet(name); }, "spec"_a.none());
-  }
 
   // Test hooks: the core's own JSON of a figure, and a figure taken through the core and back.
   m.def("_coreJson", [](nb::handle fig) { return figure::toJson(bind::figureFromPython(fig)); }, "fig"_a);

@@ -1,10 +1,13 @@
-// rasterTraces: a points spec's full cloud of cells through the raster component, as one
-// image trace. The component is resolved at each call, like the spec records.
+// rasterTraces: a points spec's full cloud of cells as one density image trace.
 #include <nanobind/nanobind.h>
 
 #include "_render/bind.hpp"
+#include "convert/arrays.hpp"
 #include "convert/spec.hpp"
+#include "convert/value.hpp"
 #include "errors.hpp"
+#include "raster/fold.hpp"
+#include "render/families/raster_layer.hpp"
 
 namespace tess::bind {
 
@@ -12,55 +15,64 @@ using namespace nb::literals;
 
 namespace {
 
-// Colour of a category the spec's mapping leaves out, and of an uncategorised cloud.
-constexpr const char* kUnmappedColor = "#666666";
-constexpr const char* kCloudColor = "#4C4C4C";
-
-// The results of a call that must give exactly `n` values.
-nb::tuple unpack(nb::handle result, std::size_t n, const char* what) {
-  nb::tuple values = nb::tuple(result);
-  if (values.size() != n)
-    throw ValueError(std::string(what) + " gave " + std::to_string(values.size()) + " values, expected " +
-                     std::to_string(n));
-  return values;
-}
-
 bool given(nb::handle value) { return !value.is_none() && truth(value); }
 
+std::array<double, 4> windowOf(nb::handle window) {
+  std::vector<double> bounds = numbers(window);
+  if (bounds.size() != 4) throw ValueError("a window is (x0, x1, y0, y1)");
+  return {bounds[0], bounds[1], bounds[2], bounds[3]};
+}
+
+raster::Shape shapeOf(nb::handle shape) {
+  nb::tuple sides = nb::tuple(shape);
+  if (sides.size() != 2) throw ValueError("a grid shape is (rows, cols)");
+  return {nonNegative(nb::cast<std::int64_t>(nb::int_(sides[0])), "shape"),
+          nonNegative(nb::cast<std::int64_t>(nb::int_(sides[1])), "shape")};
+}
+
 nb::tuple rasterTraces(nb::handle spec, nb::handle window, nb::handle shape) {
-  nb::module_ raster = nb::module_::import_("tessarine.pl._interactive._raster");
-  nb::module_ np = nb::module_::import_("numpy");
   nb::object full = nb::getattr(spec, "full", nb::none());
   if (!given(full)) full = nb::dict();
   nb::object empty = nb::list();
-  nb::object x = np.attr("asarray")(full.attr("get")("x", empty));
-  nb::object y = np.attr("asarray")(full.attr("get")("y", empty));
+  Coordinates xy = coordinates(full.attr("get")("x", empty), full.attr("get")("y", empty));
   nb::object codes = full.attr("get")("codes");
+  CodeArray held = codes.is_none() ? CodeArray{} : codeArray(codes);
   nb::object categories = full.attr("get")("categories");
-  nb::list names = given(categories) ? nb::list(categories) : nb::list();
-  nb::object count = nb::int_(0);
-  if (!codes.is_none()) {
-    nb::tuple folded = unpack(raster.attr("foldCategories")(np.attr("asarray")(codes), nb::len(names), names), 3,
-                              "foldCategories");
-    codes = folded[0];
-    count = folded[1];
-    names = nb::list(folded[2]);
-  }
-  nb::object area = given(window) ? nb::borrow(window) : raster.attr("bounds")(x, y);
-  nb::object grid = given(shape) ? nb::borrow(shape) : nb::make_tuple(raster.attr("GRID"), raster.attr("GRID"));
-  nb::object counts = raster.attr("binPoints")(x, y, codes, count, area, grid);
-
+  nb::list original = given(categories) ? nb::list(categories) : nb::list();
   nb::object mapping = full.attr("get")("colors");
-  nb::list colors;
-  for (nb::handle name : names)
-    colors.append(given(mapping) ? mapping.attr("get")(name, kUnmappedColor) : nb::str(kUnmappedColor));
-  if (nb::len(names) == 0) colors.append(kCloudColor);
-  nb::tuple shaded = unpack(raster.attr("shade")(counts, colors), 3, "shade");
-  nb::object label = full.attr("get")("label", "category");
-  nb::object trace = raster.attr("imageTrace")(shaded[0], area, shaded[1], shaded[2], names, "label"_a = label);
+
+  render::RasterCloud cloud;
+  cloud.points = xy.points;
+  std::visit([&](auto& p) { p.codes = held.codes; }, cloud.points);
+  cloud.coded = !codes.is_none();
+  for (nb::handle name : original) {
+    cloud.names.push_back(fromPython(name));
+    nb::object colour = given(mapping) ? mapping.attr("get")(name) : nb::none();
+    cloud.colors.push_back(colour.is_none() ? std::nullopt : std::optional<std::string>(textOf(colour)));
+  }
+  nb::object label = full.attr("get")("label");
+  if (!label.is_none()) cloud.label = textOf(label);
+
+  std::optional<raster::Window> area;
+  if (given(window)) {
+    auto [x0, x1, y0, y1] = windowOf(window);
+    area = raster::Window{x0, x1, y0, y1};
+  }
+  std::optional<raster::Shape> grid;
+  if (given(shape)) grid = shapeOf(shape);
+  render::RasterLayer layer;
+  {
+    nb::gil_scoped_release unlocked;  // the buffers stay held by xy and held
+    layer = render::rasterTraces(cloud, area, grid);
+  }
+  // Names stay the host's objects (cluster ids are often numbers); the folded rest is new.
+  nb::list names;
+  for (std::size_t k : layer.kept) names.append(original[k]);
+  if (layer.folded > 0) names.append(nb::str(raster::otherName(layer.folded).c_str()));
   nb::list traces;
-  traces.append(trace);
-  return nb::make_tuple(traces, area, names);
+  traces.append(toPython(layer.trace));
+  const raster::Window& w = layer.window;
+  return nb::make_tuple(traces, nb::make_tuple(w.x0, w.x1, w.y0, w.y1), names);
 }
 
 }  // namespace

@@ -68,6 +68,43 @@ std::vector<double> numbers(nb::handle sequence) {
   return std::vector<double>(view.data(), view.data() + view.shape(0));
 }
 
+frame::Frame requiredFrame(nb::handle spec, const char* name, const FrameNeeds& needs) {
+  nb::object value = attribute(spec, name);
+  if (value.is_none()) throw TypeError(std::string(name) + " must be a data frame, not None");
+  return frameFromPython(value, needs);
+}
+
+std::optional<frame::Frame> optionalFrame(nb::handle value) {
+  if (value.is_none()) return std::nullopt;
+  return frameFromPython(value);
+}
+
+std::map<std::string, std::string> textMap(nb::handle mapping) {
+  std::map<std::string, std::string> out;
+  for (auto& [key, value] : textPairs(mapping)) out[key] = std::move(value);
+  return out;
+}
+
+std::vector<std::pair<std::string, std::string>> textPairs(nb::handle mapping) {
+  std::vector<std::pair<std::string, std::string>> out;
+  if (mapping.is_none()) return out;
+  for (nb::handle pair : mapping.attr("items")()) out.emplace_back(textOf(pair[0]), textOf(pair[1]));
+  return out;
+}
+
+std::optional<frame::Name> optionalName(nb::handle value) {
+  if (value.is_none()) return std::nullopt;
+  return nameFromPython(value);
+}
+
+std::vector<frame::Name> names(nb::handle sequence) {
+  std::vector<frame::Name> out;
+  if (sequence.is_none()) return out;
+  for (nb::handle item : sequence)
+    if (!item.is_none()) out.push_back(nameFromPython(item));
+  return out;
+}
+
 // The finisher's attributes may be missing on a spec; a missing one is unset.
 static nb::object optionalAttribute(nb::handle spec, const char* name) {
   return nb::getattr(spec, name, nb::none());

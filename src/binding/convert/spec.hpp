@@ -1,9 +1,15 @@
 // Reading the host's spec records: the families a spec belongs to.
 #pragma once
 
+#include <map>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include <nanobind/nanobind.h>
+
+#include "convert/frame.hpp"
+#include "frame/frame.hpp"
 
 #include "render/entry/dispatch.hpp"
 #include "render/finish/finish.hpp"
@@ -36,5 +42,36 @@ std::string strictText(nb::handle value, const char* what);
 bool truth(nb::handle value);
 /// A sequence of numbers as doubles, through numpy.
 std::vector<double> numbers(nb::handle sequence);
+
+/// A frame attribute a family cannot draw without: None is refused (TypeError) rather
+/// than read as empty.
+frame::Frame requiredFrame(nb::handle spec, const char* name, const FrameNeeds& needs = {});
+/// None as nullopt, anything else as a frame.
+std::optional<frame::Frame> optionalFrame(nb::handle value);
+/// A mapping's entries as texts (None as empty).
+std::map<std::string, std::string> textMap(nb::handle mapping);
+/// A mapping's (key text, value text) pairs in mapping order (None as none).
+std::vector<std::pair<std::string, std::string>> textPairs(nb::handle mapping);
+/// None as nullopt, anything else as a column label.
+std::optional<frame::Name> optionalName(nb::handle value);
+/// The labels of a sequence, skipping None (None as none).
+std::vector<frame::Name> names(nb::handle sequence);
+
+/// A mapping read entry by entry in mapping order: (key label, read(value)) pairs.
+template <class Read>
+auto namedEntries(nb::handle mapping, Read read) {
+  std::vector<std::pair<frame::Name, decltype(read(nb::handle()))>> out;
+  if (mapping.is_none()) return out;
+  for (nb::handle pair : mapping.attr("items")()) out.emplace_back(nameFromPython(pair[0]), read(pair[1]));
+  return out;
+}
+
+/// A mapping read entry by entry, keyed by the keys' texts.
+template <class Read>
+auto byKeyText(nb::handle mapping, Read read) {
+  std::map<std::string, decltype(read(nb::handle()))> out;
+  for (auto& [name, value] : namedEntries(mapping, read)) out.emplace(name.text, std::move(value));
+  return out;
+}
 
 }  // namespace tess::bind

@@ -60,14 +60,14 @@ TEST(FinishTest, DefaultDrawingAreaWithoutTitleOrBand) {
   EXPECT_TRUE(fig.layout.at("template").isObject());
 }
 
-TEST(FinishTest, PlotIsClampedBeforeMarginsAndMustBeAPair) {
+TEST(FinishTest, PlotIsClampedBeforeMarginsAndMustBeFinite) {
   Figure fig = numericFigure();
-  finishFigure(fig, {}, optionsWith([](auto& o) { o.plot = {1e6, 10}; }));
+  finishFigure(fig, {}, optionsWith([](auto& o) { o.plot = PlotArea{1e6, 10}; }));
   EXPECT_EQ(fig.layout.at("width").asInt(), std::nearbyint(layout::MAX_PLOT_WIDTH + numericLeft() + numericRight()));
   EXPECT_EQ(fig.layout.at("height").asInt(),
             std::nearbyint(layout::MIN_PLOT_HEIGHT + layout::PAGE_PAD + numericBottom()));
   Figure bad = numericFigure();
-  EXPECT_THROW(finishFigure(bad, {}, optionsWith([](auto& o) { o.plot = {1, 2, 3}; })), ValueError);
+  EXPECT_THROW(finishFigure(bad, {}, optionsWith([](auto& o) { o.plot = PlotArea{std::nan(""), 2}; })), ValueError);
 }
 
 TEST(FinishTest, ANoteAloneIsTheHeadingAndStillTakesTheTitleGap) {
@@ -128,7 +128,7 @@ TEST(FinishTest, ATallBandGetsADrawingAreaPlotlyAccepts) {
   for (int i = 0; i < 20; ++i)
     controls.push_back(layout::control(Object{{"type", "dropdown"}, {"buttons", Array{}}}, "dropdown"));
   finishFigure(fig, {}, optionsWith([&](auto& o) {
-    o.plot = {300, 200};
+    o.plot = PlotArea{300, 200};
     o.controls = controls;
   }));
   for (const Value& menu : fig.layout.at("updatemenus").asArray()) EXPECT_LE(num(menu.asObject(), "y"), 3.0);

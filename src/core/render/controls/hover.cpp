@@ -348,9 +348,7 @@ Array stringMatrix(std::span<const Column* const> columns, Rows rows) {
 
 // ---- the template ----
 
-std::string line(const Name& name, std::string_view value) {
-  return theme::escape(name.text) + ": " + std::string(value) + "<br>";
-}
+std::string line(const Name& name, std::string_view value) { return hoverLine(name.text, value); }
 
 struct Named {
   const Name* name;
@@ -389,6 +387,18 @@ std::string escapeValue(std::string_view text) {
   out.reserve(text.size());
   appendEscaped(out, text);
   return out;
+}
+
+std::string hoverLine(std::string_view name, std::string_view value) {
+  return theme::escape(name) + ": " + std::string(value) + "<br>";
+}
+
+Object withHover(Object trace, const Hover& hover) {
+  for (auto& [key, value] : hover.trace()) {
+    if (trace.contains(key)) throw TypeError("a tooltip attribute collides with a trace attribute: " + key);
+    trace.set(key, value);
+  }
+  return trace;
 }
 
 Object Hover::trace() const {

@@ -27,6 +27,14 @@ struct Hover {
   figure::Object trace() const;
 };
 
+/// One tooltip line: the escaped name, ": ", `value` (a placeholder such as
+/// "%{customdata[0]:.4g}", or text already escaped) and "<br>".
+std::string hoverLine(std::string_view name, std::string_view value);
+
+/// `trace` with the tooltip's attributes merged in; TypeError where one would replace an
+/// attribute the trace already has.
+figure::Object withHover(figure::Object trace, const Hover& hover);
+
 /// The tooltip of the named columns of `frame` (the rows of one trace). Names the frame
 /// lacks are skipped. Constant columns become literal template lines, the widest varying
 /// text column becomes `text`, the other varying columns `customdata`.

@@ -33,6 +33,14 @@ inline constexpr std::array<FamilyEntry, 11> DISPATCH = {{
     {Family::Ranked, "Ranked", "ranked"},
 }};
 
+// The table is indexed by family: entry i is the family whose enum value is i.
+consteval bool dispatchIndexedByFamily() {
+  for (std::size_t i = 0; i < DISPATCH.size(); ++i)
+    if (static_cast<std::size_t>(DISPATCH[i].family) != i) return false;
+  return static_cast<std::size_t>(Family::Ranked) + 1 == DISPATCH.size();
+}
+static_assert(dispatchIndexedByFamily(), "DISPATCH lists every family once, in enum order");
+
 /// The message of the TypeError for an object that is no spec.
 std::string notASpecMessage(std::string_view typeName);
 

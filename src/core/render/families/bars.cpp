@@ -5,6 +5,8 @@
 
 #include "errors.hpp"
 #include "layout/constants.hpp"
+#include "render/controls/hover.hpp"
+#include "render/families/common/category_axis.hpp"
 #include "theme/theme.hpp"
 
 namespace tess::render {
@@ -12,7 +14,6 @@ namespace tess::render {
 using figure::Array;
 using figure::Object;
 using figure::TypedArray;
-using figure::Value;
 
 namespace {
 
@@ -33,18 +34,8 @@ std::vector<double> positionsOf(const BarsSpec& spec) {
   return *spec.positions;
 }
 
-std::vector<std::string> tickTextsOf(const BarsSpec& spec, std::size_t positions) {
-  std::vector<std::string> texts = spec.tickLabels.empty() ? spec.pivot.index().texts() : spec.tickLabels;
-  if (texts.size() != positions)
-    throw ValueError("bars: " + std::to_string(texts.size()) + " tick labels for " + std::to_string(positions) +
-                     " positions");
-  return texts;
-}
-
-Array escaped(const std::vector<std::string>& texts) {
-  Array out;
-  for (const std::string& text : texts) out.emplace_back(theme::escape(text));
-  return out;
+std::vector<std::string> tickTextsOf(const BarsSpec& spec) {
+  return spec.tickLabels.empty() ? spec.pivot.index().texts() : spec.tickLabels;
 }
 
 // The counts of one column as an n x 1 matrix, when the spec has them.
@@ -56,30 +47,33 @@ std::optional<TypedArray> countsOf(const BarsSpec& spec, const frame::Name& name
   return TypedArray::of(std::move(counts), {n, 1});
 }
 
-Object barTrace(const BarsSpec& spec, const frame::Name& name, const TypedArray& positions, const Array& hovertext) {
-  const char* value = spec.horizontal ? "x" : "y";
-  TypedArray values = TypedArray::of(spec.pivot.asDoubles(name));
-  std::optional<TypedArray> counts = countsOf(spec, name);
-  auto colour = spec.colors.find(name.text);
-  std::string valueName = spec.valueLabel.empty() ? "value" : spec.valueLabel;
-  // The hover names the bar by its tick text: the positions themselves are only numbers.
-  std::string hovertemplate = "%{hovertext}<br>" + theme::escape(name.text) + "<br>" +
-                              (counts ? "cells: %{customdata[0]:,}<br>" : "") + theme::escape(valueName) +
-                              ": %{" + value + ":.3g}<extra></extra>";
-  Object trace{{"type", "bar"},
-               {"x", spec.horizontal ? values : positions},
-               {"y", spec.horizontal ? positions : values}};
-  trace.set("orientation", spec.horizontal ? "h" : "v");
-  trace.set("name", theme::escape(name.text));
-  trace.set("marker", Object{{"color", colour != spec.colors.end() ? colour->second : std::string(DEFAULT_BAR_COLOR)},
-                             {"line", Object{{"width", 0}}}});
-  trace.set("customdata", counts ? Value(*counts) : Value());
-  trace.set("hovertext", hovertext);
-  trace.set("hovertemplate", hovertemplate);
-  return trace;
+// The bar named by its tick text (the positions themselves are only numbers), the series,
+// its count when known, and the value.
+Hover barHover(const BarsSpec& spec, const frame::Name& name, std::optional<TypedArray> counts) {
+  std::string value = spec.horizontal ? "%{x:.3g}" : "%{y:.3g}";
+  Hover hover;
+  hover.template_ = "%{hovertext}<br>" + theme::escape(name.text) + "<br>" +
+                    (counts ? hoverLine("cells", "%{customdata[0]:,}") : "") +
+                    hoverLine(spec.valueLabel.empty() ? "value" : spec.valueLabel, value);
+  hover.template_.erase(hover.template_.size() - std::string_view("<br>").size());  // no blank last line
+  if (counts) hover.customdata = std::move(*counts);
+  return hover;
 }
 
-std::vector<double> plotSize(const BarsSpec& spec, std::size_t positions) {
+Object barTrace(const BarsSpec& spec, const frame::Name& name, const TypedArray& positions, const Array& hovertext) {
+  TypedArray values = TypedArray::of(spec.pivot.asDoubles(name));
+  Object trace{{"type", "bar"},
+               {"x", spec.horizontal ? values : positions},
+               {"y", spec.horizontal ? positions : values},
+               {"orientation", spec.horizontal ? "h" : "v"},
+               {"name", theme::escape(name.text)},
+               {"marker", Object{{"color", categoryColor(spec.colors, name.text, DEFAULT_BAR_COLOR)},
+                                 {"line", Object{{"width", 0}}}}},
+               {"hovertext", hovertext}};
+  return withHover(std::move(trace), barHover(spec, name, countsOf(spec, name)));
+}
+
+PlotArea plotSize(const BarsSpec& spec, std::size_t positions) {
   double n = static_cast<double>(std::max<std::size_t>(positions, 1));
   if (spec.horizontal)
     return {kHorizontalWidth, std::clamp(kHorizontalBarPx * n, kHorizontalFloor, layout::MAX_PLOT_HEIGHT)};
@@ -89,31 +83,29 @@ std::vector<double> plotSize(const BarsSpec& spec, std::size_t positions) {
 }  // namespace
 
 figure::Figure bars(const BarsSpec& spec) {
-  std::vector<double> positions = positionsOf(spec);
-  Array ticktext = escaped(tickTextsOf(spec, positions.size()));
-  TypedArray positionArray = TypedArray::of(positions);
+  std::vector<double> at = positionsOf(spec);
+  std::vector<std::string> texts = tickTextsOf(spec);
+  Object categories = categoryAxis(Array(at.begin(), at.end()), texts, spec.barLabel);
+  categories.set("showline", true);
+  TypedArray positionArray = TypedArray::of(at);
+  const Array& hovertext = categories.at("ticktext").asArray();
   bool percent = spec.method == "percent";
 
   figure::Figure fig;
-  for (const frame::Name& name : spec.pivot.names()) fig.addTrace(barTrace(spec, name, positionArray, ticktext));
+  for (const frame::Name& name : spec.pivot.names()) fig.addTrace(barTrace(spec, name, positionArray, hovertext));
   fig.updateLayout(Object{{"barmode", spec.stacked ? "stack" : "group"},
                           {"bargap", BAR_GAP},
                           {"legend", Object{{"traceorder", "reversed"}}},
                           {"hovermode", "closest"}});
   if (percent) fig.layout.set("barnorm", "percent");
 
-  char category = spec.horizontal ? 'y' : 'x';
-  char value = spec.horizontal ? 'x' : 'y';
-  fig.updateAxes(category, Object{{"tickmode", "array"},
-                                  {"tickvals", Array(positions.begin(), positions.end())},
-                                  {"ticktext", ticktext},
-                                  {"title_text", theme::escape(spec.barLabel)},
-                                  {"showline", true}});
-  fig.updateAxes(value, Object{{"title_text", theme::escape(spec.valueLabel) + (percent ? " (%)" : "")}});
+  fig.updateAxes(spec.horizontal ? 'y' : 'x', categories);
+  fig.updateAxes(spec.horizontal ? 'x' : 'y',
+                 Object{{"title_text", theme::escape(spec.valueLabel) + (percent ? " (%)" : "")}});
   if (spec.horizontal) fig.updateAxes('y', Object{{"autorange", "reversed"}});
 
   FinishOptions options;
-  options.plot = plotSize(spec, positions.size());
+  options.plot = plotSize(spec, at.size());
   return std::move(finishFigure(fig, spec.common, options));
 }
 

@@ -1,13 +1,14 @@
 // Stacked or grouped bars whose percentages follow the legend.
 #pragma once
 
-#include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "figure/figure.hpp"
 #include "frame/frame.hpp"
+#include "render/families/common/colors.hpp"
 #include "render/finish/finish.hpp"
 
 namespace tess::render {
@@ -20,7 +21,7 @@ struct BarsSpec {
   std::optional<frame::Frame> counts;             ///< cell counts per column, rows as the pivot's
   bool horizontal = false;
   bool stacked = false;
-  std::map<std::string, std::string> colors;      ///< column name -> colour
+  ColorMap colors;                                ///< column name -> colour
   std::string method;                             ///< "percent" normalises each bar to 100
   std::string barLabel;
   std::string valueLabel;

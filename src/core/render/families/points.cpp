@@ -158,42 +158,6 @@ frame::Frame withCoded(const frame::Frame& frame, const Pieces& pieces) {
   return frame::Frame(frame.names(), std::move(columns), frame.index(), frame.indexName());
 }
 
-// The rows of each of `count` groups in frame order, in one counting pass; rows whose group
-// is negative belong to none.
-template <class GroupOf>
-std::vector<Members> grouped(std::size_t rows, std::size_t count, GroupOf groupOf) {
-  std::vector<std::size_t> sizes(count);
-  for (std::size_t row = 0; row < rows; ++row)
-    if (std::int64_t g = groupOf(row); g >= 0) ++sizes[static_cast<std::size_t>(g)];
-  std::vector<Members> out(count);
-  for (std::size_t g = 0; g < count; ++g) out[g].reserve(sizes[g]);
-  for (std::size_t row = 0; row < rows; ++row)
-    if (std::int64_t g = groupOf(row); g >= 0) out[static_cast<std::size_t>(g)].push_back(row);
-  return out;
-}
-
-// The rows of each trace-to-be and its pieces: group g * pieces.count + p holds the rows of
-// group g in piece p.
-template <class GroupOf>
-std::vector<Members> byPiece(const Pieces& pieces, std::size_t rows, std::size_t groups, GroupOf groupOf) {
-  if (pieces.codes.empty()) return grouped(rows, groups, groupOf);
-  auto count = static_cast<std::int64_t>(pieces.count);
-  return grouped(rows, groups * pieces.count, [&](std::size_t row) {
-    std::int64_t g = groupOf(row);
-    return g < 0 ? g : g * count + pieces.codes[row];
-  });
-}
-
-// Group g's pieces that hold cells, in piece order; one empty part when none does, so that
-// every group keeps a trace.
-std::vector<Members> partsOf(std::vector<Members>& pieces, std::size_t g, std::size_t count) {
-  std::vector<Members> parts;
-  for (std::size_t p = g * count; p < (g + 1) * count; ++p)
-    if (!pieces[p].empty()) parts.push_back(std::move(pieces[p]));
-  if (parts.empty()) parts.emplace_back();
-  return parts;
-}
-
 bool isCategorical(const PointsSpec& spec, const frame::Name& key) {
   auto found = spec.categorical.find(key.text);
   return found != spec.categorical.end() && found->second;
@@ -206,14 +170,6 @@ const std::vector<std::pair<std::string, std::string>>& colorsOf(const PointsSpe
   return found == spec.colors.end() ? none : found->second;
 }
 
-Object traceWith(Object trace, const Hover& hover) {
-  for (auto& [key, value] : hover.trace()) {
-    if (trace.contains(key)) throw TypeError("a tooltip attribute collides with a trace attribute: " + key);
-    trace.set(key, value);
-  }
-  return trace;
-}
-
 // One trace to build: its cells and what is known of it before its rows are read.
 struct Draft {
   Members members;
@@ -221,6 +177,7 @@ struct Draft {
   Object marker, naming;
   bool visible;
   std::optional<TypedArray> colours;  // a continuous key's values, gathered into marker.color
+  std::string colourLine;             // the tooltip line that reads them back
 };
 
 // The tooltip columns of a key's traces: the common ones, then the key.
@@ -237,13 +194,14 @@ Object traceOf(const Context& c, const Draft& draft) {
   Hover hover;
   if (draft.columns && members.size() == c.hoverFrame.rows()) hover = _hoverColumns(c.hoverFrame, *draft.columns);
   else if (draft.columns) hover = _hoverColumns(c.hoverFrame, *draft.columns, members);
+  hover.template_ += draft.colourLine;
   Object marker = draft.marker;
   if (draft.colours) marker.set("color", gathered(*draft.colours, members));
   Object trace{{"type", c.type}, {"x", gathered(c.xs, members)}, {"y", gathered(c.ys, members)},
                {"mode", "markers"}, {"marker", std::move(marker)}};
   for (const auto& [attribute, value] : draft.naming) trace.set(attribute, value);
   trace.set("visible", draft.visible);
-  return traceWith(std::move(trace), hover);
+  return withHover(std::move(trace), hover);
 }
 
 Object baseMarker(const PointsSpec& spec) {
@@ -251,12 +209,12 @@ Object baseMarker(const PointsSpec& spec) {
 }
 
 std::size_t plainTraces(const Context& c, bool visible, std::vector<Draft>& drafts) {
-  std::vector<Members> pieces = byPiece(c.pieces, c.hoverFrame.rows(), 1, [](std::size_t) { return 0; });
+  std::vector<Members> pieces = byPiece(c.pieces.codes, c.pieces.count, c.hoverFrame.rows(), 1, [](std::size_t) { return 0; });
   std::vector<Members> parts = partsOf(pieces, 0, c.pieces.count);
   auto columns = std::make_shared<const std::vector<frame::Name>>(c.hoverColumns);
   for (auto& part : parts)
     drafts.push_back({std::move(part), columns, baseMarker(c.spec), Object{{"name", "cells"}, {"showlegend", false}},
-                      visible, std::nullopt});
+                      visible, std::nullopt, ""});
   return parts.size();
 }
 
@@ -305,7 +263,7 @@ std::vector<std::int32_t> categoryCodes(const frame::Column& values,
 std::size_t categoricalTraces(const Context& c, const frame::Name& key, bool visible, std::vector<Draft>& drafts) {
   const auto& colors = colorsOf(c.spec, key);
   std::vector<std::int32_t> codes = categoryCodes(c.spec.frame.column(key), colors);
-  std::vector<Members> pieces = byPiece(c.pieces, codes.size(), colors.size(), [&](std::size_t row) {
+  std::vector<Members> pieces = byPiece(c.pieces.codes, c.pieces.count, codes.size(), colors.size(), [&](std::size_t row) {
     return std::int64_t{codes[row]};
   });
   auto columns = columnsWith(c, key);
@@ -316,13 +274,13 @@ std::size_t categoricalTraces(const Context& c, const frame::Name& key, bool vis
     std::vector<Members> parts = partsOf(pieces, k, c.pieces.count);
     for (std::size_t i = 0; i < parts.size(); ++i) {
       Object marker = baseMarker(c.spec);
-      marker.set("color", colour.empty() ? std::string(UNMAPPED_COLOR) : colour);
+      marker.set("color", categoryColor(colour, UNMAPPED_COLOR));
       Object naming{{"name", theme::escape(category)}, {"legendgroup", category}};
       if (i > 0) naming.set("showlegend", false);
       // An empty category still gets its trace and legend entry, with no tooltip.
       bool empty = parts[i].empty();
       drafts.push_back({std::move(parts[i]), empty ? nullptr : columns, std::move(marker), std::move(naming),
-                        visible, std::nullopt});
+                        visible, std::nullopt, ""});
     }
     traces += parts.size();
   }
@@ -331,27 +289,25 @@ std::size_t categoricalTraces(const Context& c, const frame::Name& key, bool vis
 
 std::size_t continuousTraces(const Context& c, const frame::Name& key, bool visible, std::vector<Draft>& drafts) {
   auto found = c.spec.scales.find(key.text);
-  Scale scale = found == c.spec.scales.end() ? Scale{} : found->second;
+  ColorScale scale = found == c.spec.scales.end() ? ColorScale{} : found->second;
   std::vector<double> values = c.spec.frame.asDoubles(key);
-  theme::Limits limits = theme::colorLimits(values, scale.kind, scale.vmin, scale.vmax, scale.center);
+  Object encoding = colorEncoding(scale, values, 'c');
   TypedArray colours = TypedArray::of(std::vector<float>(values.begin(), values.end()));
-  auto columns = columnsWith(c, key);
+  // The tooltip reads each cell's value from its marker colour rather than a second copy.
+  auto columns = std::make_shared<const std::vector<frame::Name>>(c.hoverColumns);
+  bool listed = std::find(columns->begin(), columns->end(), key) != columns->end();
+  std::string colourLine = listed ? "" : hoverLine(key.text, "%{marker.color:.4g}");
   // Pieces share the scale and its limits; the first one draws the colour bar.
-  std::vector<Members> pieces = byPiece(c.pieces, values.size(), 1, [](std::size_t) { return 0; });
+  std::vector<Members> pieces = byPiece(c.pieces.codes, c.pieces.count, values.size(), 1, [](std::size_t) { return 0; });
   std::vector<Members> parts = partsOf(pieces, 0, c.pieces.count);
   for (std::size_t i = 0; i < parts.size(); ++i) {
     Object marker = baseMarker(c.spec);
     marker.set("color", Value());  // the piece's values, once its rows are read
-    marker.set("colorscale", theme::colorscale(scale.cmap, scale.kind));
-    marker.set("cmin", limits.low);
-    marker.set("cmax", limits.high);
-    marker.set("cmid", limits.mid ? Value(*limits.mid) : Value());
+    for (const auto& [attribute, value] : encoding) marker.set(attribute, value);
     marker.set("showscale", i == 0);
-    if (i == 0)
-      marker.set("colorbar", Object{{"title", Object{{"text", theme::escape(key.text)}, {"side", "right"}}},
-                                    {"thickness", 12}, {"len", 0.6}, {"tickfont", Object{{"size", theme::TICK_PX}}}});
+    if (i == 0) marker.set("colorbar", colorbar(key.text, 0.6));
     drafts.push_back({std::move(parts[i]), columns, std::move(marker),
-                      Object{{"name", theme::escape(key.text)}, {"showlegend", false}}, visible, colours});
+                      Object{{"name", theme::escape(key.text)}, {"showlegend", false}}, visible, colours, colourLine});
   }
   return parts.size();
 }
@@ -389,7 +345,7 @@ std::vector<float> _coordinates(const frame::Frame& part, const frame::Name& col
   return std::vector<float>(values.begin(), values.end());
 }
 
-std::pair<double, double> _pointArea(const PointsSpec& spec, const frame::Frame& frame, std::int64_t categories) {
+PlotArea _pointArea(const PointsSpec& spec, const frame::Frame& frame, std::int64_t categories) {
   double width = kDefaultWidth;
   if (spec.equalAspect && frame.rows() > 0) {
     double spanX = span(frame.asDoubles(spec.x)), spanY = span(frame.asDoubles(spec.y));
@@ -403,6 +359,9 @@ std::pair<double, double> _pointArea(const PointsSpec& spec, const frame::Frame&
 PointsFigure points(const PointsSpec& spec) {
   if (spec.keys.empty()) throw ValueError("a points spec needs at least one colour key (None draws plain cells)");
   const frame::Frame& frame = spec.frame;
+  if (spec.identifiers && *spec.identifiers != frame.rows())
+    throw ValueError("points: rows holds " + std::to_string(*spec.identifiers) + " identifiers for " +
+                     std::to_string(frame.rows()) + " cells");
   bool identity = static_cast<std::int64_t>(frame.rows()) <= HOVER_IDENTITY_LIMIT;
   frame::Name identityName = frame.indexName() && !frame.indexName()->text.empty() ? *frame.indexName()
                                                                                     : frame::Name("cell");
@@ -461,8 +420,7 @@ PointsFigure points(const PointsSpec& spec) {
   }
   if (std::optional<Object> slider = sizeSlider(out.fig)) options.controls.push_back(*slider);
   // The longest legend the figure can show sets the floor of the drawing area's height.
-  auto [width, height] = _pointArea(spec, frame, *std::max_element(entries.begin(), entries.end()));
-  options.plot = {width, height};
+  options.plot = _pointArea(spec, frame, *std::max_element(entries.begin(), entries.end()));
   finishFigure(out.fig, spec.common, options);
   return out;
 }

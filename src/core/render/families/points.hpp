@@ -10,16 +10,12 @@
 
 #include "figure/figure.hpp"
 #include "frame/frame.hpp"
+#include "render/families/common/area.hpp"
+#include "render/families/common/colors.hpp"
+#include "render/families/common/grouping.hpp"
 #include "render/finish/finish.hpp"
 
 namespace tess::render {
-
-/// A continuous key's colour scale: map name, explicit limits, centre, colour kind.
-struct Scale {
-  std::string cmap;
-  std::optional<double> vmin, vmax, center;
-  std::string kind = "sequential";
-};
 
 struct PointsSpec {
   SpecCommon common;
@@ -29,16 +25,15 @@ struct PointsSpec {
   std::map<std::string, bool> categorical;     ///< key text -> categorical
   /// key text -> ordered (category text, colour) pairs
   std::map<std::string, std::vector<std::pair<std::string, std::string>>> colors;
-  std::map<std::string, Scale> scales;         ///< key text -> scale of a continuous key
+  std::map<std::string, ColorScale> scales;    ///< key text -> scale of a continuous key
   std::vector<frame::Name> hover;              ///< tooltip columns
   figure::Value size;                          ///< marker size, px
   figure::Value alpha;                         ///< marker opacity
   bool equalAspect = false;
   bool invertY = false;
+  /// How many row identifiers the host holds for renderRows (one per frame row), if any.
+  std::optional<std::size_t> identifiers;
 };
-
-/// Frame positions of cells, in frame order.
-using Members = std::vector<std::size_t>;
 
 struct PointsFigure {
   figure::Figure fig;
@@ -55,9 +50,10 @@ std::string _pointTraceType(std::size_t n);
 std::vector<float> _coordinates(const frame::Frame& part, const frame::Name& column);
 /// The drawing area for a scatter: shaped like the data under equal aspect, tall enough for
 /// `categories` legend entries.
-std::pair<double, double> _pointArea(const PointsSpec& spec, const frame::Frame& frame, std::int64_t categories);
+PlotArea _pointArea(const PointsSpec& spec, const frame::Frame& frame, std::int64_t categories);
 
-/// The finished scatter and the rows behind each trace.
+/// The finished scatter and the rows behind each trace. ValueError without a key, or when
+/// the host's row identifiers do not match the frame's rows.
 PointsFigure points(const PointsSpec& spec);
 
 }  // namespace tess::render

@@ -57,11 +57,6 @@ void layOutTicks(figure::Figure& fig, double width, double height, std::optional
 // Ties go to even, so 12.5 is written 12 and 13.5 is written 14.
 std::int64_t pixels(double value) { return static_cast<std::int64_t>(std::nearbyint(value)); }
 
-std::vector<double> drawingArea(const std::vector<double>& plot) {
-  if (plot.empty()) return {static_cast<double>(theme::WIDTH), static_cast<double>(theme::HEIGHT)};
-  if (plot.size() != 2) throw ValueError("the drawing area is a (width, height) pair");
-  return plot;
-}
 
 void writeSize(figure::Figure& fig, double width, double height, const Margins& m) {
   fig.layout.set("width", pixels(width + m.left + m.right));
@@ -81,9 +76,11 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
   }
   if (spec.showLegend) fig.layout.set("showlegend", *spec.showLegend);
 
-  std::vector<double> area = drawingArea(options.plot);
-  double width = std::clamp(area[0], layout::MIN_PLOT_WIDTH, layout::MAX_PLOT_WIDTH);
-  double height = std::clamp(area[1], layout::MIN_PLOT_HEIGHT, layout::MAX_PLOT_HEIGHT);
+  PlotArea area = options.plot.value_or(PlotArea{theme::WIDTH, theme::HEIGHT});
+  if (!std::isfinite(area.width) || !std::isfinite(area.height))
+    throw ValueError("the drawing area needs a finite width and height");
+  double width = std::clamp(area.width, layout::MIN_PLOT_WIDTH, layout::MAX_PLOT_WIDTH);
+  double height = std::clamp(area.height, layout::MIN_PLOT_HEIGHT, layout::MAX_PLOT_HEIGHT);
 
   // The band packs for the narrowest figure the fitting below can end with.
   double narrowest = spec.width && *spec.width != 0 ? std::max(*spec.width, layout::MIN_PLOT_WIDTH)

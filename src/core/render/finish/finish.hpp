@@ -7,6 +7,7 @@
 
 #include "figure/figure.hpp"
 #include "layout/point_labels.hpp"
+#include "render/families/common/area.hpp"
 
 namespace tess::render {
 
@@ -21,7 +22,7 @@ struct SpecCommon {
 };
 
 struct FinishOptions {
-  std::vector<double> plot;               ///< drawing area (width, height); empty for the theme's default
+  std::optional<PlotArea> plot;           ///< the drawing area; the theme's default when unset
   std::vector<figure::Object> controls;   ///< control entries for the band, in order
   std::vector<layout::LabelRecord> labels;  ///< point labels, most important first
   std::optional<double> tickFont;          ///< tick font size overriding the spec's

@@ -1,5 +1,5 @@
 // numpy arrays in and out of the raster core.
-#include "_raster/arrays.hpp"
+#include "convert/arrays.hpp"
 
 #include <nanobind/stl/string.h>
 
@@ -7,7 +7,7 @@
 
 #include "errors.hpp"
 
-namespace tess::bind::raster {
+namespace tess::bind {
 
 namespace {
 
@@ -130,4 +130,4 @@ template HostArray typedArray<std::uint32_t>(nb::handle, std::size_t, std::strin
 template nb::object ownedArray(std::vector<std::int8_t>, std::vector<std::size_t>);
 template nb::object ownedArray(std::vector<std::uint8_t>, std::vector<std::size_t>);
 
-}  // namespace tess::bind::raster
+}  // namespace tess::bind

@@ -10,7 +10,7 @@
 
 #include "raster/bin.hpp"
 
-namespace tess::bind::raster {
+namespace tess::bind {
 
 namespace nb = nanobind;
 namespace core = tess::raster;
@@ -48,4 +48,4 @@ nb::object ownedArray(core::Counts counts, std::vector<std::size_t> shape);
 /// A count that must not be negative (ValueError).
 std::size_t nonNegative(std::int64_t value, std::string_view what);
 
-}  // namespace tess::bind::raster
+}  // namespace tess::bind

@@ -1,0 +1,34 @@
+#include "render/families/common/category_axis.hpp"
+
+#include "errors.hpp"
+#include "theme/theme.hpp"
+
+namespace tess::render {
+
+using figure::Array;
+using figure::Object;
+
+Array escapedTexts(std::span<const std::string> texts) {
+  Array out;
+  out.reserve(texts.size());
+  for (const std::string& text : texts) out.emplace_back(theme::escape(text));
+  return out;
+}
+
+Array positions(std::size_t n) {
+  Array out;
+  out.reserve(n);
+  for (std::size_t i = 0; i < n; ++i) out.emplace_back(static_cast<std::int64_t>(i));
+  return out;
+}
+
+Object categoryAxis(Array values, std::span<const std::string> texts, std::string_view title) {
+  if (values.size() != texts.size())
+    throw ValueError(std::to_string(texts.size()) + " tick texts for " + std::to_string(values.size()) + " positions");
+  return Object{{"tickmode", "array"},
+                {"tickvals", std::move(values)},
+                {"ticktext", escapedTexts(texts)},
+                {"title_text", theme::escape(title)}};
+}
+
+}  // namespace tess::render

@@ -1,0 +1,24 @@
+// Category axes drawn at numeric positions: tick values with their texts.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "figure/value.hpp"
+
+namespace tess::render {
+
+/// The texts escaped, one list entry each: plotly draws tick texts, legend names and
+/// category values as markup.
+figure::Array escapedTexts(std::span<const std::string> texts);
+
+/// Positions 0, 1, ..., n - 1.
+figure::Array positions(std::size_t n);
+
+/// Axis settings that name the categories at `values`: "tickmode" "array", "tickvals",
+/// "ticktext" (the texts escaped) and "title_text" (the title escaped). ValueError unless
+/// there is one text per value.
+figure::Object categoryAxis(figure::Array values, std::span<const std::string> texts, std::string_view title);
+
+}  // namespace tess::render

@@ -1,0 +1,38 @@
+// Colours of categories and of continuous values, and the colour bar that keys them.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "figure/value.hpp"
+
+namespace tess::render {
+
+/// Category text -> colour, as specs map them.
+using ColorMap = std::map<std::string, std::string>;
+
+/// The colour a spec gives a category, or the family's `fallback` where it gives none
+/// (no entry, or an empty one).
+std::string categoryColor(std::optional<std::string_view> given, std::string_view fallback);
+std::string categoryColor(const ColorMap& colors, std::string_view name, std::string_view fallback);
+
+/// A continuous colour encoding as specs request it: map name, explicit limits, centre
+/// and colour kind, all handed to the theme.
+struct ColorScale {
+  std::string cmap;
+  std::optional<double> vmin, vmax, center;
+  std::string kind = "sequential";
+};
+
+/// The theme's colour scale and the limits it chooses for `values`, keyed for a marker
+/// (prefix 'c': "cmin", "cmax", "cmid") or a heatmap ('z').
+figure::Object colorEncoding(const ColorScale& scale, std::span<const double> values, char prefix);
+
+/// The colour bar of a continuous encoding: the escaped title beside it, `length` as a
+/// fraction of the plot's height.
+figure::Object colorbar(std::string_view title, double length);
+
+}  // namespace tess::render
