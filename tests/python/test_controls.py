@@ -101,6 +101,7 @@ def test_relative_ladder_when_forced_or_without_one_size(sizes, relative):
     entry = _render.sizeSlider(_mapping(*({"size": s} for s in sizes)), label="dot scale", relative=relative)
     labels = [s["label"] for s in _steps(entry)]
     assert labels == [format(f, "g") + TIMES for f in _layout.SIZE_FACTORS]
+    assert entry["menu"]["currentvalue"]["prefix"] == "dot scale: " and "suffix" not in entry["menu"]["currentvalue"]
     assert _payload(_steps(entry)[0])[0] == [round(float(s) * 0.25, 2) for s in sizes]
 
 
@@ -152,17 +153,14 @@ def test_visibility_masks_one_run_of_traces_per_group():
 
 
 def test_dropdown_buttons_show_their_group_only():
-    entry = _render.dropdownControl(["a", "b"], [2, 1])
-    assert entry == {"menu": {"type": "dropdown", "active": 0, "buttons": [
-        {"label": "a", "method": "update", "args": [{"visible": [True, True, False]}]},
-        {"label": "b", "method": "update", "args": [{"visible": [False, False, True]}]}]},
-        "kind": "dropdown", "align": "left"}
+    buttons = _render.dropdownControl(["a", "b"], [2, 1])["menu"]["buttons"]
+    assert [b["args"] for b in buttons] == [[{"visible": [True, True, False]}], [{"visible": [False, False, True]}]]
 
 
 def test_dropdown_takes_positional_options_and_labels_of_any_type():
     entry = _render.dropdownControl(["<b>x</b>", 7], (1, 1), "feature", 1, "right", "x", "log2 <fc>")
     assert entry["label"] == "feature" and entry["align"] == "right" and entry["menu"]["active"] == 1
-    assert entry["menu"]["buttons"][1]["label"] == "7"
+    assert [b["label"] for b in entry["menu"]["buttons"]] == ["&lt;b&gt;x&lt;/b&gt;", "7"]
     assert entry["menu"]["buttons"][1]["args"][1] == {"xaxis.title.text": "7 \u00b7 log2 &lt;fc&gt;"}
     for axis in (None, "z", 1):
         buttons = _render.dropdownControl(["a"], [1], axisTitle=axis, axisBase="v")["menu"]["buttons"]

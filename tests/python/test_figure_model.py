@@ -74,11 +74,6 @@ def test_a_million_float32_values_cross_without_copies():
     assert np.shares_memory(fig.data[0].x, values)
 
 
-def test_figure_keeps_the_key_order_of_a_mapping():
-    layout = {"width": 10, "height": 20, "margin": {"l": 1, "r": 2}}
-    assert list(_coreJson({"data": [], "layout": layout})["layout"]) == ["width", "height", "margin"]
-
-
 @pytest.mark.parametrize(
     "bad, error",
     [

@@ -206,7 +206,6 @@ RGBA = np.zeros((2, 2, 4), np.uint8)
 @pytest.mark.parametrize("function, args, error", [
     ("foldCategories", (np.array([0.0, 1.0]), 2, ["a", "b"]), TypeError),
     ("foldCategories", (None, 1, ["a"]), TypeError),
-    ("foldCategories", (np.array([0]), 2, ["a"]), ValueError),
     ("foldCategories", (np.array([0]), -1, []), ValueError),
     ("foldCategories", (np.zeros((2, 2), int), 1, ["a"]), ValueError),
     ("bounds", (np.zeros(3), Z2), ValueError),
