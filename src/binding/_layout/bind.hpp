@@ -7,5 +7,7 @@ namespace tess::bind::layout {
 
 void bindTicks(nanobind::module_& m);
 void bindPointLabels(nanobind::module_& m);
+void bindBand(nanobind::module_& m);
+void bindSlider(nanobind::module_& m);
 
 }  // namespace tess::bind::layout

@@ -62,6 +62,8 @@ NB_MODULE(_layout, m) {
   bindConstants(m);
   bind::layout::bindTicks(m);
   bind::layout::bindPointLabels(m);
+  bind::layout::bindBand(m);
+  bind::layout::bindSlider(m);
 
   m.def("textWidth", [](std::string_view text, double fontPx) { return layout::textWidth(text, fontPx); },
         "text"_a, "fontPx"_a, "Width in pixels of one line of text in the template's font.");

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "errors.hpp"
+#include "layout/constants.hpp"
 #include "layout/metrics.hpp"
 
 namespace tess::layout {
@@ -27,6 +28,10 @@ double neededLength(std::span<const std::string> labels, double fontPx) {
 std::pair<double, double> sliderLength(std::span<const std::string> labels, double fontPx, double plotWidth,
                                        double availablePx) {
   if (!(plotWidth > 0)) throw ValueError("the drawing area has no width");
+  // The font shrinks a pixel at a time: bounding it bounds the walk (an infinite or huge
+  // font would never reach the floor), and no label is taller than a figure anyway.
+  if (!(fontPx > 0 && fontPx <= MAX_FIGURE_HEIGHT))
+    throw ValueError("a slider's font size is a positive number of px no taller than a figure");
   double room = std::max(availablePx, 0.0);
   double font = fontPx;
   while (neededLength(labels, font) > room && font - 1.0 >= MIN_SLIDER_FONT) font -= 1.0;

@@ -18,6 +18,7 @@ inline constexpr double SLIDER_INSET = 8.0;
 /// The slider's length as a fraction of the drawing-area width and the font size of its
 /// step labels: long enough that neighbouring labels keep a gap, never longer than
 /// `availablePx`; the font shrinks (to MIN_SLIDER_FONT) only when that room is short.
+/// ValueError for a drawing area without width or a font outside (0, MAX_FIGURE_HEIGHT].
 std::pair<double, double> sliderLength(std::span<const std::string> labels, double fontPx, double plotWidth,
                                        double availablePx);
 

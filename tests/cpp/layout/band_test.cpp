@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "layout/constants.hpp"
 #include "layout/control.hpp"
@@ -77,6 +78,9 @@ TEST(SliderTest, LengthKeepsLabelsApartWithinTheRoom) {
   EXPECT_LT(small, 12);
   EXPECT_GE(small, MIN_SLIDER_FONT);
   EXPECT_THROW(sliderLength(labels, 12, 0, 100), ValueError);
+  // An unbounded font would shrink a pixel at a time forever.
+  EXPECT_THROW(sliderLength(labels, std::numeric_limits<double>::infinity(), 500, 100), ValueError);
+  EXPECT_THROW(sliderLength(labels, 1e300, 500, 100), ValueError);
 }
 
 TEST(SliderTest, LadderReachesHalfAPixelAndHoldsTheSize) {
