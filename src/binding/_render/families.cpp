@@ -22,18 +22,11 @@ struct Bound {
   const char* doc;
 };
 
-// Families come one at a time; until its builder lands a family says so plainly.
-template <Family F>
-nb::object notBuiltYet(nb::handle) {
-  std::string name(render::DISPATCH[static_cast<std::size_t>(F)].builder);
-  PyErr_SetString(PyExc_NotImplementedError, (name + " is not available yet").c_str());
-  throw nb::python_error();
-}
 
 constexpr std::array<Bound, render::DISPATCH.size()> BUILDERS = {{
     {Family::Points, &drawPoints, "A scatter of cells: a trace per category of each colour key, switched by a dropdown."},
-    {Family::Matrix, &notBuiltYet<Family::Matrix>, "A heatmap with hover, a missing-value layer and precomputed views."},
-    {Family::Dots, &notBuiltYet<Family::Dots>, "A dot plot: colour for one number, area for a second."},
+    {Family::Matrix, &drawMatrix, "A heatmap with hover, a missing-value layer and precomputed views."},
+    {Family::Dots, &drawDots, "A dot plot: colour for one number, area for a second."},
     {Family::Bars, &drawBars, "Stacked or grouped bars whose percentages follow the legend."},
     {Family::Distribution, &notBuiltYet<Family::Distribution>, "Violins, boxes or strips of groups of values."},
     {Family::Graph, &notBuiltYet<Family::Graph>, "Nodes and edges with a threshold slider."},
@@ -57,6 +50,8 @@ void bindFamilies(nb::module_& m) {
   for (std::size_t i = 0; i < BUILDERS.size(); ++i)
     m.def(render::DISPATCH[i].builder.data(), BUILDERS[i].build, "spec"_a.none(), BUILDERS[i].doc);
   bindPointsHelpers(m);
+  bindDotsHelpers(m);
+  bindMatrixHelpers(m);
 }
 
 }  // namespace tess::bind

@@ -6,7 +6,10 @@
 
 #include <utility>
 
+#include <string>
+
 #include "convert/frame.hpp"
+#include "render/entry/dispatch.hpp"
 
 namespace tess::bind {
 
@@ -17,8 +20,17 @@ nb::object drawMatrix(nb::handle spec);  // _render/matrix.cpp
 nb::object drawDots(nb::handle spec);    // _render/dots.cpp
 nb::object drawBars(nb::handle spec);    // _render/bars.cpp
 
+/// Families come one at a time; until its builder lands a family says so plainly.
+template <render::Family F>
+nb::object notBuiltYet(nb::handle) {
+  std::string name(render::DISPATCH[static_cast<std::size_t>(F)].builder);
+  PyErr_SetString(PyExc_NotImplementedError, (name + " is not available yet").c_str());
+  throw nb::python_error();
+}
+
 /// Private helpers of the families that the tests reach by name.
-void bindPointsHelpers(nb::module_& m);
-void bindGridHelpers(nb::module_& m);  // _cellArea, _matrixState, _matrixHover, _matrixRowLabels
+void bindPointsHelpers(nb::module_& m);  // _pointArea
+void bindDotsHelpers(nb::module_& m);    // _cellArea
+void bindMatrixHelpers(nb::module_& m);  // _matrixState, _matrixHover, _matrixRowLabels
 
 }  // namespace tess::bind
