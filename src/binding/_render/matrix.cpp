@@ -1,10 +1,87 @@
-// matrix: the Matrix record read into the core's.
+// matrix: the Matrix record read into the core's, and its private helpers for the tests.
+#include <nanobind/stl/pair.h>
+#include <nanobind/stl/string.h>
+#include <nanobind/stl/vector.h>
+
 #include "_render/families.hpp"
+
+#include "convert/spec.hpp"
+#include "convert/value.hpp"
+#include "errors.hpp"
+#include "render/families/matrix.hpp"
 
 namespace tess::bind {
 
-nb::object drawMatrix(nb::handle spec) { return notBuiltYet<render::Family::Matrix>(spec); }
+using namespace nb::literals;
 
-void bindMatrixHelpers(nb::module_&) {}
+namespace {
+
+// Whole numbers as Python indexes them: floats and strings are refused (TypeError).
+std::vector<std::int64_t> indexes(nb::handle sequence) {
+  std::vector<std::int64_t> out;
+  for (nb::handle item : sequence) {
+    nb::object index = nb::steal(PyNumber_Index(item.ptr()));
+    if (!index.is_valid()) throw nb::python_error();
+    out.push_back(nb::cast<std::int64_t>(index));
+  }
+  return out;
+}
+
+render::Order orderFrom(nb::handle value) {
+  nb::tuple pair = nb::tuple(value);
+  if (pair.size() != 2)
+    throw ValueError("an order is (row positions, column positions), not " + std::to_string(pair.size()) + " values");
+  return {indexes(pair[0]), indexes(pair[1])};
+}
+
+frame::Frame tableFrom(nb::handle value) { return frameFromPython(value); }
+
+render::MatrixSpec readMatrix(nb::handle spec) {
+  render::MatrixSpec out;
+  out.common = readCommon(spec);
+  out.frame = requiredFrame(spec, "frame");
+  out.scales = namedEntries(attribute(spec, "scales"), tableFrom);
+  out.orders = namedEntries(attribute(spec, "orders"), orderFrom);
+  out.scaleKinds = byKeyText(attribute(spec, "scaleKinds"), textOf);
+  out.color.kind = textOf(attribute(spec, "kind"));
+  out.cellHover = namedEntries(attribute(spec, "cellHover"), tableFrom);
+  out.rowNotes = byKeyText(attribute(spec, "rowNotes"), textOf);
+  out.xlabel = textOf(attribute(spec, "xlabel"));
+  out.ylabel = textOf(attribute(spec, "ylabel"));
+  out.colorbarLabel = textOf(attribute(spec, "colorbarLabel"));
+  out.color.vmin = optionalNumber(attribute(spec, "vmin"));
+  out.color.vmax = optionalNumber(attribute(spec, "vmax"));
+  out.color.center = optionalNumber(attribute(spec, "center"));
+  out.color.cmap = textOf(attribute(spec, "cmap"));
+  out.showValues = truth(attribute(spec, "showValues"));
+  out.naColor = textOf(attribute(spec, "naColor"));
+  out.naLabel = textOf(attribute(spec, "naLabel"));
+  out.square = truth(attribute(spec, "square"));
+  return out;
+}
+
+nb::dict matrixState(nb::handle spec, nb::handle table, nb::handle kind) {
+  return toPython(render::_matrixState(readMatrix(spec), frameFromPython(table), textOf(kind)));
+}
+
+nb::tuple matrixHover(nb::handle spec, nb::handle table) {
+  auto [customdata, template_] = render::_matrixHover(readMatrix(spec), frameFromPython(table));
+  return nb::make_tuple(customdata ? toPython(*customdata) : nb::none(), template_);
+}
+
+std::vector<std::string> matrixRowLabels(nb::handle spec, nb::handle table) {
+  return render::_matrixRowLabels(readMatrix(spec), frameFromPython(table));
+}
+
+}  // namespace
+
+nb::object drawMatrix(nb::handle spec) { return toPlotly(render::matrix(readMatrix(spec))); }
+
+void bindMatrixHelpers(nb::module_& m) {
+  m.def("_matrixState", &matrixState, "spec"_a, "frame"_a, "kind"_a.none() = nb::none(),
+        "The heatmap attributes of one view's table.");
+  m.def("_matrixHover", &matrixHover, "spec"_a, "frame"_a, "(customdata, template) of a table's tooltip.");
+  m.def("_matrixRowLabels", &matrixRowLabels, "spec"_a, "frame"_a, "Row ticks with the spec's notes.");
+}
 
 }  // namespace tess::bind

@@ -310,13 +310,11 @@ TickPolicy tickPolicy(std::span<const std::string> labels, double spanPx, std::o
   }
 }
 
-std::vector<std::string> axisLabels(const figure::Figure& fig, char axis) {
+std::vector<std::string> axisCategories(const figure::Figure& fig, char axis) {
   checkAxis(axis);
   static const Value none = figure::Object{};
   const Value* found = fig.layout.find(axis == 'x' ? "xaxis" : "yaxis");
   const Value& ax = found && found->isObject() ? *found : none;
-  if (std::vector<std::string> texts = tickTexts(ax); !texts.empty()) return texts;
-
   Distinct labels;
   const Value* order = figure::member(ax, "categoryarray");
   if (figure::memberText(ax, "categoryorder") == "array" && order) {
@@ -336,6 +334,17 @@ std::vector<std::string> axisLabels(const figure::Figure& fig, char axis) {
     });
   }
   return labels.take();
+}
+
+std::vector<std::string> axisLabels(const figure::Figure& fig, char axis) {
+  checkAxis(axis);
+  const Value* found = fig.layout.find(axis == 'x' ? "xaxis" : "yaxis");
+  if (found && found->isObject())
+    if (std::vector<std::string> texts = tickTexts(*found); !texts.empty()) return texts;
+  // plotly draws category names as markup: what shows is their plain text.
+  std::vector<std::string> out = axisCategories(fig, axis);
+  for (std::string& label : out) label = plainText(label);
+  return out;
 }
 
 }  // namespace tess::layout

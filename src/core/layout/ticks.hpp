@@ -44,10 +44,15 @@ struct TickPolicy {
 TickPolicy tickPolicy(std::span<const std::string> labels, double spanPx, std::optional<double> tickFont,
                       char axis);
 
-/// Category labels of the figure's first x or y axis, in axis order; empty for a numeric axis.
-/// Tick texts given with tick values come first (as their visible text), then a category
-/// array, then the distinct values of the visible traces on that axis when the axis is a
-/// category axis or plotly would make it one. Throws ValueError for an axis other than 'x' and 'y'.
+/// Category names of the figure's first x or y axis as the figure holds them, in axis order:
+/// a category array, then the distinct values of the visible traces on that axis; empty
+/// for a numeric axis. Throws ValueError for an axis other than 'x' and 'y'.
+std::vector<std::string> axisCategories(const figure::Figure& fig, char axis);
+
+/// Category labels of the figure's first x or y axis as they are drawn, in axis order;
+/// empty for a numeric axis.
+/// Tick texts given with tick values come first, then the axis's categories, each as its
+/// visible text (plotly draws both as markup). Throws ValueError for an axis other than 'x' and 'y'.
 std::vector<std::string> axisLabels(const figure::Figure& fig, char axis);
 
 }  // namespace tess::layout

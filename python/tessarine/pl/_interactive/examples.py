@@ -156,6 +156,66 @@ def rasterTissue(cells=3_000_000):
     return fig, _render.configFor(spec)
 
 
+_GENES = [
+    "EPCAM", "KRT8", "KRT18", "KRT5", "TP63", "COL1A1", "COL1A2", "DCN", "ACTA2", "TAGLN", "PECAM1", "VWF",
+    "RGS5", "PDGFRB", "CD3E", "CD4", "CD8A", "FOXP3", "MS4A1", "CD79A", "JCHAIN", "MZB1", "CD68", "SPP1",
+    "C1QA", "C1QB", "LAMP3", "CLEC9A", "TPSAB1", "KIT", "MKI67", "TOP2A",
+]
+
+
+def clusterMeans(genes=32, clusters=15, seed=5):
+    """Mean expression of marker genes (rows) per cell type (columns), cells per cluster, and
+    the fraction of samples each gene was detected in."""
+    rng = np.random.default_rng(seed)
+    names = list(_GENES[:genes]) if genes <= len(_GENES) else [f"GENE{i:04d}" for i in range(genes)]
+    types = list(_TISSUE_TYPES[:clusters]) if clusters <= len(_TISSUE_TYPES) else [
+        f"cluster {j:02d}" for j in range(clusters)]
+    owner = rng.integers(0, len(types), size=len(names))
+    base = rng.gamma(0.6, 0.25, size=(len(names), len(types)))
+    base[np.arange(len(names)), owner] += rng.gamma(6.0, 0.45, size=len(names))
+    means = pd.DataFrame(base.round(4), index=pd.Index(names, name="gene"), columns=types)
+    cells = pd.DataFrame(rng.integers(40, 6000, size=(1, len(types))).repeat(len(names), axis=0),
+                         index=means.index, columns=types)
+    return means, cells, owner
+
+
+def _orders(means):
+    """Rows grouped by the cluster they mark, columns by size; and both alphabetical."""
+    rows = np.lexsort((-means.max(axis=1).to_numpy(), means.to_numpy().argmax(axis=1)))
+    return {"by marker": (rows.tolist(), list(range(means.shape[1]))),
+            "alphabetical": (np.argsort(means.index.to_numpy()).tolist(), np.argsort(means.columns.to_numpy()).tolist())}
+
+
+def matrixMarkers():
+    """Cluster means of 32 marker genes in 15 cell types: two scales, two orders, a gene not
+    measured in one type, cells per cluster and the samples a gene was seen in."""
+    means, cells, _ = clusterMeans()
+    means.loc["FOXP3", "Mast cells"] = np.nan
+    zscores = ((means.T - means.T.mean()) / means.T.std()).T.round(3)
+    seen = pd.DataFrame(np.where(means.to_numpy() > 0.3, "4 of 4 samples", "2 of 4 samples"),
+                        index=means.index, columns=means.columns)
+    return _spec.Matrix(
+        frame=means, scales={"mean": means, "z-score": zscores}, orders=_orders(means),
+        scaleKinds={"z-score": "diverging"}, kind="sequential", cmap=None,
+        cellHover={"cells in cluster": cells, "detected in": seen},
+        rowNotes={"MKI67": "(cycling)", "TOP2A": "(cycling)", "SPP1": "(SPP1+ macrophages)"},
+        xlabel="cell type", ylabel="gene", colorbarLabel="expression",
+        title="Marker genes by cell type", note="mean log-normalised expression · z-scored per gene",
+    )
+
+
+def matrixLarge():
+    """300 genes by 40 clusters: ticks thinned to what fits, two scales and two orders."""
+    means, cells, _ = clusterMeans(genes=300, clusters=40, seed=9)
+    zscores = ((means.T - means.T.mean()) / means.T.std()).T.round(3)
+    return _spec.Matrix(
+        frame=means, scales={"mean": means, "z-score": zscores}, orders=_orders(means),
+        scaleKinds={"z-score": "diverging"}, cellHover={"cells in cluster": cells},
+        xlabel="cluster", ylabel="gene", colorbarLabel="expression",
+        title="300 genes across 40 clusters",
+    )
+
+
 def figureAndConfig(make):
     """The finished figure and config of an example: through figureFor and configFor for a
     spec, or as composed by an example that builds its page itself."""
@@ -172,10 +232,12 @@ EXAMPLES = [
     ("bars-proportions", "Bars: cell-type composition (stacked, percent)", barsProportions),
     ("bars-horizontal", "Bars: cells per niche (grouped, horizontal)", barsHorizontal),
     ("bars-sized", "Bars: a requested figure size", barsSized),
+    ("matrix-markers", "Matrix: marker genes by cell type (two scales, two orders)", matrixMarkers),
+    ("matrix-large", "Matrix: 300 genes by 40 clusters", matrixLarge),
     ("points-tissue", "Points: a tissue section of 50,000 cells", pointsTissue),
     ("points-small", "Points: 600 cells drawn as SVG", pointsSmall),
     ("raster-tissue", "Raster: 3,000,000 cells as one density image", rasterTissue),
 ]
 
 # Examples small enough to keep their finished figures in the repository.
-GOLDEN = ["bars-proportions", "bars-horizontal", "bars-sized", "points-small"]
+GOLDEN = ["bars-proportions", "bars-horizontal", "bars-sized", "matrix-markers", "points-small"]

@@ -123,6 +123,8 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
   _applyTitle(fig, title, note, width + m.left + m.right, height + m.top + m.bottom);
   _placeScales(fig, width);
   Array annotations = _placeControls(fig, rows, width, height, m.left, m.right);
+  _followCategoryOrders(fig, 'x');
+  _followCategoryOrders(fig, 'y');
   if (!options.labels.empty()) {
     Array placed = _placeLabels(fig, options.labels, width, height);
     annotations.insert(annotations.end(), placed.begin(), placed.end());

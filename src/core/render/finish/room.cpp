@@ -43,9 +43,11 @@ std::vector<std::string> legendNames(const figure::Figure& fig) {
 bool legendShown(const figure::Figure& fig, std::size_t named) {
   const Value* show = fig.layout.find("showlegend");
   if (show && show->isBool()) return show->asBool();
-  // Left to plotly, a legend appears once there are two traces that could be in it.
+  // Left to plotly, a legend appears once there are two traces that could be in it; a
+  // trace asking for its entry explicitly counts twice, so it gets a legend on its own.
   std::size_t candidates = 0;
-  for (const Value& trace : fig.data) candidates += listed(trace);
+  for (const Value& trace : fig.data)
+    if (listed(trace)) candidates += figure::memberIs(trace, "showlegend", true) ? 2 : 1;
   return named > 0 && candidates > 1;
 }
 

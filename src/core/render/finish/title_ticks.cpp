@@ -1,6 +1,9 @@
 // Title placement in container coordinates; tick arrays only where plotly's own would differ.
 #include "render/finish/title_ticks.hpp"
 
+#include <algorithm>
+#include <map>
+
 #include "layout/constants.hpp"
 #include "layout/markup.hpp"
 #include "layout/metrics.hpp"
@@ -86,17 +89,18 @@ layout::TickPolicy _applyTicks(figure::Figure& fig, char axis, double spanPx, st
   // would otherwise read a category name such as "<b>A</b>" as markup.
   const Value* given = ax ? figure::member(*ax, "tickvals") : nullptr;
   bool explicitValues = given && given->isSequence() && given->length() > 0;
+  std::vector<std::string> categories = explicitValues ? std::vector<std::string>{} : layout::axisCategories(fig, axis);
   Array values;
   if (explicitValues && given->isArray()) values = given->asArray();
   else if (explicitValues)
     for (std::size_t i = 0; i < given->asTyped().size(); ++i) values.emplace_back(given->asTyped().at(i));
   else
-    for (const std::string& label : labels) values.emplace_back(label);
+    for (const std::string& category : categories) values.emplace_back(category);
   Array texts;
   bool changed = false;
   for (std::size_t i = 0; i < policy.labels.size(); ++i) {
     std::string text = theme::escape(policy.labels[i]);
-    changed = changed || text != labels[i];
+    changed = changed || text != (i < categories.size() ? categories[i] : labels[i]);
     texts.emplace_back(std::move(text));
   }
   if (policy.step > 1 || changed || explicitValues) {
@@ -108,6 +112,61 @@ layout::TickPolicy _applyTicks(figure::Figure& fig, char axis, double spanPx, st
   }
   fig.updateAxes(axis, update);
   return policy;
+}
+
+void _followCategoryOrders(figure::Figure& fig, char axis) {
+  const Value* ax = fig.layout.find(axis == 'x' ? "xaxis" : "yaxis");
+  const Value* tickvals = ax ? figure::member(*ax, "tickvals") : nullptr;
+  const Value* ticktext = ax ? figure::member(*ax, "ticktext") : nullptr;
+  if (!tickvals || !ticktext || !tickvals->isArray() || !ticktext->isArray() ||
+      figure::memberText(*ax, "categoryorder") != "array")
+    return;
+  // The texts written for each category, and the stride they were written at.
+  std::vector<std::string> categories = layout::axisCategories(fig, axis);
+  const Array& shown = tickvals->asArray();
+  if (shown.empty()) return;
+  std::map<std::string, Value> textOf;
+  for (std::size_t i = 0; i < shown.size() && i < ticktext->asArray().size(); ++i)
+    textOf.emplace(figure::toText(shown[i]), ticktext->asArray()[i]);
+  auto first = std::find(categories.begin(), categories.end(), figure::toText(shown[0]));
+  std::size_t step = shown.size() > 1
+                         ? static_cast<std::size_t>(std::find(categories.begin(), categories.end(),
+                                                              figure::toText(shown[1])) - first)
+                         : categories.size();
+  const Value* tickfont = figure::member(*ax, "tickfont");
+  const Value* size = tickfont ? figure::member(*tickfont, "size") : nullptr;
+  double font = size && size->isNumber() ? size->asDouble() : theme::TICK_PX;
+
+  const std::string key = std::string(1, axis) + "axis.categoryarray";
+  Value* menus = fig.layout.find("updatemenus");
+  if (!menus || !menus->isArray()) return;
+  for (Value& menu : menus->asArray()) {
+    Value* buttons = menu.isObject() ? menu.asObject().find("buttons") : nullptr;
+    if (!buttons || !buttons->isArray()) continue;
+    for (Value& button : buttons->asArray()) {
+      Value* args = button.isObject() ? button.asObject().find("args") : nullptr;
+      if (!args || !args->isArray() || args->asArray().size() < 2 || !args->asArray()[1].isObject()) continue;
+      Object& update = args->asArray()[1].asObject();
+      const Value* order = update.find(key);
+      if (!order || !order->isArray()) continue;
+      // The state's own order at the same stride; a category the stride skipped in the
+      // first order is shortened as the policy shortens labels.
+      Array values, texts;
+      const Array& names = order->asArray();
+      for (std::size_t i = 0; i < names.size(); i += std::max<std::size_t>(step, 1)) {
+        std::string name = figure::toText(names[i]);
+        auto found = textOf.find(name);
+        values.emplace_back(name);
+        texts.push_back(found != textOf.end()
+                            ? found->second
+                            : Value(theme::escape(layout::truncate(layout::plainText(name), font,
+                                                                   layout::TICK_LABEL_LIMIT))));
+      }
+      std::string prefix(1, axis);
+      update.set(prefix + "axis.tickvals", std::move(values));
+      update.set(prefix + "axis.ticktext", std::move(texts));
+    }
+  }
 }
 
 }  // namespace tess::render

@@ -22,4 +22,10 @@ void _applyTitle(figure::Figure& fig, std::string title, std::string note, doubl
 /// policy applied; numeric axes are left alone and report the room their numbers take.
 layout::TickPolicy _applyTicks(figure::Figure& fig, char axis, double spanPx, std::optional<double> tickFont);
 
+/// Dropdown states that reorder the categories of an axis (their layout update sets
+/// "xaxis.categoryarray" or "yaxis.categoryarray") get the tick values and texts of their
+/// own order, at the stride the axis's ticks were written with. Axes whose ticks plotly
+/// draws from the categories themselves need nothing.
+void _followCategoryOrders(figure::Figure& fig, char axis);
+
 }  // namespace tess::render

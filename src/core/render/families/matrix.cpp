@@ -1,0 +1,297 @@
+// Matrix: every scale precomputed as a heatmap state, every order as an order of the
+// axes' categories, so that the "view" dropdown switches both with nothing behind the page.
+#include "render/families/matrix.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <unordered_map>
+
+#include "errors.hpp"
+#include "render/controls/hover.hpp"
+#include "render/entry/constants.hpp"
+#include "render/families/common/area.hpp"
+#include "render/families/common/category_axis.hpp"
+#include "render/families/common/table.hpp"
+#include "layout/control.hpp"
+#include "theme/theme.hpp"
+
+namespace tess::render {
+
+using figure::Array;
+using figure::Object;
+using figure::TypedArray;
+using figure::Value;
+
+namespace {
+
+struct Scaled {
+  std::string name;
+  frame::Frame table;
+  std::string kind;
+};
+
+struct View {
+  std::string label;
+  std::size_t scale;
+  const Order* order;  // none: rows and columns as stored
+};
+
+// The scales, each matched by label to the first one's rows and columns: views differ in
+// values only, so an order is the same order of names under every scale.
+std::vector<Scaled> scalesOf(const MatrixSpec& spec) {
+  auto kindOf = [&](const std::string& name) {
+    auto found = spec.scaleKinds.find(name);
+    return found == spec.scaleKinds.end() ? spec.color.kind : found->second;
+  };
+  if (spec.scales.empty()) return {{"", spec.frame, kindOf("")}};
+  std::vector<Scaled> out;
+  const frame::Frame& first = spec.scales.front().second;
+  for (const auto& [name, table] : spec.scales)
+    out.push_back({name.text, alignedTable(table, first.index(), first.names()), kindOf(name.text)});
+  return out;
+}
+
+// Every scale under every order, scale-major; labelled by the names given.
+std::vector<View> viewsOf(const MatrixSpec& spec, const std::vector<Scaled>& scales) {
+  std::vector<View> out;
+  for (std::size_t s = 0; s < scales.size(); ++s) {
+    if (spec.orders.empty()) out.push_back({scales[s].name, s, nullptr});
+    for (const auto& [name, order] : spec.orders) {
+      std::string label = scales[s].name;
+      if (!label.empty() && !name.text.empty()) label += " · ";
+      out.push_back({label + name.text, s, &order});
+    }
+  }
+  return out;
+}
+
+// Category values as the figure holds them: escaped, since plotly draws categories and
+// the "%{x}" of a tooltip as markup, and repeats told apart by zero-width spaces, since a
+// category axis would draw two rows of one name in one place.
+Array categories(const std::vector<std::string>& texts) {
+  std::unordered_map<std::string, int> seen;
+  Array out;
+  out.reserve(texts.size());
+  for (const std::string& text : texts) {
+    std::string value = theme::escape(text);
+    for (int k = seen[text]++; k > 0; --k) value += "\u200B";
+    out.emplace_back(std::move(value));
+  }
+  return out;
+}
+
+// The names at `positions`; negative positions count from the end.
+Array ordered(const Array& names, const std::vector<std::int64_t>& positions, const char* what) {
+  auto n = static_cast<std::int64_t>(names.size());
+  Array out;
+  out.reserve(positions.size());
+  for (std::int64_t p : positions) {
+    std::int64_t at = p < 0 ? p + n : p;
+    if (at < 0 || at >= n)
+      throw IndexError(std::string(what) + " position " + std::to_string(p) + " out of range for " +
+                       std::to_string(n));
+    out.push_back(names[static_cast<std::size_t>(at)]);
+  }
+  return out;
+}
+
+TypedArray float32Cells(const std::vector<double>& values, std::size_t rows, std::size_t columns) {
+  return TypedArray::of(std::vector<float>(values.begin(), values.end()), {rows, columns});
+}
+
+// 1 where a cell is missing, NaN (drawn as nothing) elsewhere.
+TypedArray missingCells(const std::vector<double>& values, std::size_t rows, std::size_t columns) {
+  std::vector<float> out(values.size(), std::numeric_limits<float>::quiet_NaN());
+  for (std::size_t i = 0; i < values.size(); ++i)
+    if (std::isnan(values[i])) out[i] = 1.0f;
+  return TypedArray::of(std::move(out), {rows, columns});
+}
+
+bool anyMissing(const std::vector<double>& values) {
+  return std::any_of(values.begin(), values.end(), [](double v) { return std::isnan(v); });
+}
+
+bool sameMissing(const std::vector<double>& a, const std::vector<double>& b) {
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::isnan(a[i]) != std::isnan(b[i])) return false;
+  return true;
+}
+
+std::string missingColour(const MatrixSpec& spec) {
+  return spec.naColor.empty() ? std::string(theme::MISSING) : spec.naColor;
+}
+
+Array flatScale(const std::string& colour) { return Array{Array{0.0, colour}, Array{1.0, colour}}; }
+
+// The layer under the heatmap that paints missing cells, and its legend entry.
+void addMissingLayer(figure::Figure& fig, const MatrixSpec& spec, const Object& state, TypedArray cells) {
+  std::string colour = missingColour(spec);
+  std::string label = spec.naLabel.empty() ? "not measured" : spec.naLabel;
+  fig.addTrace(Object{{"type", "heatmap"}, {"z", std::move(cells)}, {"x", state.at("x")}, {"y", state.at("y")},
+                      {"colorscale", flatScale(colour)}, {"showscale", false}, {"hoverinfo", "skip"},
+                      {"name", theme::escape(label)}});
+  fig.addTrace(Object{{"type", "scatter"}, {"x", Array{Value()}}, {"y", Array{Value()}}, {"mode", "markers"},
+                      {"hoverinfo", "skip"},
+                      {"marker", Object{{"symbol", "square"}, {"size", 10}, {"color", colour}}},
+                      {"name", theme::escape(label)}, {"showlegend", true}});
+}
+
+// What choosing a view changes: the scale's values and colours (and its missing cells
+// when scales differ in them), and the order of both axes' categories.
+Object viewButton(const MatrixSpec& spec, const View& view, const std::vector<Object>& encodings,
+                  const std::vector<TypedArray>& cells, const std::vector<TypedArray>& missing, const Object& state,
+                  std::int64_t valueTrace) {
+  const Object& encoding = encodings[view.scale];
+  Array z{cells[view.scale]}, scales{encoding.at("colorscale")}, traces{valueTrace};
+  if (!missing.empty()) {
+    // Per-trace lists, the missing layer first: its own cells and its flat colour.
+    z.insert(z.begin(), missing[view.scale]);
+    scales.insert(scales.begin(), flatScale(missingColour(spec)));
+    traces.insert(traces.begin(), 0);
+  }
+  Object restyle{{"z", std::move(z)}, {"zmin", encoding.at("zmin")}, {"zmax", encoding.at("zmax")},
+                 {"zmid", encoding.at("zmid")}, {"colorscale", std::move(scales)}};
+  Object relayout;
+  if (view.order) {
+    relayout.set("xaxis.categoryarray", ordered(state.at("x").asArray(), view.order->second, "column"));
+    relayout.set("yaxis.categoryarray", ordered(state.at("y").asArray(), view.order->first, "row"));
+  }
+  return Object{{"label", theme::escape(view.label)},
+                {"method", "update"},
+                {"args", Array{std::move(restyle), std::move(relayout), std::move(traces)}}};
+}
+
+}  // namespace
+
+std::vector<std::string> _matrixRowLabels(const MatrixSpec& spec, const frame::Frame& table) {
+  std::vector<std::string> out = rowTexts(table);
+  for (std::string& name : out)
+    if (auto note = spec.rowNotes.find(name); note != spec.rowNotes.end()) name += " " + note->second;
+  return out;
+}
+
+std::pair<std::optional<Value>, std::string> _matrixHover(const MatrixSpec& spec, const frame::Frame& table) {
+  std::size_t rows = table.rows(), columns = table.width(), layers = spec.cellHover.size();
+  std::vector<frame::Frame> blocks;
+  bool numeric = true;
+  for (const auto& [name, values] : spec.cellHover) {
+    blocks.push_back(alignedTable(values, table.index(), table.names()));
+    for (std::size_t j = 0; j < columns; ++j) numeric = numeric && _isNumericColumn(blocks.back().at(j));
+  }
+  // The value reads the heatmap's own z, so the hover tables travel once, whatever the view.
+  std::string lines = hoverLine("value", "%{z:.4g}");
+  for (std::size_t i = 0; i < layers; ++i) {
+    // Counts read as counts: whole-number tables keep thousands separators.
+    bool whole = true;
+    for (std::size_t j = 0; j < columns; ++j) {
+      frame::Kind kind = blocks[i].at(j).kind();
+      whole = whole && (kind == frame::Kind::Int || kind == frame::Kind::NullableInt);
+    }
+    std::string format = !numeric ? "" : whole ? ":,d" : ":.4g";
+    std::string at = "%{customdata[" + std::to_string(i) + "]" + format + "}";
+    lines += hoverLine(spec.cellHover[i].first.text, at);
+  }
+  std::string head = hoverLine(spec.ylabel.empty() ? "row" : spec.ylabel, "%{y}") +
+                     hoverLine(spec.xlabel.empty() ? "column" : spec.xlabel, "%{x}");
+  std::string template_ = head + lines + "<extra></extra>";
+  if (layers == 0) return {std::nullopt, template_};
+
+  if (numeric) {
+    std::vector<float> stacked(rows * columns * layers);
+    for (std::size_t l = 0; l < layers; ++l) {
+      std::vector<double> cells = cellValues(blocks[l]);
+      for (std::size_t k = 0; k < cells.size(); ++k) stacked[k * layers + l] = static_cast<float>(cells[k]);
+    }
+    return {Value(TypedArray::of(std::move(stacked), {rows, columns, layers})), template_};
+  }
+  Array grid;
+  grid.reserve(rows);
+  for (std::size_t r = 0; r < rows; ++r) {
+    Array row;
+    row.reserve(columns);
+    for (std::size_t c = 0; c < columns; ++c) {
+      Array cell;
+      for (const frame::Frame& block : blocks) cell.emplace_back(escapeValue(_formatCell(block.at(c), r)));
+      row.emplace_back(std::move(cell));
+    }
+    grid.emplace_back(std::move(row));
+  }
+  return {Value(std::move(grid)), template_};
+}
+
+Object _matrixState(const MatrixSpec& spec, const frame::Frame& table, std::string_view kind) {
+  auto [customdata, template_] = _matrixHover(spec, table);
+  ColorScale scale = spec.color;
+  if (!kind.empty()) scale.kind = std::string(kind);
+  std::vector<double> values = cellValues(table);
+  Object state{{"z", float32Cells(values, table.rows(), table.width())},
+               {"x", categories(columnTexts(table))},
+               {"y", categories(_matrixRowLabels(spec, table))}};
+  if (customdata) state.set("customdata", std::move(*customdata));
+  state.set("hovertemplate", template_);
+  for (auto& [attribute, value] : colorEncoding(scale, values, 'z')) state.set(attribute, value);
+  auto cells = static_cast<std::int64_t>(table.rows() * table.width());
+  if (spec.showValues && cells <= MAX_LABELLED_CELLS) {
+    state.set("texttemplate", "%{z:.2f}");
+    state.set("textfont", Object{{"size", theme::TICK_PX}});
+  }
+  return state;
+}
+
+figure::Figure matrix(const MatrixSpec& spec) {
+  std::vector<Scaled> scales = scalesOf(spec);
+  std::vector<View> views = viewsOf(spec, scales);
+  const frame::Frame& base = scales.front().table;
+  std::size_t rows = base.rows(), columns = base.width();
+
+  std::vector<std::vector<double>> values;
+  for (const Scaled& s : scales) values.push_back(cellValues(s.table));
+  bool missing = std::any_of(values.begin(), values.end(), anyMissing);
+  // The missing layer follows the scale only where scales differ in their missing cells.
+  bool missingMoves = std::any_of(values.begin(), values.end(),
+                                  [&](const std::vector<double>& v) { return !sameMissing(v, values.front()); });
+
+  figure::Figure fig;
+  Object state = _matrixState(spec, base, scales.front().kind);
+  if (missing) addMissingLayer(fig, spec, state, missingCells(values.front(), rows, columns));
+  auto valueTrace = static_cast<std::int64_t>(fig.data.size());
+  Object heatmap{{"type", "heatmap"}, {"colorbar", colorbar(spec.colorbarLabel, 0.7)}, {"name", ""}};
+  for (const auto& [attribute, value] : state) heatmap.set(attribute, value);
+  fig.addTrace(std::move(heatmap));
+
+  fig.updateAxes('x', Object{{"title_text", theme::escape(spec.xlabel)}, {"side", "bottom"}});
+  fig.updateAxes('y', Object{{"title_text", theme::escape(spec.ylabel)}, {"autorange", "reversed"}});
+  if (spec.square) fig.updateAxes('y', Object{{"scaleanchor", "x"}, {"scaleratio", 1}});
+  if (!spec.orders.empty()) {
+    const Order& first = spec.orders.front().second;
+    fig.updateAxes('x', Object{{"categoryorder", "array"},
+                               {"categoryarray", ordered(state.at("x").asArray(), first.second, "column")}});
+    fig.updateAxes('y', Object{{"categoryorder", "array"},
+                               {"categoryarray", ordered(state.at("y").asArray(), first.first, "row")}});
+  }
+
+  FinishOptions options;
+  if (views.size() > 1) {
+    std::vector<Object> encodings;
+    std::vector<TypedArray> cells, missingByScale;
+    for (std::size_t s = 0; s < scales.size(); ++s) {
+      ColorScale scale = spec.color;
+      scale.kind = scales[s].kind;
+      encodings.push_back(colorEncoding(scale, values[s], 'z'));
+      cells.push_back(s == 0 ? state.at("z").asTyped() : float32Cells(values[s], rows, columns));
+      if (missingMoves) missingByScale.push_back(missingCells(values[s], rows, columns));
+    }
+    Array buttons;
+    for (const View& view : views)
+      buttons.emplace_back(viewButton(spec, view, encodings, cells, missingByScale, state, valueTrace));
+    options.controls.push_back(
+        layout::control(Object{{"type", "dropdown"}, {"buttons", std::move(buttons)}, {"active", 0}}, "dropdown",
+                        "view"));
+  }
+  options.plot = _cellArea(rows, columns, MATRIX_CELL_WIDTH, MATRIX_CELL_HEIGHT, columnTexts(base),
+                           PlotArea{240.0, 200.0}, spec.square);
+  return std::move(finishFigure(fig, spec.common, options));
+}
+
+}  // namespace tess::render
