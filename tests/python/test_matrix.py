@@ -1,0 +1,138 @@
+"""The matrix family end to end: views, the missing-value layer, tooltips, and refusals."""
+
+import numpy as np
+import pandas as pd
+import plotly.graph_objects as go
+import pytest
+
+from tessarine.pl._interactive import _render, _spec
+
+
+def _table(rows=3, columns=2, offset=0.0):
+    values = np.arange(rows * columns, dtype=float).reshape(rows, columns) / 10 + offset
+    return pd.DataFrame(values, index=[f"g{i}" for i in range(rows)], columns=[f"c{j}" for j in range(columns)])
+
+
+def _matrix(**kw):
+    kw.setdefault("frame", _table())
+    fig = _render.figureFor(_spec.Matrix(**kw))
+    go.Figure(fig.to_dict())  # every figure the core builds passes plotly's validation
+    return fig
+
+
+def _buttons(fig):
+    return fig.layout.updatemenus[0].buttons if fig.layout.updatemenus else ()
+
+
+def test_a_plain_table_is_one_heatmap_without_controls():
+    fig = _matrix(xlabel="", ylabel="")
+    (heatmap,) = fig.data
+    assert heatmap.type == "heatmap" and heatmap.z.dtype == np.float32 and heatmap.z.shape == (3, 2)
+    assert list(heatmap.x) == ["c0", "c1"] and list(heatmap.y) == ["g0", "g1", "g2"]
+    assert heatmap.hovertemplate.startswith("row: %{y}<br>column: %{x}<br>value: %{z:.4g}<br>")
+    assert not _buttons(fig) and fig.layout.yaxis.autorange == "reversed"
+
+
+def test_views_are_every_scale_under_every_order_in_scale_major_order():
+    orders = {"a": ([2, 1, 0], [1, 0]), "b": (np.array([0, 2, 1]), [0, 1])}
+    fig = _matrix(scales={"s1": _table(), "s2": _table(offset=5.0)}, orders=orders, scaleKinds={"s2": "diverging"})
+    buttons = _buttons(fig)
+    assert [b.label for b in buttons] == ["s1 · a", "s1 · b", "s2 · a", "s2 · b"]
+    assert fig.layout.updatemenus[0].active == 0
+    restyle, relayout, traces = buttons[3].args
+    assert list(traces) == [0] and buttons[3].method == "update"
+    # Every payload array is wrapped once: one entry per trace addressed.
+    assert len(restyle["z"]) == 1 and np.asarray(restyle["z"][0]).min() == pytest.approx(5.0)
+    assert len(restyle["colorscale"]) == 1 and restyle["zmid"] is not None
+    assert list(relayout["yaxis.categoryarray"]) == ["g0", "g2", "g1"]
+    # The first view's order is the axes' own.
+    assert list(fig.layout.yaxis.categoryarray) == ["g2", "g1", "g0"]
+    assert list(fig.layout.xaxis.categoryarray) == ["c1", "c0"]
+
+
+def test_missing_cells_get_a_layer_that_follows_the_scale_shown():
+    first, second = _table(), _table()
+    first.iloc[0, 0] = np.nan
+    second.iloc[2, 1] = np.nan
+    fig = _matrix(frame=first, scales={"s1": first, "s2": second}, naLabel="", naColor="")
+    layer, key, heatmap = fig.data
+    assert layer.type == "heatmap" and layer.hoverinfo == "skip" and layer.showscale is False
+    assert key.name == "not measured" and key.showlegend is True and heatmap.name == ""
+    assert np.isnan(layer.z[2, 1]) and layer.z[0, 0] == 1.0
+    restyle, _, traces = _buttons(fig)[1].args
+    assert list(traces) == [0, 2]
+    paint, values = restyle["z"]
+    assert paint[2][1] == 1.0 and np.isnan(paint[0][0]) and np.isnan(values[2][1])
+    assert [tuple(stop) for stop in restyle["colorscale"][0]] == list(layer.colorscale)  # its one flat colour
+
+
+def test_scales_sharing_their_missing_cells_leave_the_layer_alone():
+    table = _table()
+    table.iloc[1, 1] = np.nan
+    fig = _matrix(frame=table, scales={"s1": table, "s2": table * 2})
+    assert len(fig.data) == 3 and list(_buttons(fig)[1].args[2]) == [2]
+
+
+def test_tooltip_layers_align_by_label_and_counts_keep_separators():
+    partial = pd.DataFrame({"c1": [7, 12000], "c0": [1, 2]}, index=["g2", "g0"])
+    heatmap = _matrix(cellHover={"cells": partial}, ylabel="").data[0]
+    assert heatmap.customdata.shape == (3, 2, 1) and heatmap.customdata.dtype == np.float32
+    assert heatmap.customdata[0, 1, 0] == 12000 and np.isnan(heatmap.customdata[1, 0, 0])
+    # Alignment that leaves cells missing turns counts into floats, as pandas does.
+    assert "cells: %{customdata[0]:.4g}<br>" in heatmap.hovertemplate
+
+    full = _matrix(cellHover={"cells": (_table() * 10).astype(int)}).data[0]
+    assert "cells: %{customdata[0]:,d}<br>" in full.hovertemplate
+
+    floats = _matrix(cellHover={"ratio": _table() / 3}).data[0]
+    assert "ratio: %{customdata[0]:.4g}<br>" in floats.hovertemplate
+
+
+def test_a_text_layer_turns_every_layer_into_escaped_strings():
+    words = pd.DataFrame([["<b>x</b>", "y"]] * 2, index=["g0", "g1"], columns=["c0", "c1"])
+    heatmap = _matrix(cellHover={"n": _table().astype(int), "seen": words}).data[0]
+    assert heatmap.customdata[0][0] == ["0", "&lt;b&gt;x&lt;/b&gt;"]
+    assert heatmap.customdata[2][1] == ["0", "-"]
+    assert "n: %{customdata[0]}<br>seen: %{customdata[1]}<br><extra></extra>" in heatmap.hovertemplate
+
+
+def test_names_notes_and_repeats_stay_literal_and_apart():
+    table = pd.DataFrame(np.ones((3, 1)), index=["<i>A</i>", "B", "B"], columns=["50%"])
+    fig = _matrix(frame=table, rowNotes={"B": "(note)"})
+    heatmap = fig.data[0]
+    assert heatmap.y[0] == "&lt;i&gt;A&lt;/i&gt;" and heatmap.x[0] == "50&#37;"
+    # Two rows of one name keep two places on the axis.
+    assert heatmap.y[1] == "B (note)" and heatmap.y[2] == "B (note)\u200b"
+    assert _render._matrixRowLabels(_spec.Matrix(frame=table, rowNotes={"B": "x"}), table) == ["<i>A</i>", "B x", "B x"]
+
+
+@pytest.mark.parametrize("rows, printed", [(20, True), (21, False)])
+def test_values_are_printed_up_to_the_cell_limit(rows, printed):
+    fig = _matrix(frame=_table(rows, 20), scales={"a": _table(rows, 20), "b": _table(rows, 20)}, showValues=True)
+    assert (fig.data[0].texttemplate == "%{z:.2f}") is printed
+
+
+def test_square_cells_anchor_the_axes():
+    fig = _matrix(square=True)
+    assert fig.layout.yaxis.scaleanchor == "x"
+    assert fig.layout.width - fig.layout.margin.l - fig.layout.margin.r == 240
+
+
+@pytest.mark.parametrize("orders, error", [
+    ({"a": ([0, 1, 2],)}, ValueError),
+    ({"a": ([0, 1, 3], [0, 1])}, IndexError),
+    ({"a": ([0.5], [0])}, TypeError),
+    ({"a": None}, TypeError),
+])
+def test_bad_orders_fail_plainly(orders, error):
+    with pytest.raises(error):
+        _matrix(orders=orders)
+
+
+def test_bad_tables_fail_plainly():
+    with pytest.raises(TypeError):
+        _matrix(frame=None)
+    with pytest.raises(TypeError):
+        _matrix(frame=pd.DataFrame({"a": ["x", "y"]}))
+    with pytest.raises(AttributeError):
+        _render.matrix(object())

@@ -1,0 +1,113 @@
+"""Matrix views as the browser draws them: each view's tick order, missing-cell paint and tooltip."""
+
+import json
+
+import numpy as np
+import pandas as pd
+import plotly.io as pio
+import pytest
+from browser.judge import _run
+
+from tessarine.pl._interactive import _render, _spec
+
+pytestmark = pytest.mark.browser
+
+# Applies each view's button, then reads the tick labels in drawn order, whether the
+# missing layer paints the centre of given cells (from its image's pixels), and the tooltip
+# of one cell.
+VIEWS = """(async (figure, probes) => {
+  const div = document.createElement("div");
+  document.body.appendChild(div);
+  await Plotly.newPlot(div, figure.data, figure.layout);
+  const ordered = (selector, side) => Array.from(div.querySelectorAll(selector))
+      .map((t) => [t.getBoundingClientRect()[side], t.textContent]).sort((a, b) => a[0] - b[0]).map((p) => p[1]);
+  const painted = async (x, y) => {
+    const image = div.querySelectorAll(".hm image")[0];
+    const picture = new Image();
+    picture.src = image.getAttribute("href");
+    await picture.decode();
+    const canvas = document.createElement("canvas");
+    canvas.width = picture.naturalWidth;
+    canvas.height = picture.naturalHeight;
+    const context = canvas.getContext("2d");
+    context.drawImage(picture, 0, 0);
+    const left = +image.getAttribute("x"), top = +image.getAttribute("y");
+    const scaleX = picture.naturalWidth / +image.getAttribute("width");
+    const scaleY = picture.naturalHeight / +image.getAttribute("height");
+    const px = Math.floor((div._fullLayout.xaxis.d2p(x) - left) * scaleX);
+    const py = Math.floor((div._fullLayout.yaxis.d2p(y) - top) * scaleY);
+    return context.getImageData(px, py, 1, 1).data[3] > 0;
+  };
+  const views = [];
+  for (const [index, button] of figure.layout.updatemenus[0].buttons.entries()) {
+    await Plotly.update(div, ...button.args);
+    const paint = [];
+    for (const [x, y] of probes.paint) paint.push(await painted(x, y));
+    await new Promise((resolve) => setTimeout(resolve, 60));
+    const [x, y] = probes.hover;
+    Plotly.Fx.hover(div, {xval: div._fullLayout.xaxis.d2c(x), yval: div._fullLayout.yaxis.d2c(y)});
+    const label = div.querySelector(".hoverlayer .hovertext text.nums");
+    views.push({x: ordered(".xtick text", "x"), y: ordered(".ytick text", "y"), paint,
+                tooltip: label ? label.textContent : null});
+    Plotly.Fx.unhover(div);
+  }
+  Plotly.purge(div);
+  div.remove();
+  return views;
+})(%s, %s)"""
+
+
+def test_each_view_reorders_the_picture_moves_its_missing_paint_and_names_the_hovered_cell():
+    genes = ["<b>CD3E</b>", "MS4A1", "LYZ", "NKG7"]
+    types = ["T & NK", "B", "Mono"]
+    mean = pd.DataFrame(np.arange(12, dtype=float).reshape(4, 3) / 4 + 0.5, index=genes, columns=types)
+    mean.iloc[0, 2] = np.nan
+    score = mean.copy()
+    score.iloc[0, 2], score.iloc[3, 0] = 1.0, np.nan
+    orders = {"as stored": ([0, 1, 2, 3], [0, 1, 2]), "reversed": ([3, 2, 1, 0], [2, 0, 1])}
+    spec = _spec.Matrix(frame=mean, scales={"mean": mean, "score": score}, orders=orders, xlabel="type",
+                        ylabel="gene")
+    fig = _render.figureFor(spec)
+    heatmap = fig.data[-1]
+    # Probes by the categories the figure holds: the cells missing under each scale.
+    x, y = list(heatmap.x), list(heatmap.y)
+    probes = {"paint": [[x[2], y[0]], [x[0], y[3]]], "hover": [x[1], y[2]]}
+    views = _run(lambda b: b.evaluate(VIEWS % (pio.to_json(fig), json.dumps(probes))))
+
+    states = [(scale, order) for scale in ("mean", "score") for order in orders.values()]
+    assert len(views) == len(states)
+    for (scale, (rows, columns)), view in zip(states, views):
+        assert view["y"] == [genes[r] for r in rows]
+        assert view["x"] == [types[c] for c in columns]
+        assert view["paint"] == ([True, False] if scale == "mean" else [False, True])
+        value = (mean if scale == "mean" else score).iloc[2, 1]
+        head, shown = view["tooltip"].split("value: ")
+        assert head == "gene: LYZtype: B" and float(shown) == pytest.approx(value, rel=1e-3)
+
+
+TICKS = """(async (figure) => {
+  const div = document.createElement("div");
+  document.body.appendChild(div);
+  await Plotly.newPlot(div, figure.data, figure.layout);
+  const views = [];
+  for (const button of figure.layout.updatemenus[0].buttons) {
+    await Plotly.update(div, ...button.args);
+    views.push(Array.from(div.querySelectorAll(".ytick text"))
+        .map((t) => [t.getBoundingClientRect().y, t.textContent]).sort((a, b) => a[0] - b[0]));
+  }
+  Plotly.purge(div);
+  div.remove();
+  return views;
+})(%s)"""
+
+
+def test_thinned_ticks_of_a_large_matrix_follow_each_views_order_at_an_even_stride():
+    from tessarine.pl._interactive.examples import matrixLarge
+
+    fig = _render.figureFor(matrixLarge())
+    views = _run(lambda b: b.evaluate(TICKS % pio.to_json(fig)))
+    for button, drawn in zip(fig.layout.updatemenus[0].buttons, views):
+        order = list(button.args[1]["yaxis.categoryarray"])
+        at = [order.index(text) for _, text in drawn]
+        assert len(at) > 20 and at[0] == 0
+        assert len(set(np.diff(at))) == 1  # one stride throughout, in the view's own order
