@@ -142,9 +142,9 @@ def rasterTissue(cells=3_000_000):
     traces, window, names = _render.rasterTraces(spec)
     fig = _render._figure()
     fig.add_traces([go.Image(traces[0])])
-    for name in names:
-        fig.add_trace(go.Scatter(x=[None], y=[None], mode="markers", name=str(name),
-                                 marker={"color": colors.get(name, "#666666"), "size": 8}))
+    # The image's own key: each category's colour as shaded.
+    for name, color in zip(names, traces[0]["meta"]["colors"]):
+        fig.add_trace(go.Scatter(x=[None], y=[None], mode="markers", name=str(name), marker={"color": color, "size": 8}))
     x0, x1, y0, y1 = window
     fig.update_xaxes(range=[x0, x1], showline=False, ticks="", showticklabels=False, showgrid=False)
     fig.update_yaxes(range=[y0, y1], showline=False, ticks="", showticklabels=False, showgrid=False,
