@@ -9,7 +9,7 @@ import plotly.io as pio
 import pytest
 from browser.judge import _run
 
-from tessarine.pl._interactive import _render
+from tessarine.pl._interactive import _render, _spec
 
 pytestmark = pytest.mark.browser
 
@@ -69,3 +69,33 @@ def test_typed_matrix_formats():
         ["n: -5", "flag: 0", "gap: NaN"],
         ["n: 0", "flag: 1", "gap: 3,000,000,123"],
     ]
+
+
+# Hovers one data position of a WebGL scatter and returns the tooltip's text.
+AT = """(async (figure, at) => {
+  const div = document.createElement("div");
+  document.body.appendChild(div);
+  await Plotly.newPlot(div, figure.data, figure.layout);
+  await new Promise((resolve) => setTimeout(resolve, 60));
+  Plotly.Fx.hover(div, {xval: at[0], yval: at[1]});
+  const label = div.querySelector(".hoverlayer .hovertext text.nums");
+  const text = label ? label.textContent : null;
+  Plotly.purge(div);
+  div.remove();
+  return text;
+})(%s, %s)"""
+
+
+def test_a_continuous_key_reads_its_value_from_the_marker_colour():
+    rng = np.random.default_rng(5)
+    n = _render.GL_THRESHOLD + 1000
+    frame = pd.DataFrame({"x": rng.normal(size=n), "y": rng.normal(size=n), "score": rng.gamma(2.0, size=n),
+                          "sample": rng.choice(["a", "b"], size=n)})
+    fig = _render.figureFor(_spec.Points(frame=frame, x="x", y="y", keys=["score"], hover=["sample"]))
+    assert all(t.type == "scattergl" for t in fig.data)
+    # The first cell of the first trace, under the pointer.
+    trace = fig.data[0]
+    at = [float(trace.x[0]), float(trace.y[0])]
+    text = _run(lambda b: b.evaluate(AT % (pio.to_json(fig), json.dumps(at))))
+    head, value = text.split("score: ")
+    assert head.startswith("sample: ") and float(value) == pytest.approx(float(trace.marker.color[0]), rel=1e-3)
