@@ -1,5 +1,7 @@
 """The matrix family end to end: views, the missing-value layer, tooltips, and refusals."""
 
+import base64
+
 import numpy as np
 import pandas as pd
 import plotly.graph_objects as go
@@ -18,6 +20,12 @@ def _matrix(**kw):
     fig = _render.figureFor(_spec.Matrix(**kw))
     go.Figure(fig.to_dict())  # every figure the core builds passes plotly's validation
     return fig
+
+
+def _decoded(record):
+    """A payload array as plotly.js reads it back from its typed-array record."""
+    shape = tuple(int(side) for side in record["shape"].split(","))
+    return np.frombuffer(base64.b64decode(record["bdata"]), record["dtype"]).reshape(shape)
 
 
 def _buttons(fig):
@@ -42,7 +50,7 @@ def test_views_are_every_scale_under_every_order_in_scale_major_order():
     restyle, relayout, traces = buttons[3].args
     assert list(traces) == [0] and buttons[3].method == "update"
     # Every payload array is wrapped once: one entry per trace addressed.
-    assert len(restyle["z"]) == 1 and np.asarray(restyle["z"][0]).min() == pytest.approx(5.0)
+    assert len(restyle["z"]) == 1 and _decoded(restyle["z"][0]).min() == pytest.approx(5.0)
     assert len(restyle["colorscale"]) == 1 and restyle["zmid"] is not None
     assert list(relayout["yaxis.categoryarray"]) == ["g0", "g2", "g1"]
     # The first view's order is the axes' own.
@@ -61,7 +69,7 @@ def test_missing_cells_get_a_layer_that_follows_the_scale_shown():
     assert np.isnan(layer.z[2, 1]) and layer.z[0, 0] == 1.0
     restyle, _, traces = _buttons(fig)[1].args
     assert list(traces) == [0, 2]
-    paint, values = restyle["z"]
+    paint, values = map(_decoded, restyle["z"])
     assert paint[2][1] == 1.0 and np.isnan(paint[0][0]) and np.isnan(values[2][1])
     assert [tuple(stop) for stop in restyle["colorscale"][0]] == list(layer.colorscale)  # its one flat colour
 

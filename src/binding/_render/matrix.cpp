@@ -39,8 +39,9 @@ frame::Frame tableFrom(nb::handle value) { return frameFromPython(value); }
 render::MatrixSpec readMatrix(nb::handle spec) {
   render::MatrixSpec out;
   out.common = readCommon(spec);
-  out.frame = requiredFrame(spec, "frame");
   out.scales = namedEntries(attribute(spec, "scales"), tableFrom);
+  // Given scales are the views; the table itself is read only when it is the one view.
+  if (out.scales.empty()) out.frame = requiredFrame(spec, "frame");
   out.orders = namedEntries(attribute(spec, "orders"), orderFrom);
   out.scaleKinds = byKeyText(attribute(spec, "scaleKinds"), textOf);
   out.color.kind = textOf(attribute(spec, "kind"));

@@ -253,6 +253,39 @@ Column columnOf(nb::handle values, const Pandas& pd) {
   return out;
 }
 
+// A frame whose columns share one plain numpy number type (a heatmap's table, a dot plot's
+// grid) is read as one column-major array, each column a slice of it: no Series per
+// column, which for a table of a thousand columns is most of the cost.
+std::optional<std::vector<Column>> blockColumns(nb::handle data, const Pandas& pd) {
+  nb::object dtypes = data.attr("dtypes");
+  if (nb::len(dtypes) == 0) return std::nullopt;
+  nb::object first = dtypes.attr("iloc")[nb::int_(0)];
+  if (!nb::isinstance(first, pd.np.attr("dtype"))) return std::nullopt;
+  char kind = nb::cast<std::string>(first.attr("kind"))[0];
+  auto itemsize = nb::cast<std::size_t>(first.attr("itemsize"));
+  bool plainNumber = kind == 'b' || kind == 'i' || kind == 'u' || (kind == 'f' && itemsize <= 8);
+  if (!plainNumber || !nb::cast<bool>(first.attr("isnative")) || PyObject_IsTrue(dtypes.attr("__eq__")(first).attr("all")().ptr()) != 1)
+    return std::nullopt;
+  using Block = nb::ndarray<nb::ro, nb::f_contig, nb::device::cpu>;
+  Block block = nb::cast<Block>(pd.np.attr("asfortranarray")(data.attr("to_numpy")()));
+  std::optional<Scalar> type = scalarFrom(block.dtype());
+  if (!type || block.ndim() != 2) return std::nullopt;
+  auto* keep = new Block(block);
+  std::shared_ptr<const void> owner(keep, [](const Block* held) {
+    nb::gil_scoped_acquire gil;
+    delete held;
+  });
+  std::string typeName = strOf(first);
+  std::size_t rows = block.shape(0);
+  const auto* bytes = static_cast<const std::byte*>(block.data());
+  std::vector<Column> out;
+  for (std::size_t j = 0; j < block.shape(1); ++j) {
+    out.push_back(Column::numbers(Buffer(*type, bytes + j * rows * itemsize, rows, owner)));
+    out.back().setTypeName(typeName);
+  }
+  return out;
+}
+
 std::optional<Name> indexName(nb::handle index) {
   nb::object name = index.attr("name");
   if (name.is_none()) return std::nullopt;
@@ -292,6 +325,15 @@ Frame frameFromPython(nb::handle object, const FrameNeeds& needs) {
   };
   std::vector<Name> names;
   std::vector<Column> columns;
+  nb::object index = data.attr("index");
+  std::size_t rows = nb::len(index);
+  Column labels = rows <= needs.indexUpTo ? columnOf(index, pd) : Column::range(rows);
+  if (!needs.columns) {
+    if (std::optional<std::vector<Column>> block = blockColumns(data, pd)) {
+      for (nb::handle label : data.attr("columns")) names.push_back(nameFromPython(label));
+      return Frame(std::move(names), std::move(*block), std::move(labels), indexName(index));
+    }
+  }
   nb::object byPosition = data.attr("iloc");
   nb::slice allRows{nb::none(), nb::none(), nb::none()};
   std::size_t j = 0;
@@ -303,9 +345,6 @@ Frame frameFromPython(nb::handle object, const FrameNeeds& needs) {
     }
     ++j;
   }
-  nb::object index = data.attr("index");
-  std::size_t rows = nb::len(index);
-  Column labels = rows <= needs.indexUpTo ? columnOf(index, pd) : Column::range(rows);
   return Frame(std::move(names), std::move(columns), std::move(labels), indexName(index));
 }
 

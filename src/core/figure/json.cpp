@@ -206,6 +206,16 @@ void append(std::string& out, const Value& value, Place place = Place::Property)
 
 }  // namespace
 
+Object typedArrayRecord(const TypedArray& array) {
+  Object out{{"dtype", std::string(dtypeCode(array.dtype()))}, {"bdata", base64(array.data(), array.bytes())}};
+  if (array.ndim() > 1) {
+    std::string shape;
+    for (std::size_t i = 0; i < array.shape().size(); ++i) shape += (i ? ", " : "") + std::to_string(array.shape()[i]);
+    out.set("shape", shape);
+  }
+  return out;
+}
+
 std::string base64(const std::byte* data, std::size_t size) {
   std::string out;
   appendBase64(out, data, size);

@@ -15,6 +15,11 @@ namespace tess::figure {
 std::string toJson(const Value& value);
 std::string toJson(const Figure& figure);
 
+/// The array as plotly's typed-array record {"dtype", "bdata", "shape"?}. plotly.js decodes
+/// it wherever it expects a data array, control payloads included, where plotly.py would
+/// otherwise write the array out as a list of numbers.
+Object typedArrayRecord(const TypedArray& array);
+
 /// Standard base64 (RFC 4648, padded).
 std::string base64(const std::byte* data, std::size_t size);
 

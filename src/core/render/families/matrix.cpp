@@ -8,6 +8,8 @@
 #include <unordered_map>
 
 #include "errors.hpp"
+#include "figure/json.hpp"
+#include "parallel.hpp"
 #include "render/controls/hover.hpp"
 #include "render/entry/constants.hpp"
 #include "render/families/common/area.hpp"
@@ -24,6 +26,9 @@ using figure::TypedArray;
 using figure::Value;
 
 namespace {
+
+// From this many cells on, scales are worked out on every core.
+constexpr std::size_t PARALLEL_CELLS = 100000;
 
 struct Scaled {
   std::string name;
@@ -137,21 +142,54 @@ void addMissingLayer(figure::Figure& fig, const MatrixSpec& spec, const Object& 
                       {"name", theme::escape(label)}, {"showlegend", true}});
 }
 
+// What a scale brings to the figure, worked out once for the first state and every view.
+struct ScaleState {
+  std::vector<double> values;  // row by row
+  Object encoding;             // colour scale and limits
+  TypedArray cells = TypedArray::of(std::vector<float>{});  // float32, rows × columns
+  Value record, missing;       // the cells and missing cells as payload records
+};
+
+ScaleState scaleState(const MatrixSpec& spec, const Scaled& scaled) {
+  ScaleState out;
+  out.values = cellValues(scaled.table);
+  ColorScale scale = spec.color;
+  scale.kind = scaled.kind;
+  out.encoding = colorEncoding(scale, out.values, 'z');
+  out.cells = float32Cells(out.values, scaled.table.rows(), scaled.table.width());
+  return out;
+}
+
+// The heatmap's attributes for a table whose tooltip and colours are known.
+Object stateOf(const MatrixSpec& spec, const frame::Frame& table, std::pair<std::optional<Value>, std::string> hover,
+               const ScaleState& scale) {
+  Object state{{"z", scale.cells},
+               {"x", categories(columnTexts(table))},
+               {"y", categories(_matrixRowLabels(spec, table))}};
+  if (hover.first) state.set("customdata", std::move(*hover.first));
+  state.set("hovertemplate", std::move(hover.second));
+  for (const auto& [attribute, value] : scale.encoding) state.set(attribute, value);
+  auto cells = static_cast<std::int64_t>(table.rows() * table.width());
+  if (spec.showValues && cells <= MAX_LABELLED_CELLS) {
+    state.set("texttemplate", "%{z:.2f}");
+    state.set("textfont", Object{{"size", theme::TICK_PX}});
+  }
+  return state;
+}
+
 // What choosing a view changes: the scale's values and colours (and its missing cells
 // when scales differ in them), and the order of both axes' categories.
-Object viewButton(const MatrixSpec& spec, const View& view, const std::vector<Object>& encodings,
-                  const std::vector<TypedArray>& cells, const std::vector<TypedArray>& missing, const Object& state,
-                  std::int64_t valueTrace) {
-  const Object& encoding = encodings[view.scale];
-  Array z{cells[view.scale]}, scales{encoding.at("colorscale")}, traces{valueTrace};
-  if (!missing.empty()) {
-    // Per-trace lists, the missing layer first: its own cells and its flat colour.
-    z.insert(z.begin(), missing[view.scale]);
+Object viewButton(const MatrixSpec& spec, const View& view, const ScaleState& scale, bool missingMoves,
+                  const Object& state, std::int64_t valueTrace) {
+  // Per-trace lists, the missing layer first where it moves: its cells and its one colour.
+  Array z{scale.record}, scales{scale.encoding.at("colorscale")}, traces{valueTrace};
+  if (missingMoves) {
+    z.insert(z.begin(), scale.missing);
     scales.insert(scales.begin(), flatScale(missingColour(spec)));
     traces.insert(traces.begin(), 0);
   }
-  Object restyle{{"z", std::move(z)}, {"zmin", encoding.at("zmin")}, {"zmax", encoding.at("zmax")},
-                 {"zmid", encoding.at("zmid")}, {"colorscale", std::move(scales)}};
+  Object restyle{{"z", std::move(z)}, {"zmin", scale.encoding.at("zmin")}, {"zmax", scale.encoding.at("zmax")},
+                 {"zmid", scale.encoding.at("zmid")}, {"colorscale", std::move(scales)}};
   Object relayout;
   if (view.order) {
     relayout.set("xaxis.categoryarray", ordered(state.at("x").asArray(), view.order->second, "column"));
@@ -221,22 +259,8 @@ std::pair<std::optional<Value>, std::string> _matrixHover(const MatrixSpec& spec
 }
 
 Object _matrixState(const MatrixSpec& spec, const frame::Frame& table, std::string_view kind) {
-  auto [customdata, template_] = _matrixHover(spec, table);
-  ColorScale scale = spec.color;
-  if (!kind.empty()) scale.kind = std::string(kind);
-  std::vector<double> values = cellValues(table);
-  Object state{{"z", float32Cells(values, table.rows(), table.width())},
-               {"x", categories(columnTexts(table))},
-               {"y", categories(_matrixRowLabels(spec, table))}};
-  if (customdata) state.set("customdata", std::move(*customdata));
-  state.set("hovertemplate", template_);
-  for (auto& [attribute, value] : colorEncoding(scale, values, 'z')) state.set(attribute, value);
-  auto cells = static_cast<std::int64_t>(table.rows() * table.width());
-  if (spec.showValues && cells <= MAX_LABELLED_CELLS) {
-    state.set("texttemplate", "%{z:.2f}");
-    state.set("textfont", Object{{"size", theme::TICK_PX}});
-  }
-  return state;
+  Scaled scaled{"", table, kind.empty() ? spec.color.kind : std::string(kind)};
+  return stateOf(spec, table, _matrixHover(spec, table), scaleState(spec, scaled));
 }
 
 figure::Figure matrix(const MatrixSpec& spec) {
@@ -245,16 +269,19 @@ figure::Figure matrix(const MatrixSpec& spec) {
   const frame::Frame& base = scales.front().table;
   std::size_t rows = base.rows(), columns = base.width();
 
-  std::vector<std::vector<double>> values;
-  for (const Scaled& s : scales) values.push_back(cellValues(s.table));
-  bool missing = std::any_of(values.begin(), values.end(), anyMissing);
+  // Scales are independent: large tables work them out on every core.
+  std::vector<ScaleState> states(scales.size());
+  parallelFor(states.size(), [&](std::size_t s) { states[s] = scaleState(spec, scales[s]); },
+              rows * columns >= PARALLEL_CELLS ? 0 : 1);
+  bool missing = std::any_of(states.begin(), states.end(), [](const ScaleState& s) { return anyMissing(s.values); });
   // The missing layer follows the scale only where scales differ in their missing cells.
-  bool missingMoves = std::any_of(values.begin(), values.end(),
-                                  [&](const std::vector<double>& v) { return !sameMissing(v, values.front()); });
+  bool missingMoves = std::any_of(states.begin(), states.end(), [&](const ScaleState& s) {
+    return !sameMissing(s.values, states.front().values);
+  });
 
   figure::Figure fig;
-  Object state = _matrixState(spec, base, scales.front().kind);
-  if (missing) addMissingLayer(fig, spec, state, missingCells(values.front(), rows, columns));
+  Object state = stateOf(spec, base, _matrixHover(spec, base), states.front());
+  if (missing) addMissingLayer(fig, spec, state, missingCells(states.front().values, rows, columns));
   auto valueTrace = static_cast<std::int64_t>(fig.data.size());
   Object heatmap{{"type", "heatmap"}, {"colorbar", colorbar(spec.colorbarLabel, 0.7)}, {"name", ""}};
   for (const auto& [attribute, value] : state) heatmap.set(attribute, value);
@@ -273,18 +300,13 @@ figure::Figure matrix(const MatrixSpec& spec) {
 
   FinishOptions options;
   if (views.size() > 1) {
-    std::vector<Object> encodings;
-    std::vector<TypedArray> cells, missingByScale;
-    for (std::size_t s = 0; s < scales.size(); ++s) {
-      ColorScale scale = spec.color;
-      scale.kind = scales[s].kind;
-      encodings.push_back(colorEncoding(scale, values[s], 'z'));
-      cells.push_back(s == 0 ? state.at("z").asTyped() : float32Cells(values[s], rows, columns));
-      if (missingMoves) missingByScale.push_back(missingCells(values[s], rows, columns));
-    }
+    parallelFor(states.size(), [&](std::size_t s) {
+      states[s].record = figure::typedArrayRecord(states[s].cells);
+      if (missingMoves) states[s].missing = figure::typedArrayRecord(missingCells(states[s].values, rows, columns));
+    }, rows * columns >= PARALLEL_CELLS ? 0 : 1);
     Array buttons;
     for (const View& view : views)
-      buttons.emplace_back(viewButton(spec, view, encodings, cells, missingByScale, state, valueTrace));
+      buttons.emplace_back(viewButton(spec, view, states[view.scale], missingMoves, state, valueTrace));
     options.controls.push_back(
         layout::control(Object{{"type", "dropdown"}, {"buttons", std::move(buttons)}, {"active", 0}}, "dropdown",
                         "view"));
