@@ -68,7 +68,7 @@ TEST(DotsTest, DotsRunRowByRowWithSizesAndTooltipCells) {
   EXPECT_EQ(cell(t, 2, 2), "-");
   EXPECT_EQ(t.at("hovertemplate").asString(),
             "row: %{customdata[0]}<br>column: %{customdata[1]}<br>colour: %{marker.color:.4g}<br>"
-            "size: %{customdata[2]}<br><extra></extra>");
+            "size: %{customdata[2]}<extra></extra>");
 }
 
 TEST(DotsTest, OneUnnamedScaleHasNoScalingMenuButASlider) {

@@ -77,6 +77,7 @@ Hover dotHover(const DotsSpec& spec, const Grid& grid, const std::vector<Layer>&
                     hoverLine(spec.colorLabel.empty() ? "colour" : spec.colorLabel, "%{marker.color:.4g}");
   for (std::size_t i = 0; i < layers.size(); ++i)
     hover.template_ += hoverLine(layers[i].name, "%{customdata[" + std::to_string(2 + i) + "]}");
+  hover.template_.erase(hover.template_.size() - std::string_view("<br>").size());  // no blank last line
   hover.customdata = customRows(grid, layers);
   return hover;
 }
@@ -170,9 +171,11 @@ figure::Figure dots(const DotsSpec& spec) {
   y.set("range", Array{static_cast<double>(n) - 0.4, -0.6});  // the first row at the top
   fig.updateAxes('x', x);
   fig.updateAxes('y', y);
-  // The legend is a key only: clicking it hides nothing.
-  fig.updateLayout(Object{{"hovermode", "closest"},
-                          {"legend", Object{{"itemclick", false}, {"itemdoubleclick", false}}}});
+  // The legend is a key only: clicking it hides nothing, and its dots keep their sizes
+  // (plotly caps them at 16 px) where the theme draws every legend symbol alike.
+  fig.updateLayout(Object{
+      {"hovermode", "closest"},
+      {"legend", Object{{"itemclick", false}, {"itemdoubleclick", false}, {"itemsizing", "trace"}}}});
 
   FinishOptions options;
   if (auto slider = sizeSlider(fig, std::nullopt, "dot scale", true)) options.controls.push_back(*slider);
