@@ -155,7 +155,8 @@ figure::Figure dots(const DotsSpec& spec) {
   std::size_t n = grid.rows.size(), m = grid.columns.size();
 
   std::vector<Layer> layers{{"size", alignedTable(spec.size, base.index(), base.names())}};
-  for (const auto& [name, table] : spec.extra) layers.push_back({name.text, alignedTable(table, base.index(), base.names())});
+  for (const auto& [name, table] : spec.extra)
+    layers.push_back({name.text, alignedTable(table, base.index(), base.names())});
   Hover hover = dotHover(spec, grid, layers);
   TypedArray sizes = dotSizes(layers.front().table);
   auto xy = gridPositions(grid);
