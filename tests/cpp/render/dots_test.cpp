@@ -5,8 +5,6 @@
 #include <cmath>
 #include <limits>
 
-#include "errors.hpp"
-
 namespace tess::render {
 namespace {
 
@@ -71,16 +69,6 @@ TEST(DotsTest, DotsRunRowByRowWithSizesAndTooltipCells) {
             "size: %{customdata[2]}<extra></extra>");
 }
 
-TEST(DotsTest, OneUnnamedScaleHasNoScalingMenuButASlider) {
-  figure::Figure fig = dots(spec());
-  ASSERT_EQ(fig.data.size(), 4u);
-  EXPECT_EQ(trace(fig, 0).at("name").asString(), "");
-  EXPECT_EQ(trace(fig, 1).at("name").asString(), "25&#37;");  // no size label, no trailing blank
-  EXPECT_TRUE(trace(fig, 0).at("visible").asBool());
-  EXPECT_FALSE(fig.layout.contains("updatemenus"));
-  EXPECT_EQ(fig.layout.at("sliders").asArray().size(), 1u);
-}
-
 TEST(DotsTest, EachScalingButtonShowsOnlyItsScaleAndLeavesTheKeyAlone) {
   DotsSpec s = spec();
   s.scales = {{"mean", grid()}, {"z", grid(-1.0)}, {"<b>max</b>", grid(9.0)}};
@@ -90,7 +78,6 @@ TEST(DotsTest, EachScalingButtonShowsOnlyItsScaleAndLeavesTheKeyAlone) {
   for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(trace(fig, i).at("visible").asBool(), i == 0);
   EXPECT_EQ(trace(fig, 2).at("name").asString(), "&lt;b&gt;max&lt;/b&gt;");
   EXPECT_EQ(trace(fig, 3).at("name").asString(), "25&#37; of cells");
-  EXPECT_EQ(trace(fig, 5).at("marker").asObject().at("size").asDouble(), 23.0);
 
   const Array& buttons = fig.layout.at("updatemenus").asArray().at(0).asObject().at("buttons").asArray();
   ASSERT_EQ(buttons.size(), 3u);
@@ -116,27 +103,6 @@ TEST(DotsTest, TablesAreMatchedByLabelAndCountsKeepTheirSeparators) {
   EXPECT_EQ(cell(t, 0, 3), "12,345");
   EXPECT_EQ(cell(t, 0, 4), "7");   // aligned to float: four significant digits
   EXPECT_EQ(cell(t, 3, 4), "-");
-}
-
-TEST(DotsTest, MarkupInNamesIsEscapedForTheTooltip) {
-  DotsSpec s = spec();
-  s.color = table<double>({"<b>X</b>", "a&b"}, {"%{y}", "B"}, {{1.0, 2.0}, {3.0, 4.0}});
-  s.size = Frame();
-  s.ylabel = "<i>gene</i>";
-  figure::Figure fig = dots(s);
-  const Object& t = trace(fig, 0);
-  EXPECT_EQ(cell(t, 0, 0), "&lt;b&gt;X&lt;/b&gt;");
-  EXPECT_EQ(cell(t, 2, 0), "a&amp;b");
-  EXPECT_EQ(cell(t, 0, 1), "%{y}");  // substituted values are not substituted again
-  EXPECT_EQ(t.at("hovertemplate").asString().rfind("&lt;i&gt;gene&lt;/i&gt;: ", 0), 0u);
-}
-
-TEST(DotsTest, ScalesOfAnotherShapeOrNotNumericAreRefused) {
-  DotsSpec s = spec();
-  s.scales = {{"a", grid()}, {"b", table<double>({"g1"}, {"T", "B"}, {{1.0}, {2.0}})}};
-  EXPECT_THROW(dots(s), ValueError);
-  s.scales = {{"a", Frame({"T"}, {labels({"x", "y"})}, labels({"g1", "g2"}))}};
-  EXPECT_THROW(dots(s), TypeError);
 }
 
 TEST(DotsTest, AnEmptyGridStillFinishes) {
