@@ -68,6 +68,58 @@ _TISSUE_TYPES = [
 ]
 
 
+# Marker genes of twelve immune and stromal cell types, three to four per type.
+_MARKERS = {
+    "CD4+ T cells": ["CD3E", "CD4", "IL7R", "CCR7"],
+    "CD8+ T cells": ["CD8A", "CD8B", "GZMK"],
+    "Regulatory T cells": ["FOXP3", "IL2RA", "CTLA4", "TIGIT"],
+    "NK cells": ["NKG7", "GNLY", "KLRD1"],
+    "Naive B cells": ["MS4A1", "CD79A", "TCL1A"],
+    "Plasma cells": ["JCHAIN", "MZB1", "IGHG1"],
+    "Classical monocytes": ["CD14", "LYZ", "S100A8", "VCAN"],
+    "Non-classical monocytes": ["FCGR3A", "MS4A7", "CDKN1C"],
+    "Dendritic cells (cDC2)": ["CD1C", "FCER1A", "CLEC10A"],
+    "Plasmacytoid DCs": ["LILRA4", "IL3RA", "CLEC4C"],
+    "Endothelial cells": ["PECAM1", "VWF", "CLDN5"],
+    "Fibroblasts": ["COL1A1", "DCN", "LUM", "PDGFRA"],
+}
+
+
+def markerExpression(seed=5):
+    """Per gene (rows) and cell type (columns): mean expression, fraction of cells expressing,
+    cells expressing and cells per type, as a marker-gene table summarises a clustered atlas."""
+    rng = np.random.default_rng(seed)
+    types = list(_MARKERS)
+    genes = [gene for markers in _MARKERS.values() for gene in markers]
+    own = np.array([[gene in _MARKERS[t] for t in types] for gene in genes])
+    fraction = np.where(own, rng.uniform(0.55, 0.97, own.shape), rng.beta(0.6, 6.0, own.shape))
+    mean = np.where(own, rng.uniform(1.4, 3.6, own.shape), rng.gamma(1.2, 0.15, own.shape)) * fraction
+    cells = rng.integers(180, 9000, size=len(types))
+    index = pd.Index(genes, name="gene")
+
+    def table(values):
+        return pd.DataFrame(values, index=index, columns=types)
+
+    expressing = np.rint(fraction * cells).astype(np.int64)
+    return table(mean), table(fraction), table(expressing), table(np.tile(cells, (len(genes), 1)))
+
+
+def dotsMarkers():
+    """Forty marker genes over twelve cell types: z-scores or fold changes as colour, the
+    fraction of expressing cells as dot area, cell counts in the tooltip."""
+    mean, fraction, expressing, cells = markerExpression()
+    logged = np.log1p(mean)
+    zscore = logged.sub(logged.mean(axis=1), axis=0).div(logged.std(axis=1), axis=0)
+    rest = (logged.sum(axis=1).to_numpy()[:, None] - logged) / (logged.shape[1] - 1)
+    foldChange = (logged - rest) / np.log(2)
+    return _spec.Dots(
+        scales={"z-score across cell types": zscore, "log2 fold change vs rest": foldChange}, size=fraction,
+        extra={"cells expressing": expressing, "cells in type": cells}, kind="diverging",
+        colorLabel="scaled expression", sizeLabel="of cells expressing", xlabel="cell type", ylabel="gene",
+        title="Marker genes by cell type", note="40 genes · 12 cell types · colour switches between scalings",
+    )
+
+
 def tissueSection(cells=50_000, seed=1):
     """A synthetic tissue section: an irregular outline three halves wider than tall, with
     niches (tumour nests, stroma, a lymphoid aggregate, vessels) that set the cell types."""
@@ -234,10 +286,11 @@ EXAMPLES = [
     ("bars-sized", "Bars: a requested figure size", barsSized),
     ("matrix-markers", "Matrix: marker genes by cell type (two scales, two orders)", matrixMarkers),
     ("matrix-large", "Matrix: 300 genes by 40 clusters", matrixLarge),
+    ("dots-markers", "Dots: marker genes by cell type (two scalings)", dotsMarkers),
     ("points-tissue", "Points: a tissue section of 50,000 cells", pointsTissue),
     ("points-small", "Points: 600 cells drawn as SVG", pointsSmall),
     ("raster-tissue", "Raster: 3,000,000 cells as one density image", rasterTissue),
 ]
 
 # Examples small enough to keep their finished figures in the repository.
-GOLDEN = ["bars-proportions", "bars-horizontal", "bars-sized", "matrix-markers", "points-small"]
+GOLDEN = ["bars-proportions", "bars-horizontal", "bars-sized", "matrix-markers", "dots-markers", "points-small"]

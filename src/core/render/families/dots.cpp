@@ -1,0 +1,187 @@
+// Dots: one trace per colour scale over a row-major grid, a size key, controls, then the funnel.
+#include "render/families/dots.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "errors.hpp"
+#include "layout/control.hpp"
+#include "render/controls/builders.hpp"
+#include "render/controls/hover.hpp"
+#include "render/entry/constants.hpp"
+#include "render/families/common/area.hpp"
+#include "render/families/common/category_axis.hpp"
+#include "render/families/common/table.hpp"
+#include "theme/theme.hpp"
+
+namespace tess::render {
+
+using figure::Array;
+using figure::Object;
+using figure::TypedArray;
+using frame::Frame;
+
+namespace {
+
+struct Layer {
+  std::string name;
+  Frame table;
+};
+
+// The grid's dimensions, with every scale held to them: a scale of another shape would
+// draw its colours on the wrong dots.
+struct Grid {
+  std::vector<std::string> rows, columns;
+  std::size_t cells() const { return rows.size() * columns.size(); }
+};
+
+std::vector<std::pair<std::string, const Frame*>> scalesOf(const DotsSpec& spec) {
+  std::vector<std::pair<std::string, const Frame*>> out;
+  if (spec.scales.empty()) out.emplace_back("", &spec.color);
+  for (const auto& [name, table] : spec.scales) out.emplace_back(name.text, &table);
+  return out;
+}
+
+// Column and row position of each dot, row by row.
+std::pair<TypedArray, TypedArray> gridPositions(const Grid& grid) {
+  std::size_t m = grid.columns.size();
+  std::vector<std::int32_t> x(grid.cells()), y(grid.cells());
+  for (std::size_t k = 0; k < x.size(); ++k) {
+    x[k] = static_cast<std::int32_t>(k % m);
+    y[k] = static_cast<std::int32_t>(k / m);
+  }
+  return {TypedArray::of(std::move(x)), TypedArray::of(std::move(y))};
+}
+
+// Row name, column name, then each layer's cell as a tooltip shows it, per dot. plotly.js
+// draws substituted values as markup, so each is escaped.
+Array customRows(const Grid& grid, const std::vector<Layer>& layers) {
+  std::size_t m = grid.columns.size();
+  Array out;
+  out.reserve(grid.cells());
+  for (std::size_t k = 0; k < grid.cells(); ++k) {
+    std::size_t row = k / m, column = k % m;
+    Array cells{escapeValue(grid.rows[row]), escapeValue(grid.columns[column])};
+    for (const Layer& layer : layers) cells.emplace_back(escapeValue(_formatCell(layer.table.at(column), row)));
+    out.emplace_back(std::move(cells));
+  }
+  return out;
+}
+
+Hover dotHover(const DotsSpec& spec, const Grid& grid, const std::vector<Layer>& layers) {
+  Hover hover;
+  hover.template_ = hoverLine(spec.ylabel.empty() ? "row" : spec.ylabel, "%{customdata[0]}") +
+                    hoverLine(spec.xlabel.empty() ? "column" : spec.xlabel, "%{customdata[1]}") +
+                    // The marker's own colour, so the line follows whichever scale is shown.
+                    hoverLine(spec.colorLabel.empty() ? "colour" : spec.colorLabel, "%{marker.color:.4g}");
+  for (std::size_t i = 0; i < layers.size(); ++i)
+    hover.template_ += hoverLine(layers[i].name, "%{customdata[" + std::to_string(2 + i) + "]}");
+  hover.customdata = customRows(grid, layers);
+  return hover;
+}
+
+TypedArray dotSizes(const Frame& size) {
+  std::vector<double> values = cellValues(size);
+  for (double& v : values) v = _dotSize(v);
+  return TypedArray::of(std::move(values));
+}
+
+Object scaleTrace(const DotsSpec& spec, const std::string& name, const Frame& table, const Grid& grid,
+                  bool visible, const std::pair<TypedArray, TypedArray>& xy, const TypedArray& sizes,
+                  const Hover& hover) {
+  std::vector<double> values = cellValues(table);
+  if (values.size() != grid.cells())
+    throw ValueError("dots: scale '" + name + "' has " + std::to_string(table.rows()) + " x " +
+                     std::to_string(table.width()) + " cells, the grid " + std::to_string(grid.rows.size()) + " x " +
+                     std::to_string(grid.columns.size()));
+  Object marker{{"size", sizes}};
+  Object encoding = colorEncoding(spec.scale, values, 'c');
+  marker.set("color", TypedArray::of(std::move(values)));
+  for (auto& [key, value] : encoding) marker.set(key, value);
+  marker.set("line", Object{{"width", 0}});
+  marker.set("showscale", true);
+  marker.set("colorbar", colorbar(spec.colorLabel, 0.55));
+  Object trace{{"type", "scatter"}, {"x", xy.first},  {"y", xy.second},
+               {"mode", "markers"}, {"visible", visible}, {"marker", std::move(marker)},
+               {"name", theme::escape(name)}, {"showlegend", false}};
+  return withHover(std::move(trace), hover);
+}
+
+std::string trimmed(std::string_view text) {
+  constexpr std::string_view blank = " \t\n\r\f\v";
+  std::size_t first = text.find_first_not_of(blank);
+  if (first == std::string_view::npos) return "";
+  return std::string(text.substr(first, text.find_last_not_of(blank) - first + 1));
+}
+
+// Legend entries that key the dot sizes; nothing of them is drawn in the plot.
+void addSizeKey(figure::Figure& fig, const DotsSpec& spec) {
+  for (auto [fraction, label] : {std::pair{0.25, "25%"}, {0.5, "50%"}, {1.0, "100%"}})
+    fig.addTrace(Object{{"type", "scatter"},
+                        {"x", Array{nullptr}},
+                        {"y", Array{nullptr}},
+                        {"mode", "markers"},
+                        {"marker", Object{{"size", _dotSize(fraction)}, {"color", "#777777"}}},
+                        {"name", theme::escape(trimmed(std::string(label) + " " + spec.sizeLabel))},
+                        {"hoverinfo", "skip"}});
+}
+
+// Each button shows its own scale; the restyle addresses the scale traces only, so the
+// size key keeps its visibility.
+Object scalingMenu(const std::vector<std::pair<std::string, const Frame*>>& scales) {
+  Array targets, buttons;
+  for (std::size_t i = 0; i < scales.size(); ++i) targets.emplace_back(static_cast<std::int64_t>(i));
+  for (std::size_t i = 0; i < scales.size(); ++i) {
+    Array visible;
+    for (std::size_t j = 0; j < scales.size(); ++j) visible.emplace_back(i == j);
+    buttons.emplace_back(Object{{"label", theme::escape(scales[i].first)},
+                                {"method", "restyle"},
+                                {"args", Array{Object{{"visible", std::move(visible)}}, targets}}});
+  }
+  return layout::control(Object{{"type", "dropdown"}, {"active", 0}, {"buttons", std::move(buttons)}}, "dropdown",
+                         "scaling");
+}
+
+}  // namespace
+
+double _dotSize(double value) { return (std::isnan(value) ? 0.0 : std::clamp(value, 0.0, 1.0)) * MAX_DOT + 1.0; }
+
+figure::Figure dots(const DotsSpec& spec) {
+  auto scales = scalesOf(spec);
+  const Frame& base = *scales.front().second;
+  Grid grid{rowTexts(base), columnTexts(base)};
+  std::size_t n = grid.rows.size(), m = grid.columns.size();
+
+  std::vector<Layer> layers{{"size", alignedTable(spec.size, base.index(), base.names())}};
+  for (const auto& [name, table] : spec.extra)
+    layers.push_back({name.text, alignedTable(table, base.index(), base.names())});
+  Hover hover = dotHover(spec, grid, layers);
+  TypedArray sizes = dotSizes(layers.front().table);
+  auto xy = gridPositions(grid);
+
+  figure::Figure fig;
+  for (std::size_t i = 0; i < scales.size(); ++i)
+    fig.addTrace(scaleTrace(spec, scales[i].first, *scales[i].second, grid, i == 0, xy, sizes, hover));
+  addSizeKey(fig, spec);
+
+  Object x = categoryAxis(positions(m), grid.columns, spec.xlabel);
+  x.set("range", Array{-0.6, static_cast<double>(m) - 0.4});
+  Object y = categoryAxis(positions(n), grid.rows, spec.ylabel);
+  y.set("range", Array{static_cast<double>(n) - 0.4, -0.6});  // the first row at the top
+  fig.updateAxes('x', x);
+  fig.updateAxes('y', y);
+  // The legend is a key only: clicking it hides nothing, and its dots keep their sizes
+  // (plotly caps them at 16 px) where the theme draws every legend symbol alike.
+  fig.updateLayout(Object{
+      {"hovermode", "closest"},
+      {"legend", Object{{"itemclick", false}, {"itemdoubleclick", false}, {"itemsizing", "trace"}}}});
+
+  FinishOptions options;
+  if (auto slider = sizeSlider(fig, std::nullopt, "dot scale", true)) options.controls.push_back(*slider);
+  if (scales.size() > 1) options.controls.push_back(scalingMenu(scales));
+  options.plot = _cellArea(n, m, DOT_CELL_WIDTH, DOT_CELL_HEIGHT, grid.columns);
+  return std::move(finishFigure(fig, spec.common, options));
+}
+
+}  // namespace tess::render

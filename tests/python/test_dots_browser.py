@@ -1,0 +1,71 @@
+"""The dot plot's controls and texts as plotly.js draws them in headless Chromium."""
+
+import json
+
+import numpy as np
+import pandas as pd
+import plotly.io as pio
+import pytest
+from browser.judge import _run, judge
+
+from tessarine.pl._interactive import _render, _spec
+
+pytestmark = pytest.mark.browser
+
+
+def _markupSpec():
+    rows, columns = ["<b>X</b>", "a&b", "CD3E"], ["%{y}", "<i>T</i>", "NK"]
+    values = pd.DataFrame(np.arange(9, dtype=float).reshape(3, 3), index=rows, columns=columns)
+    values.iloc[1, 1] = np.nan  # drawn in plotly's colour for values off the scale
+    size = pd.DataFrame(np.linspace(0.1, 1.0, 9).reshape(3, 3), index=rows, columns=columns)
+    return _spec.Dots(scales={"<b>mean</b>": values, "z": values - 4, "rank": values.rank()}, size=size,
+                      extra={"cells": (size * 1000).astype(int)}, sizeLabel="<of cells>", kind="diverging")
+
+
+def test_scaling_buttons_show_their_own_scale_and_the_slider_resizes_the_dots():
+    spec = _markupSpec()
+    report = judge(_render.figureFor(spec), _render.configFor(spec), states=True)
+    report.assertClean()
+    menus = [s for s in report.states if s["control"] == "updatemenu"]
+    # Scale traces 0-2, size key 3-5: each button shows its own scale beside the whole key.
+    assert [s["visible"] for s in menus] == [[j, 3, 4, 5] for j in range(3)]
+    steps = [s for s in report.states if s["control"] == "slider"]
+    largest = [s["markerSize"][0]["max"] for s in steps]
+    assert len(set(largest)) == len(steps) and largest == sorted(largest)
+    assert 23.0 in largest  # the 1x step draws the dots as built
+    assert len({s["markerSize"][3] for s in steps}) == len(steps)  # the key follows the dots
+
+
+# Hovers dot `point` of trace 0; returns the tooltip's lines, the fill of every dot drawn and
+# the widths of the legend's key dots.
+HOVER = """(async (figure, point) => {
+  const div = document.createElement("div");
+  document.body.appendChild(div);
+  await Plotly.newPlot(div, figure.data, figure.layout);
+  const fills = Array.from(div.querySelectorAll(".scatterlayer .trace")[0].querySelectorAll("path.point"),
+    (p) => p.style.fill);
+  const keys = Array.from(div.querySelectorAll(".legend path.scatterpts"), (p) => p.getBBox().width);
+  Plotly.Fx.hover(div, [{curveNumber: 0, pointNumber: point}]);
+  const label = div.querySelector(".hoverlayer .hovertext text.nums");
+  const lines = label ? Array.from(label.querySelectorAll("tspan.line"), (t) => t.textContent) : null;
+  Plotly.purge(div);
+  div.remove();
+  return [lines, fills, keys];
+})(%s, %s)"""
+
+
+def test_markup_in_names_reads_literally_in_ticks_legend_and_tooltip():
+    spec = _markupSpec()
+    fig = _render.figureFor(spec)
+    report = judge(fig, _render.configFor(spec), states=False)
+    assert sorted(b["text"] for b in report.boxes["ytick"]) == ["<b>X</b>", "CD3E", "a&b"]
+    assert {"%{y}", "<i>T</i>"} <= {b["text"] for b in report.boxes["xtick"]}
+    assert "25% <of cells>" in report.boxes["legend"][0]["text"]
+    hovered = [_run(lambda b: b.evaluate(HOVER % (pio.to_json(fig), json.dumps(p)))) for p in (1, 0, 4)]
+    assert hovered[0][0][:2] == ["row: <b>X</b>", "column: <i>T</i>"]
+    assert hovered[0][0][3:] == ["size: 0.2125", "cells: 212"]
+    assert hovered[1][0][1] == "column: %{y}"
+    # The dot without a colour value is still drawn, in plotly's colour for it, and hovers.
+    lines, fills, keys = hovered[2]
+    assert len(fills) == 9 and all(fills) and lines[2] == "colour: NaN"
+    assert len(keys) == 3 and keys == sorted(set(keys))  # the key's dots grow as its percentages
