@@ -1,0 +1,137 @@
+"""Matrix: time from spec to a plotly.py Figure, size of the page and peak memory, against plotly express.
+
+The content is an n x n gene x gene-like table (string row and column names, log-expression-like
+values with block structure, a few missing cells) with two scales (the table and a per-row
+z-score, drawn diverging), two orders (a clustering-like order on both axes and alphabetical)
+and one integer per-cell count table in the tooltip. Ours builds it through one Matrix spec.
+
+plotly express gets the same four views (each scale under each order: the table reordered)
+stacked into one 3-D array and shown with px.imshow(animation_frame=0) and axis labels. Its
+reordering and stacking are timed on its side, as our side's own conversions are on ours.
+What px.imshow cannot draw, and so does not pay for: the count table in the tooltip, a colour
+scale per view (one diverging scale for the z-scores) and row/column names per view (every
+frame carries the names of the first order, so the other order's ticks are wrong).
+
+Each measurement runs in a fresh process so that peak memory (max RSS) is its own; each side
+runs twice and the faster run is kept. The page is fig.to_html(include_plotlyjs=False,
+full_html=True); the time to_html takes is shown as well, outside the build time.
+speed-up = px seconds / ours; size = ours bytes / px bytes.
+Targets: speed-up at least 5x, size at most 0.6.
+
+Run: python bench/matrix.py [--sizes 1000]      (n: an n x n table)
+"""
+
+import argparse
+import json
+import resource
+import subprocess
+import sys
+import time
+
+import numpy as np
+import pandas as pd
+
+SPEED_TARGET = 5.0
+SIZE_TARGET = 0.6
+
+
+def _names(rng, n, prefix):
+    # Gene-symbol-like names: alphabetical order differs from the table's order.
+    letters = np.array(list("ABCDEFGHIJKLMNOPQRSTUVWXYZ"))
+    stems = ["".join(rng.choice(letters, size=rng.integers(3, 6))) for _ in range(n)]
+    return [f"{prefix}{s}{i}" for i, s in enumerate(stems)]
+
+
+def _inputs(n, seed=0):
+    """The table, its two scales, two orders (row positions, column positions) and the counts."""
+    rng = np.random.default_rng(seed)
+    rows, cols = _names(rng, n, ""), _names(rng, n, "")
+    # Block structure, as in correlated gene modules: a few latent groups plus noise.
+    groups = 12
+    rowGroup, colGroup = rng.integers(0, groups, n), rng.integers(0, groups, n)
+    level = rng.gamma(2.0, 1.0, (groups, groups))
+    counts = rng.poisson(level[rowGroup][:, colGroup] * rng.uniform(0.5, 2.0, (n, 1)) * 20)
+    values = np.log1p(counts) + rng.normal(0, 0.1, (n, n))
+    values[rng.random((n, n)) < 0.001] = np.nan
+    table = pd.DataFrame(values, index=pd.Index(rows, name="gene"), columns=pd.Index(cols, name="gene"))
+    counts = pd.DataFrame(counts.astype(np.int64), index=table.index, columns=table.columns)
+    mean = table.mean(axis=1)
+    spread = table.std(axis=1).replace(0, 1)
+    zscore = table.sub(mean, axis=0).div(spread, axis=0)
+    # Clustering-like: by latent group, then by mean level within the group.
+    clusterRows = np.lexsort((mean.to_numpy(), rowGroup))
+    clusterCols = np.lexsort((table.mean(axis=0).to_numpy(), colGroup))
+    orders = {"clustered": (clusterRows, clusterCols),
+              "alphabetical": (np.argsort(np.array(rows)), np.argsort(np.array(cols)))}
+    return table, {"expression": table, "z-score": zscore}, orders, counts
+
+
+def _ours(n):
+    from tessarine.pl._interactive import _render, _spec
+
+    table, scales, orders, counts = _inputs(n)
+    start = time.perf_counter()
+    spec = _spec.Matrix(frame=table, scales=scales, orders=orders, cellHover={"cells": counts},
+                        scaleKinds={"z-score": "diverging"}, xlabel="gene", ylabel="gene",
+                        colorbarLabel="log1p expression")
+    fig = _render.figureFor(spec)
+    elapsed = time.perf_counter() - start
+    return elapsed, fig
+
+
+def _peer(n):
+    import plotly.express as px
+
+    table, scales, orders, counts = _inputs(n)
+    start = time.perf_counter()
+    views = [scale.to_numpy()[np.ix_(r, c)] for (r, c) in orders.values() for scale in scales.values()]
+    first = next(iter(orders.values()))
+    fig = px.imshow(np.stack(views), animation_frame=0, x=table.columns[first[1]].tolist(),
+                    y=table.index[first[0]].tolist(),
+                    labels={"x": "gene", "y": "gene", "color": "log1p expression"})
+    elapsed = time.perf_counter() - start
+    return elapsed, fig
+
+
+def _measure(side, n):
+    import plotly.graph_objects as go
+
+    go.Figure()  # plotly's validators load once, outside the timing
+    elapsed, fig = (_ours if side == "ours" else _peer)(n)
+    start = time.perf_counter()
+    size = len(fig.to_html(include_plotlyjs=False, full_html=True))
+    writing = time.perf_counter() - start
+    peak = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss * 1024
+    return {"seconds": elapsed, "bytes": size, "peakBytes": peak, "pageSeconds": writing}
+
+
+def _run(side, n):
+    out = subprocess.run([sys.executable, __file__, "--child", side, str(n)], check=True, capture_output=True,
+                         text=True)
+    return json.loads(out.stdout)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--sizes", type=int, nargs="*", default=[1000], help="n for an n x n table")
+    parser.add_argument("--child", nargs=2)
+    args = parser.parse_args()
+    if args.child:
+        print(json.dumps(_measure(args.child[0], int(args.child[1]))))
+        return
+    print(f"{'table':>11} {'ours s':>8} {'px s':>8} {'speed-up':>8} {'ours MB':>8} {'px MB':>8} {'size':>6} "
+          f"{'ours peak':>9} {'px peak':>8} {'ours page s':>11} {'px page s':>9}")
+    for n in args.sizes:
+        ours = min((_run("ours", n) for _ in range(2)), key=lambda r: r["seconds"])
+        peer = min((_run("peer", n) for _ in range(2)), key=lambda r: r["seconds"])
+        speedUp, size = peer["seconds"] / ours["seconds"], ours["bytes"] / peer["bytes"]
+        print(f"{f'{n}x{n}':>11} {ours['seconds']:>8.2f} {peer['seconds']:>8.2f} {speedUp:>7.1f}x "
+              f"{ours['bytes'] / 1e6:>8.1f} {peer['bytes'] / 1e6:>8.1f} {size:>6.2f} "
+              f"{ours['peakBytes'] / 1e6:>8.0f}M {peer['peakBytes'] / 1e6:>7.0f}M "
+              f"{ours['pageSeconds']:>11.2f} {peer['pageSeconds']:>9.2f}")
+        print(f"{'':>11} targets: speed-up >= {SPEED_TARGET:.0f}x {'met' if speedUp >= SPEED_TARGET else 'MISSED'}, "
+              f"size <= {SIZE_TARGET} {'met' if size <= SIZE_TARGET else 'MISSED'}")
+
+
+if __name__ == "__main__":
+    main()
