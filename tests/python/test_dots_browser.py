@@ -48,6 +48,7 @@ HOVER = """(async (figure, point) => {
   Plotly.Fx.hover(div, [{curveNumber: 0, pointNumber: point}]);
   const label = div.querySelector(".hoverlayer .hovertext text.nums");
   const lines = label ? Array.from(label.querySelectorAll("tspan.line"), (t) => t.textContent) : null;
+  if (lines && lines[lines.length - 1] === "") lines.pop();  // the closing <br> takes no room
   Plotly.purge(div);
   div.remove();
   return [lines, fills, keys];
