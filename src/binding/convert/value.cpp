@@ -156,7 +156,7 @@ nb::handle frozenArrayType() {
 // Strings as a read-only numpy object array. Repeated values share one Python object, so
 // a column of a few distinct values costs a reference per row, not a string per row.
 template <class Text>
-nb::object frozenStrings(std::size_t n, Text text) {
+nb::object frozenStrings(std::size_t n, Text text, nb::object shape = nb::object()) {
   std::unordered_map<std::string_view, nb::object> shared;
   nb::list items = nb::steal<nb::list>(PyList_New(static_cast<Py_ssize_t>(n)));
   if (!items.is_valid()) throw nb::python_error();
@@ -166,7 +166,7 @@ nb::object frozenStrings(std::size_t n, Text text) {
     if (found == shared.end()) found = shared.emplace(s, nb::str(s.data(), s.size())).first;
     PyList_SET_ITEM(items.ptr(), static_cast<Py_ssize_t>(i), found->second.inc_ref().ptr());
   }
-  return frozenObjects(items, nb::make_tuple(n));
+  return frozenObjects(items, shape.is_valid() ? shape : nb::make_tuple(n));
 }
 
 }  // namespace
@@ -179,7 +179,9 @@ nb::object frozenObjects(nb::list items, nb::handle shape) {
 }
 
 nb::object toNumpy(const TextArray& texts) {
-  return frozenStrings(texts.size(), [&](std::size_t i) { return texts[i]; });
+  std::size_t columns = texts.columns();
+  nb::object shape = columns ? nb::object(nb::make_tuple(texts.size() / columns, columns)) : nb::object();
+  return frozenStrings(texts.size(), [&](std::size_t i) { return texts[i]; }, shape);
 }
 
 nb::object toNumpy(const TypedArray& array) {

@@ -189,10 +189,14 @@ void append(std::string& out, const Value& value, Place place = Place::Property)
           }
           out += '}';
         } else if constexpr (std::is_same_v<T, TextArray>) {
+          // A matrix is a list of rows.
+          std::size_t columns = x.columns();
           out += '[';
           for (std::size_t i = 0; i < x.size(); ++i) {
             if (i) out += ',';
+            if (columns && i % columns == 0) out += '[';
             appendString(out, x[i]);
+            if (columns && i % columns == columns - 1) out += ']';
           }
           out += ']';
         } else if (place == Place::Property) {

@@ -85,6 +85,13 @@ TextArray::TextArray(std::string chars, std::vector<std::size_t> ends) {
   data_ = std::make_shared<const Data>(Data{std::move(chars), std::move(ends)});
 }
 
+TextArray::TextArray(std::string chars, std::vector<std::size_t> ends, std::size_t columns)
+    : TextArray(std::move(chars), std::move(ends)) {
+  if (columns == 0 || size() % columns != 0)
+    throw ValueError(std::to_string(size()) + " strings do not fill rows of " + std::to_string(columns));
+  columns_ = columns;
+}
+
 std::string_view TextArray::operator[](std::size_t i) const {
   if (i >= size()) throw IndexError("text array index out of range");
   std::size_t begin = i == 0 ? 0 : data_->ends[i - 1];
@@ -92,7 +99,7 @@ std::string_view TextArray::operator[](std::size_t i) const {
 }
 
 bool TextArray::operator==(const TextArray& other) const {
-  return data_->ends == other.data_->ends && data_->chars == other.data_->chars;
+  return columns_ == other.columns_ && data_->ends == other.data_->ends && data_->chars == other.data_->chars;
 }
 
 Object::Object(std::initializer_list<Entry> entries) {
@@ -160,7 +167,7 @@ const TypedArray& Value::asTyped() const { return expect<TypedArray>(v_, "a type
 std::size_t Value::length() const {
   if (const auto* a = std::get_if<Array>(&v_)) return a->size();
   if (const auto* t = std::get_if<TypedArray>(&v_)) return t->shape().front();
-  if (const auto* t = std::get_if<TextArray>(&v_)) return t->size();
+  if (const auto* t = std::get_if<TextArray>(&v_)) return t->columns() ? t->size() / t->columns() : t->size();
   return 0;
 }
 

@@ -87,8 +87,14 @@ class TextArray {
   /// The strings' bytes back to back and where each one ends; ValueError unless the ends
   /// rise and the last is the end of `chars`.
   TextArray(std::string chars, std::vector<std::size_t> ends);
+  /// The same strings read row by row as a matrix of `columns` columns (a tooltip's
+  /// string customdata); ValueError unless they fill whole rows.
+  TextArray(std::string chars, std::vector<std::size_t> ends, std::size_t columns);
 
+  /// Number of strings.
   std::size_t size() const { return data_->ends.size(); }
+  /// Columns of a matrix; 0 for a plain list.
+  std::size_t columns() const { return columns_; }
   /// String i; IndexError past the end.
   std::string_view operator[](std::size_t i) const;
   bool operator==(const TextArray& other) const;
@@ -99,6 +105,7 @@ class TextArray {
     std::vector<std::size_t> ends;
   };
   std::shared_ptr<const Data> data_;
+  std::size_t columns_ = 0;
 };
 
 class Value;
@@ -189,7 +196,7 @@ class Value {
   Object& asObject();
   const TypedArray& asTyped() const;
 
-  /// Number of elements of a list or a text array, or the first dimension of a typed array;
+  /// Number of elements of a list, rows of a text array, or the first dimension of a typed array;
   /// 0 otherwise.
   std::size_t length() const;
   /// Truth as plotly's readers take it: null, false, 0, "" and empty containers are false.

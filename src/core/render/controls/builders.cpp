@@ -45,19 +45,20 @@ std::pair<double, double> extremes(const std::vector<double>& values) {
   return {low, high};
 }
 
+// An array of sizes stays one array: a step of a large plot carries one per marker.
 Value scaled(const Value& size, double factor) {
   if (!size.isSequence()) return roundTo2(sizeNumber(size) * factor);
-  Array out;
+  std::vector<double> out;
   if (size.isTyped()) {
     const figure::TypedArray& array = size.asTyped();
     if (array.ndim() != 1) throw ValueError("a marker size array is one-dimensional");
     out.reserve(array.size());
-    for (std::size_t i = 0; i < array.size(); ++i) out.emplace_back(roundTo2(array.at(i) * factor));
+    for (std::size_t i = 0; i < array.size(); ++i) out.push_back(roundTo2(array.at(i) * factor));
   } else {
     out.reserve(size.length());
-    for (const Value& v : size.asArray()) out.emplace_back(roundTo2(sizeNumber(v) * factor));
+    for (const Value& v : size.asArray()) out.push_back(roundTo2(sizeNumber(v) * factor));
   }
-  return out;
+  return figure::TypedArray::of(std::move(out));
 }
 
 Object step(std::string label, Array sizes, const std::vector<std::int64_t>& kept) {

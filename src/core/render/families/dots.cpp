@@ -54,19 +54,28 @@ std::pair<TypedArray, TypedArray> gridPositions(const Grid& grid) {
   return {TypedArray::of(std::move(x)), TypedArray::of(std::move(y))};
 }
 
-// Row name, column name, then each layer's cell as a tooltip shows it, per dot. plotly.js
-// draws substituted values as markup, so each is escaped.
-Array customRows(const Grid& grid, const std::vector<Layer>& layers) {
+// Row name, column name, then each layer's cell as a tooltip shows it, per dot, packed
+// once and shared by every scale's trace. plotly.js draws substituted values as markup, so
+// each is escaped.
+figure::TextArray customRows(const Grid& grid, const std::vector<Layer>& layers) {
   std::size_t m = grid.columns.size();
-  Array out;
-  out.reserve(grid.cells());
+  std::vector<std::string> rows, columns;
+  for (const std::string& name : grid.rows) rows.push_back(escapeValue(name));
+  for (const std::string& name : grid.columns) columns.push_back(escapeValue(name));
+  std::string chars;
+  std::vector<std::size_t> ends;
+  ends.reserve(grid.cells() * (2 + layers.size()));
+  auto add = [&](std::string_view text) {
+    chars += text;
+    ends.push_back(chars.size());
+  };
   for (std::size_t k = 0; k < grid.cells(); ++k) {
     std::size_t row = k / m, column = k % m;
-    Array cells{escapeValue(grid.rows[row]), escapeValue(grid.columns[column])};
-    for (const Layer& layer : layers) cells.emplace_back(escapeValue(_formatCell(layer.table.at(column), row)));
-    out.emplace_back(std::move(cells));
+    add(rows[row]);
+    add(columns[column]);
+    for (const Layer& layer : layers) add(escapeValue(_formatCell(layer.table.at(column), row)));
   }
-  return out;
+  return figure::TextArray(std::move(chars), std::move(ends), 2 + layers.size());
 }
 
 Hover dotHover(const DotsSpec& spec, const Grid& grid, const std::vector<Layer>& layers) {
