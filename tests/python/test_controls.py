@@ -32,48 +32,31 @@ def _payload(step):
     return sizes["marker.size"], traces
 
 
-# ---- marker sizes and the one-size test -----------------------------------------------------------
-
-def test_marker_sizes_skip_traces_without_one_and_keep_the_order_asked():
-    fig = _scatter(6, np.array([1.0, 2.0, 3.0]))
-    fig.add_trace(go.Heatmap(z=[[1, 2]]))
-    fig.add_trace(go.Scatter(x=[0], y=[0], marker={"color": "red"}))
-    kept, sizes = _render._markerSizes(fig, [3, 2, 1, 0, -1])
-    assert kept == [1, 0]
-    assert sizes[0].tolist() == [1.0, 2.0, 3.0] and sizes[1] == 6
-    assert _render._markerSizes(_mapping({"size": 4}, None, {"size": None}), (0, 1, 2)) == ([0], [4])
-
-
-@pytest.mark.parametrize("sizes, uniform", [
-    ([92, 100], 92.0),           # exactly 8 % still counts as one size
-    ([92, 100.01], None),
-    ([0, 0], None),
-    ([6, np.array([6.0, 6.0])], None),
-    ([np.float32(5), 5], 5.0),
-])
-def test_uniform_size(sizes, uniform):
-    assert _render._uniformSize(sizes) == uniform
-
-
-def test_uniform_size_tolerance_is_positional_and_an_empty_list_fails():
-    assert _render._uniformSize([3, 4], 0.5) == 3.0
-    with pytest.raises(IndexError):
-        _render._uniformSize([])
-    with pytest.raises(TypeError):
-        _render._uniformSize([6, "6"])
-
-
 # ---- the size slider ------------------------------------------------------------------------------
 
-def test_uniform_sizes_give_the_absolute_ladder():
-    fig = _scatter(6, 6, 6.4)
+def _active(entry):
+    return entry["menu"]["steps"][entry["menu"]["active"]]["label"]
+
+
+@pytest.mark.parametrize("sizes, label", [
+    ((6, 6, 6.4), "6"),                  # one size within 8 %, the first one's ladder
+    ((92, 100), "92"),                   # exactly 8 % still counts as one size
+    ((92, 100.01), "1" + TIMES),
+    ((0, 0), "1" + TIMES),               # a first size of zero has no pixel ladder
+    ((6, np.array([6.0, 6.0])), "1" + TIMES),
+    ((np.float32(5), 5), "5"),
+])
+def test_one_size_gives_the_absolute_ladder_else_the_relative_one(sizes, label):
+    fig = _scatter(*sizes)
     fig.add_trace(go.Heatmap(z=[[1]]))
-    slider = _render.sizeSlider(fig)["menu"]
-    assert slider["steps"][slider["active"]]["label"] == "6"
-    for step in slider["steps"]:
+    fig.add_trace(go.Scatter(x=[0], y=[0], marker={"color": "red"}))
+    entry = _render.sizeSlider(fig)
+    assert _active(entry) == label
+    for step in _steps(entry):
         sizes, traces = _payload(step)
-        assert traces == [0, 1, 2]
-        assert sizes == [float(step["label"])] * 3 and format(sizes[0], "g") == step["label"]
+        assert traces == list(range(len(sizes)))
+        if not label.endswith(TIMES):
+            assert sizes == [float(step["label"])] * len(sizes) and format(sizes[0], "g") == step["label"]
 
 
 def test_array_sizes_give_the_relative_ladder_wrapped_once_per_trace():
@@ -88,31 +71,25 @@ def test_array_sizes_give_the_relative_ladder_wrapped_once_per_trace():
 
 @given(st.lists(st.floats(0.001, 500, allow_nan=False), min_size=1, max_size=20))
 def test_relative_steps_round_as_python_does(values):
-    entry = _render.sizeSlider(_mapping({"size": values}))
+    entry = _render.sizeSlider(_mapping({"size": values}, None, {"size": None}))
     for factor, step in zip(_layout.SIZE_FACTORS, _steps(entry)):
-        (sizes,) = _payload(step)[0]
-        assert list(sizes) == [round(v * factor, 2) for v in values]
+        (sizes,), traces = _payload(step)
+        assert list(sizes) == [round(v * factor, 2) for v in values] and traces == [0]
 
 
-@pytest.mark.parametrize("sizes, relative", [
-    ((6, 6), True),    # forced: uniform sizes scale by factors all the same
-    ((0, 6), False),   # a first size of zero has no pixel ladder
-    ((6, 7), False),
-])
-def test_relative_ladder_when_forced_or_without_one_size(sizes, relative):
-    entry = _render.sizeSlider(_mapping(*({"size": s} for s in sizes)), label="dot scale", relative=relative)
-    labels = [s["label"] for s in _steps(entry)]
-    assert labels == [format(f, "g") + TIMES for f in _layout.SIZE_FACTORS]
+def test_forced_relative_ladder_and_its_caption():
+    entry = _render.sizeSlider(_mapping({"size": 6}, {"size": 6}), label="dot scale", relative=True)
+    assert [s["label"] for s in _steps(entry)] == [format(f, "g") + TIMES for f in _layout.SIZE_FACTORS]
     assert entry["menu"]["currentvalue"]["prefix"] == "dot scale: " and "suffix" not in entry["menu"]["currentvalue"]
-    assert _payload(_steps(entry)[0])[0] == [round(float(s) * 0.25, 2) for s in sizes]
+    assert _payload(_steps(entry)[0])[0] == [1.5, 1.5]
 
 
 def test_slider_acts_on_the_chosen_traces_only_and_is_absent_without_sizes():
     fig = _scatter(6, 20)
     fig.add_trace(go.Heatmap(z=[[1]]))
-    entry = _render.sizeSlider(fig, [1])
+    entry = _render.sizeSlider(fig, [2, 1])
     assert all(_payload(s)[1] == [1] for s in _steps(entry))
-    assert entry["menu"]["steps"][entry["menu"]["active"]]["label"] == "20"
+    assert _active(entry) == "20"
     assert _render.sizeSlider(fig, [2]) is None
     assert _render.sizeSlider(fig, []) is None and _render.sizeSlider(_mapping()) is None
     # A negative index counts from the end, and plotly is handed the position itself.
@@ -122,16 +99,20 @@ def test_slider_acts_on_the_chosen_traces_only_and_is_absent_without_sizes():
 @pytest.mark.parametrize("call, error", [
     (lambda: _render.sizeSlider(_scatter(6), [1]), IndexError),
     (lambda: _render.sizeSlider(_scatter(6), [-2]), IndexError),
-    (lambda: _render._markerSizes(_scatter(6), [2**70]), IndexError),
+    (lambda: _render.sizeSlider(_scatter(6), [2**70]), IndexError),
     (lambda: _render.sizeSlider(_scatter(6), [0.0]), TypeError),
     (lambda: _render.sizeSlider(_scatter(6), 0), TypeError),
     (lambda: _render.sizeSlider(_scatter(6), label=None), TypeError),
     (lambda: _render.sizeSlider(_mapping({"size": [1, "x"]}), relative=True), TypeError),
+    (lambda: _render.sizeSlider(_mapping({"size": 6}, {"size": "6"})), TypeError),
     (lambda: _render.sizeSlider(_mapping("big")), TypeError),
     (lambda: _render.sizeSlider(_mapping({"size": np.ones((2, 2))})), ValueError),
     (lambda: _render.sizeSlider(_mapping({"size": math.nan})), ValueError),
+    (lambda: _render.dropdownControl(["a", "b"], [1, -1]), ValueError),
+    (lambda: _render.dropdownControl(["a"], [1.5]), TypeError),
+    (lambda: _render.dropdownControl(["a"], [1], align="middle"), ValueError),
 ])
-def test_bad_slider_input_fails_with_an_ordinary_error(call, error):
+def test_bad_control_input_fails_with_an_ordinary_error(call, error):
     with pytest.raises(error):
         call()
 
@@ -144,19 +125,10 @@ def test_axis_title_escapes_name_and_base_around_a_middle_dot():
     assert _render.axisTitleFor(3, 2.5) == "3 \u00b7 2.5"
 
 
-def test_visibility_masks_one_run_of_traces_per_group():
-    assert _render._visibility([2, 3], 1) == [False, False, True, True, True]
-    assert _render._visibility([0, 2], 0) == [False, False]
-    assert _render._visibility([1, 1], 5) == [False, False]
-    with pytest.raises(ValueError):
-        _render._visibility([1, -1], 0)
-    with pytest.raises(TypeError):
-        _render._visibility([1.5], 0)
-
-
 def test_dropdown_buttons_show_their_group_only():
-    buttons = _render.dropdownControl(["a", "b"], [2, 1])["menu"]["buttons"]
-    assert [b["args"] for b in buttons] == [[{"visible": [True, True, False]}], [{"visible": [False, False, True]}]]
+    buttons = _render.dropdownControl(["a", "b", "c"], [2, 0, 1])["menu"]["buttons"]
+    assert [b["args"] for b in buttons] == [[{"visible": [True, True, False]}], [{"visible": [False, False, False]}],
+                                            [{"visible": [False, False, True]}]]
 
 
 def test_dropdown_takes_positional_options_and_labels_of_any_type():
@@ -169,8 +141,6 @@ def test_dropdown_takes_positional_options_and_labels_of_any_type():
         assert len(buttons[0]["args"]) == 1
     assert _render.dropdownControl(["a"], [1], axisTitle="y")["menu"]["buttons"][0]["args"][1] == {
         "yaxis.title.text": "a"}
-    with pytest.raises(ValueError):
-        _render.dropdownControl(["a"], [1], align="middle")
 
 
 # ---- in the browser: every state shows what it claims ---------------------------------------------

@@ -59,28 +59,16 @@ def test_render_rows_is_the_specs_own_list_refilled():
     assert spec.renderRows is own and not any(isinstance(rows, str) for rows in own)
 
 
-@pytest.mark.parametrize("n, kind", [(3999, "scatter"), (4000, "scattergl")])
-def test_webgl_from_the_threshold_on(n, kind):
-    fig = _draw(_spec_for(_cells(n)))
-    assert {t.type for t in fig.data} == {kind}
-
-
-@pytest.mark.parametrize("n, identity", [(20000, True), (20001, False)])
-def test_cell_identity_in_the_tooltip_up_to_the_limit(n, identity):
-    fig = _draw(_spec_for(_cells(n), keys=[None]))
-    assert ("cell: %{text}" in fig.data[0].hovertemplate) is identity
-
-
-def test_identity_line_is_named_after_the_index():
-    fig = _draw(_spec_for(_cells(10, name="barcode"), keys=[None]))
-    assert fig.data[0].hovertemplate.startswith("barcode: %{text}")
-
-
-def test_plain_cells_only_need_no_dropdown_but_get_a_size_slider():
-    fig = _draw(_spec_for(_cells(50), keys=[None]))
-    assert [t.name for t in fig.data] == ["cells"]
-    assert not fig.layout.updatemenus
-    assert len(fig.layout.sliders) == 1
+@pytest.mark.parametrize("n, name, kind, identity", [
+    (3999, None, "scatter", "cell"), (4000, "barcode", "scattergl", "barcode"),
+    (20000, None, "scattergl", "cell"), (20001, None, "scattergl", None),
+])
+def test_webgl_and_cell_identity_switch_at_their_thresholds(n, name, kind, identity):
+    # Plain cells need no dropdown but still get a size slider.
+    fig = _draw(_spec_for(_cells(n, name=name), keys=[None]))
+    assert [t.name for t in fig.data] == ["cells"] and fig.data[0].type == kind
+    assert not fig.layout.updatemenus and len(fig.layout.sliders) == 1
+    assert fig.data[0].hovertemplate.startswith(f"{identity}: %{{text}}") is (identity is not None)
 
 
 def test_two_keys_the_second_continuous_hidden_until_chosen():

@@ -6,17 +6,8 @@ import pytest
 
 from tessarine.pl._interactive import _render, _spec
 
-ALL = ["bars", "configFor", "curves", "distribution", "dots", "figureFor", "finishFigure", "gate", "graph",
-       "intervals", "matrix", "points", "ranked", "rasterTraces", "volcano"]
-
-
-def test_public_names_in_order_and_reachable():
-    assert _render.__all__ == ALL
-    for name in ALL + ["_figure"]:
-        assert callable(getattr(_render, name))
-
-
-def test_empty_figure_is_a_fresh_plotly_figure():
+def test_public_names_are_reachable_and_the_empty_figure_is_fresh():
+    assert all(callable(getattr(_render, name)) for name in _render.__all__)
     fig = _render._figure()
     assert isinstance(fig, go.Figure) and fig.data == () and _render._figure() is not fig
 
@@ -43,15 +34,6 @@ def test_dispatch_takes_the_first_family_in_table_order(monkeypatch):
     assert called == ["matrix", "volcano"]
 
 
-def test_spec_classes_are_looked_up_at_each_call(monkeypatch):
-    class Impostor:
-        pass
-
-    monkeypatch.setattr(_spec, "Ranked", Impostor)
-    monkeypatch.setattr(_render, "ranked", lambda spec: "ranked")
-    assert _render.figureFor(Impostor()) == "ranked"
-
-
 def test_config_adds_drawing_to_gates_and_selection_to_points():
     gate, points, bars = (_render.configFor(cls()) for cls in (_spec.Gate, _spec.Points, _spec.Bars))
     assert gate["edits"] == {"shapePosition": True} and gate["modeBarButtonsToAdd"] == ["drawline", "eraseshape"]
@@ -66,8 +48,7 @@ def test_config_of_a_points_gate_takes_the_selection_buttons():
         pass
 
     config = _render.configFor(PointsGate())
-    assert config["modeBarButtonsToAdd"] == ["lasso2d", "select2d"]
-    assert "edits" in config
+    assert config["modeBarButtonsToAdd"] == ["lasso2d", "select2d"] and "edits" in config
 
 
 @pytest.mark.parametrize("thing", [None, pd.DataFrame(), object()])

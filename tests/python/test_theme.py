@@ -40,12 +40,9 @@ class TestEscape:
         assert _theme.escape(text) == expected
 
     def test_str_failures_propagate(self):
-        class Broken:
-            def __str__(self):
-                raise RuntimeError("no text")
-
-        with pytest.raises(RuntimeError, match="no text"):
-            _theme.escape(Broken())
+        broken = type("Broken", (), {"__str__": lambda self: 1 / 0})()
+        with pytest.raises(ZeroDivisionError):
+            _theme.escape(broken)
 
     @settings(max_examples=300)
     @given(st.text())
@@ -57,10 +54,6 @@ class TestEscape:
 
 
 class TestColorscale:
-    def test_maps_plotly_lacks_are_valid_plotly_scales(self):
-        for name in ("greys", "coolwarm", "bwr"):
-            go.Heatmap(z=[[0]], colorscale=_theme.colorscale(name))
-
     @pytest.mark.parametrize("name", ["viridis", "magma", "RdBu", "Blues_r"])
     def test_maps_match_plotlys_own(self, name):
         theirs = ColorscaleValidator("colorscale", "heatmap").validate_coerce(name)
@@ -68,7 +61,9 @@ class TestColorscale:
         assert [p for p, _ in ours] == pytest.approx([p for p, _ in theirs])
         assert [_theme.rgba(c, 1) for _, c in ours] == [_theme.rgba(c, 1) for _, c in theirs]
 
-    def test_defaults_and_explicit_scales(self):
+    def test_defaults_explicit_scales_and_maps_plotly_lacks(self):
+        for name in ("greys", "coolwarm", "bwr"):
+            go.Heatmap(z=[[0]], colorscale=_theme.colorscale(name))
         assert _theme.colorscale(None) == _theme.colorscale(None, None) == _theme.colorscale("viridis")
         assert _theme.colorscale("", "diverging") == _theme.colorscale("RdBu_r")
         assert _theme.colorscale(((0, "red"), (1.0, "#00f"))) == [[0, "red"], [1.0, "#00f"]]
@@ -81,8 +76,6 @@ class TestColorscale:
     def test_errors(self, cmap, kind, error):
         with pytest.raises(error):
             _theme.colorscale(cmap, kind)
-
-    def test_unknown_name_is_named(self):
         with pytest.raises(ValueError, match="'Viridos'.*viridis"):
             _theme.colorscale("Viridos")
 

@@ -332,25 +332,15 @@ TEST(PointLabels, MoreImportantLabelWinsWhenOnlyOneFits) {
   EXPECT_EQ(out[0].asObject().at("text").asString(), "first");
 }
 
-TEST(PointLabels, SameInputSameOutput) {
-  Case c = makeCase("volcano", 200, 7);
-  PointLabelOptions options{FONT, RADIUS, false, false, {}, c.points};
-  EXPECT_EQ(pointLabels(c.labels, c.xRange, c.yRange, W, H, options),
-            pointLabels(c.labels, c.xRange, c.yRange, W, H, options));
-}
-
 TEST(PointLabels, BadSizesAndRangesAreValueErrors) {
   std::vector<LabelRecord> one = {{5, 5, "a", {}}};
   double nan = std::nan("");
   EXPECT_THROW(pointLabels(one, {0, nan}, {0, 10}, W, H), ValueError);
   EXPECT_THROW(pointLabels(one, {0, 10}, {-INFINITY, 10}, W, H), ValueError);
-  EXPECT_THROW(pointLabels(one, {0, 10}, {0, 10}, -1, H), ValueError);
-  EXPECT_THROW(pointLabels(one, {0, 10}, {0, 10}, W, nan), ValueError);
-  EXPECT_THROW(pointLabels(one, {0, 10}, {0, 10}, 1e6, H), ValueError);
-  EXPECT_THROW(pointLabels(one, {0, 10}, {0, 10}, W, H, {0, RADIUS}), ValueError);
-  EXPECT_THROW(pointLabels(one, {0, 10}, {0, 10}, W, H, {FONT, -1}), ValueError);
-  EXPECT_THROW(pointLabels(one, {0, 10}, {0, 10}, W, H, {FONT, 1e9}), ValueError);
-  EXPECT_THROW(pointLabels(one, {0, 10}, {0, 10}, W, H, {1e9, RADIUS}), ValueError);
+  for (auto [w, h] : {std::pair{-1.0, H}, {W, nan}, {1e6, H}})
+    EXPECT_THROW(pointLabels(one, {0, 10}, {0, 10}, w, h), ValueError) << w << " " << h;
+  for (auto [font, radius] : {std::pair{0.0, RADIUS}, {FONT, -1.0}, {FONT, 1e9}, {1e9, RADIUS}})
+    EXPECT_THROW(pointLabels(one, {0, 10}, {0, 10}, W, H, {font, radius}), ValueError) << font << " " << radius;
   EXPECT_TRUE(pointLabels(one, {0, 10}, {0, 10}, 0, 0).empty());
   EXPECT_TRUE(pointLabels({}, {0, 10}, {0, 10}, W, H).empty());
 }
@@ -368,29 +358,6 @@ TEST(Occupancy, TouchingIsNotOverlapping) {
   EXPECT_TRUE(crosses(Segment{{-5, 5}, {1, 5}}, Box{0, 0, 10, 10}));
   EXPECT_TRUE(crosses(Segment{{0, 0}, {10, 10}}, Segment{{0, 10}, {10, 0}}));
   EXPECT_FALSE(crosses(Segment{{0, 0}, {10, 10}}, Segment{{0, 0}, {10, 0}}));  // shared end
-}
-
-TEST(Occupancy, LabelsAndLeadersComeAndGoExactly) {
-  Occupancy o(100, 50);
-  o.addMarker({50, 25}, 4);
-  EXPECT_FALSE(o.boxFree({53, 20, 60, 30}));  // the disc reaches x = 54
-  EXPECT_TRUE(o.boxFree({54, 20, 60, 30}));
-  o.addLabel({60, 0, 70, 10}, 3);
-  o.addLabel({70, 0, 80, 10}, 4);
-  EXPECT_EQ(o.labelIn({65, 5, 69, 9}), 3);
-  EXPECT_EQ(o.labelIn({65, 5, 75, 9}), Occupancy::MANY);
-  EXPECT_EQ(o.labelIn({80, 0, 90, 10}), Occupancy::NONE);
-  // Two leaders sharing pixels: taking one away keeps the other's.
-  Segment a{{0.5, 40.5}, {30.5, 40.5}}, b{{10.5, 40.5}, {10.5, 20.5}};
-  o.addLeader(a);
-  o.addLeader(b);
-  o.removeLeader(a);
-  EXPECT_TRUE(o.leadersIn({10, 40, 11, 41}));
-  EXPECT_FALSE(o.leadersIn({20, 40, 21, 41}));
-  EXPECT_FALSE(o.leaderFree({{65.5, 30}, {65.5, 5}}));
-  o.removeLabel(3);
-  EXPECT_TRUE(o.leaderFree({{65.5, 30}, {65.5, 5}}));
-  EXPECT_TRUE(o.boxFree({60, 0, 70, 10}));
 }
 
 }  // namespace

@@ -183,12 +183,8 @@ TEST(TickPolicy, ClimbsTheLadderOneRungAtATime) {
   const Rung rungs[] = {
       {"short labels stay level", {"B", "T", "NK", "Mono"}, 400, free, 'x', 0, 12, 1},
       {"26 px apart: -45° holds a 14 px line + gap", numbered("Cluster ", 20), 520, free, 'x', -45, 12, 1},
-      {"20 px apart: only -90°", numbered("Cluster ", 20), 400, free, 'x', -90, 12, 1},
-      {"15.5 px apart: -90° needs 16 px at 12, 14 at 11", numbered("Sample ", 30), 465, free, 'x', -90, 11, 1},
       {"an explicit 14 px is kept: every 2nd at -45°", numbered("Sample ", 30), 465, 14.0, 'x', -45, 14, 2},
       {"below the floor, still honoured", numbered("g", 50), 500, 7.0, 'y', 0, 7, 1},
-      {"2.5 px apart on y: every 5th at 9 px (10.15 px line)", numbered("Gene", 100), 250, free, 'y', 0,
-       TICK_FONT_FLOOR, 5},
       // Letters 12 px apart clear each other level at 12 px, but plotly would thin ticks closer
       // than round(1.2 × font) itself; 10 px is the first size it leaves alone.
       {"plotly's own thinning", letters('J'), 120, free, 'x', 0, 10, 1},
@@ -202,7 +198,8 @@ TEST(TickPolicy, ClimbsTheLadderOneRungAtATime) {
   }
 }
 
-TEST(TickPolicy, EdgeInputs) {
+// The sweep below holds every other rung against the drawn boxes; these are the ones it rarely meets.
+TEST(TickPolicy, EdgeAndBadInputs) {
   TickPolicy none = tickPolicy({}, 300, std::nullopt, 'x');
   EXPECT_EQ(none.step, 1);
   EXPECT_TRUE(none.labels.empty());
@@ -218,9 +215,7 @@ TEST(TickPolicy, EdgeInputs) {
   EXPECT_EQ(one.step, 1);
   EXPECT_GT(one.overhangStart, 0.0);
   EXPECT_DOUBLE_EQ(one.overhangStart, one.overhangEnd);
-}
 
-TEST(TickPolicy, RejectsBadSpansSizesAndAxes) {
   std::vector<std::string> labels = {"a"};
   for (double span : {0.0, -5.0, std::nan(""), std::numeric_limits<double>::infinity()})
     EXPECT_THROW(tickPolicy(labels, span, std::nullopt, 'x'), ValueError) << span;

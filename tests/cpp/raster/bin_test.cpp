@@ -163,16 +163,4 @@ TEST(bin_test, bounds_reject_unequal_lengths_and_overflowing_spans) {
   EXPECT_THROW(bounds(std::span<const double>(wide), std::span<const double>(two)), tess::ValueError);
 }
 
-TEST(bin_test, every_point_of_a_cloud_lands_inside_its_own_bounds) {
-  std::mt19937 rng(7);
-  std::normal_distribution<float> d(100, 30);
-  std::vector<float> x(5000), y(5000);
-  for (std::size_t i = 0; i < x.size(); ++i) x[i] = d(rng), y[i] = d(rng) * 0.01f;
-  Window w = bounds(std::span<const float>(x), std::span<const float>(y));
-  Grid g = binPoints(Points<float>{x, y, {}}, 0, w, {});
-  std::uint64_t total = 0;
-  for (std::uint32_t n : g.counts) total += n;
-  EXPECT_EQ(total, x.size());
-}
-
 }  // namespace

@@ -46,16 +46,12 @@ Figure numericFigure() {
 double plotWidth(const Figure& f) { return num(f.layout, "width") - num(margin(f), "l") - num(margin(f), "r"); }
 double plotHeight(const Figure& f) { return num(f.layout, "height") - num(margin(f), "t") - num(margin(f), "b"); }
 
-TEST(FinishTest, DefaultDrawingAreaWithoutTitleOrBand) {
-  Figure fig = numericFigure();
-  finishFigure(fig, {});
-  EXPECT_NEAR(plotWidth(fig), theme::WIDTH, 1);
-  EXPECT_NEAR(plotHeight(fig), theme::HEIGHT, 1);
-  EXPECT_TRUE(fig.layout.at("title").isNull());
-  EXPECT_TRUE(fig.layout.at("template").isObject());
-}
-
-TEST(FinishTest, PlotIsClampedBeforeMarginsAndMustBeFinite) {
+TEST(FinishTest, DefaultDrawingAreaClampedBeforeMarginsAndFinite) {
+  Figure plain = numericFigure();
+  finishFigure(plain, {});
+  EXPECT_NEAR(plotWidth(plain), theme::WIDTH, 1);
+  EXPECT_NEAR(plotHeight(plain), theme::HEIGHT, 1);
+  EXPECT_TRUE(plain.layout.at("title").isNull());
   Figure fig = numericFigure();
   finishFigure(fig, {}, optionsWith([](auto& o) { o.plot = PlotArea{1e6, 10}; }));
   EXPECT_NEAR(plotWidth(fig), layout::MAX_PLOT_WIDTH, 1);
@@ -78,22 +74,19 @@ TEST(FinishTest, ANoteAloneIsTheHeadingAndTakesRoomAbove) {
   EXPECT_NEAR(plotHeight(fig), plotHeight(plain), 1);
 }
 
-TEST(FinishTest, RequestedWidthShrinksTheDrawingAreaButNotBelowItsFloor) {
+TEST(FinishTest, SpecWidthFontAndLegendReachTheLayout) {
   Figure fig = numericFigure();
-  finishFigure(fig, specWith([](auto& s) { s.width = 500.0; }));
+  finishFigure(fig, specWith([](auto& s) {
+    s.width = 500.0;
+    s.fontPx = 15.0;
+    s.showLegend = false;
+  }));
   EXPECT_EQ(fig.layout.at("width").asInt(), 500);
+  EXPECT_EQ(num(fig.layout.at("font").asObject(), "size"), 15.0);
+  EXPECT_FALSE(fig.layout.at("showlegend").asBool());
   Figure narrow = numericFigure();
   finishFigure(narrow, specWith([](auto& s) { s.width = 50.0; }));
   EXPECT_NEAR(plotWidth(narrow), layout::MIN_PLOT_WIDTH, 1);
-}
-
-TEST(FinishTest, FontSizeSetsTheLayoutFontAndTickFontWins) {
-  Figure fig = numericFigure();
-  finishFigure(fig, specWith([](auto& s) { s.fontPx = 15.0; }), optionsWith([](auto& o) { o.tickFont = 10.0; }));
-  EXPECT_EQ(num(fig.layout.at("font").asObject(), "size"), 15.0);
-  Figure legend = numericFigure();
-  finishFigure(legend, specWith([](auto& s) { s.showLegend = false; }));
-  EXPECT_FALSE(legend.layout.at("showlegend").asBool());
 }
 
 TEST(FinishTest, ATallBandGetsADrawingAreaPlotlyAccepts) {
@@ -138,13 +131,6 @@ TEST(PlaceControlsTest, RowsStackUpwardsAndOnlyLeftEntriesGetCaptions) {
   ASSERT_EQ(captions.size(), 1u);  // the right-side label gets no caption
   EXPECT_EQ(captions[0].asObject().at("text").asString(), "<b>Key</b>");
   EXPECT_FALSE(rows[0].at("left").asObject().at("menu").asObject().contains("x"));
-}
-
-TEST(PlaceControlsTest, NoRowsLeaveTheLayoutAlone) {
-  Figure fig;
-  fig.layout.set("updatemenus", Array{Object{}});
-  EXPECT_TRUE(_placeControls(fig, {}, 400, 300, 60, 40).empty());
-  EXPECT_EQ(fig.layout.at("updatemenus").asArray().size(), 1u);
 }
 
 }  // namespace

@@ -20,26 +20,23 @@ Figure withTraces(std::vector<Object> traces) {
   return fig;
 }
 
-TEST(LegendWidthTest, CountsDistinctNamedTracesPlotlyWouldList) {
+// Legends as plotly lists them: distinct names, none for a lone trace or heatmaps unless asked.
+TEST(LegendWidthTest, CountsTheTracesPlotlyWouldListMeasuredOnVisibleTextAndCapped) {
   Figure fig = withTraces({Object{{"name", "B cells"}}, Object{{"name", "B cells"}}, Object{{"name", ""}},
-                           Object{{"name", "T"}, {"showlegend", false}}});
+                           Object{{"name", "&lt;b&gt;naive B&lt;/b&gt;"}, {"showlegend", false}}, Object{{"type", "heatmap"}}});
   EXPECT_DOUBLE_EQ(_legendWidth(fig), layout::textWidth("B cells", theme::TICK_PX) + layout::LEGEND_PAD);
+  fig.data[3].asObject().set("showlegend", true);
+  EXPECT_DOUBLE_EQ(_legendWidth(fig), layout::textWidth("<b>naive B</b>", theme::TICK_PX) + layout::LEGEND_PAD);
   fig.layout.set("showlegend", false);
   EXPECT_EQ(_legendWidth(fig), 0.0);
-}
-
-TEST(LegendWidthTest, NoRoomForTheLegendPlotlyOmitsForOneTrace) {
-  EXPECT_EQ(_legendWidth(withTraces({Object{{"name", "only"}}})), 0.0);
-  Figure forced = withTraces({Object{{"name", "only"}}});
-  forced.layout.set("showlegend", true);
-  EXPECT_GT(_legendWidth(forced), 0.0);
-}
-
-TEST(LegendWidthTest, CappedAndMeasuredOnVisibleText) {
-  Figure fig = withTraces({Object{{"name", std::string(300, 'W')}}, Object{{"name", "x"}}});
-  EXPECT_EQ(_legendWidth(fig), layout::MAX_LEGEND_WIDTH);
-  Figure escaped = withTraces({Object{{"name", "&lt;b&gt;A&lt;/b&gt;"}}, Object{{"name", "x"}}});
-  EXPECT_DOUBLE_EQ(_legendWidth(escaped), layout::textWidth("<b>A</b>", theme::TICK_PX) + layout::LEGEND_PAD);
+  Figure lone = withTraces({Object{{"name", "only"}}});
+  EXPECT_EQ(_legendWidth(lone), 0.0);
+  lone.layout.set("showlegend", true);
+  EXPECT_GT(_legendWidth(lone), 0.0);
+  EXPECT_EQ(_legendWidth(withTraces({Object{{"name", std::string(300, 'W')}}, Object{{"name", "x"}}})),
+            layout::MAX_LEGEND_WIDTH);
+  EXPECT_EQ(_legendWidth(withTraces({Object{{"type", "heatmap"}, {"name", "z"}}, Object{{"type", "heatmap"}, {"name", "w"}}})),
+            0.0);
 }
 
 TEST(LegendWidthTest, NamesTooWideForTheLegendAreShortenedToFitIt) {
@@ -52,11 +49,6 @@ TEST(LegendWidthTest, NamesTooWideForTheLegendAreShortenedToFitIt) {
   EXPECT_LE(_legendWidth(fig), layout::MAX_LEGEND_WIDTH);
   EXPECT_LE(layout::textWidth(fitted, theme::TICK_PX) + layout::LEGEND_PAD, layout::MAX_LEGEND_WIDTH);
   EXPECT_EQ(fig.data[1].asObject().at("name").asString(), "short");
-}
-
-TEST(LegendWidthTest, HeatmapsAreListedOnlyWhenAsked) {
-  Figure fig = withTraces({Object{{"type", "heatmap"}, {"name", "z"}}, Object{{"type", "heatmap"}, {"name", "w"}}});
-  EXPECT_EQ(_legendWidth(fig), 0.0);
 }
 
 TEST(ColorbarWidthTest, FollowsWhatPlotlyDraws) {
@@ -80,14 +72,6 @@ TEST(ColorbarWidthTest, TheFirstScaledTraceDecidesTheTitle) {
   double line = theme::BODY_PX * layout::LINE_HEIGHT;
   EXPECT_EQ(_colorbarWidth(withTraces({titled, plain})), layout::COLORBAR_WIDTH + line);
   EXPECT_EQ(_colorbarWidth(withTraces({plain, titled})), layout::COLORBAR_WIDTH);
-}
-
-TEST(AxisTitleSpaceTest, OnlyForATitleWithText) {
-  Figure fig;
-  fig.layout.set("xaxis", Object{{"title", Object{{"text", ""}}}});
-  fig.layout.set("yaxis", Object{{"title", Object{{"text", "count"}}}});
-  EXPECT_EQ(_axisTitleSpace(fig, 'x'), 0.0);
-  EXPECT_EQ(_axisTitleSpace(fig, 'y'), theme::BODY_PX * layout::LINE_HEIGHT + layout::AXIS_TITLE_GAP);
 }
 
 TEST(PlaceScalesTest, LegendMovesBesideTheColorbarOnlyWhenBothShow) {
