@@ -12,17 +12,16 @@ from tessarine.pl._interactive import _render, _spec
 
 pytestmark = pytest.mark.browser
 
-# Applies each view's button, then reads the tick labels in drawn order, whether the
-# missing layer paints the centre of given cells (from its image's pixels), and the tooltip
-# of one cell.
+# Applies each view's button, then reads the tick labels in drawn order, whether the centre
+# of given cells shows the missing layer (the heatmap's image transparent there, the layer's
+# painted), and the tooltip of one cell.
 VIEWS = """(async (figure, probes) => {
   const div = document.createElement("div");
   document.body.appendChild(div);
   await Plotly.newPlot(div, figure.data, figure.layout);
   const ordered = (selector, side) => Array.from(div.querySelectorAll(selector))
       .map((t) => [t.getBoundingClientRect()[side], t.textContent]).sort((a, b) => a[0] - b[0]).map((p) => p[1]);
-  const painted = async (x, y) => {
-    const image = div.querySelectorAll(".hm image")[0];
+  const opaque = async (image, x, y) => {
     const picture = new Image();
     picture.src = image.getAttribute("href");
     await picture.decode();
@@ -37,6 +36,10 @@ VIEWS = """(async (figure, probes) => {
     const px = Math.floor((div._fullLayout.xaxis.d2p(x) - left) * scaleX);
     const py = Math.floor((div._fullLayout.yaxis.d2p(y) - top) * scaleY);
     return context.getImageData(px, py, 1, 1).data[3] > 0;
+  };
+  const painted = async (x, y) => {
+    const [layer, heatmap] = div.querySelectorAll(".hm image");
+    return (await opaque(layer, x, y)) && !(await opaque(heatmap, x, y));
   };
   const views = [];
   for (const [index, button] of figure.layout.updatemenus[0].buttons.entries()) {

@@ -1,6 +1,8 @@
 // Value-tree conversions; numeric arrays cross in both directions without copies.
 #include "convert/value.hpp"
 
+#include "figure/json.hpp"
+
 #include <nanobind/ndarray.h>
 #include <nanobind/stl/string.h>
 
@@ -8,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <optional>
 #include <unordered_map>
 
@@ -193,6 +196,30 @@ nb::object toNumpy(const TypedArray& array) {
   return out.cast().attr("view")(frozenArrayType());
 }
 
+// Records already converted in this hand-over, by their bytes: one array shown by several
+// control states crosses once and is shared.
+using Records = std::map<std::pair<const void*, std::size_t>, nb::dict>;
+thread_local Records* convertedRecords = nullptr;
+
+// A typed array marked as a record: plotly's {"dtype", "bdata", "shape"?}, the base64
+// written straight into the Python string.
+nb::dict typedRecord(const TypedArray& array) {
+  if (convertedRecords)
+    if (auto found = convertedRecords->find({array.data(), array.bytes()}); found != convertedRecords->end())
+      return found->second;
+  std::size_t length = figure::base64Size(array.bytes());
+  nb::object bdata = nb::steal(PyUnicode_New(static_cast<Py_ssize_t>(length), 127));
+  if (!bdata.is_valid()) throw nb::python_error();
+  figure::base64To(reinterpret_cast<char*>(PyUnicode_1BYTE_DATA(bdata.ptr())), array.data(), array.bytes());
+  nb::dict out;
+  std::string_view dtype = figure::dtypeCode(array.dtype());
+  out["dtype"] = nb::str(dtype.data(), dtype.size());
+  out["bdata"] = bdata;
+  if (array.ndim() > 1) out["shape"] = nb::str(figure::shapeText(array.shape()).c_str());
+  if (convertedRecords && array.bytes() > 0) convertedRecords->emplace(std::pair{array.data(), array.bytes()}, out);
+  return out;
+}
+
 nb::object toPython(const Value& value) {
   return std::visit(
       [](const auto& x) -> nb::object {
@@ -209,7 +236,8 @@ nb::object toPython(const Value& value) {
           for (const Value& item : x) out.append(toPython(item));
           return out;
         } else if constexpr (std::is_same_v<T, Object>) return toPython(x);
-        else return toNumpy(x);  // typed and text arrays
+        else if constexpr (std::is_same_v<T, TypedArray>) return x.isRecord() ? nb::object(typedRecord(x)) : toNumpy(x);
+        else return toNumpy(x);  // text arrays
       },
       value.storage());
 }
@@ -295,6 +323,11 @@ figure::Figure figureFromPython(nb::handle host) {
 
 nb::object toPlotly(const figure::Figure& figure) {
   nb::module_ go = nb::module_::import_("plotly.graph_objects");
+  Records records;
+  struct Scope {
+    explicit Scope(Records* r) { convertedRecords = r; }
+    ~Scope() { convertedRecords = nullptr; }
+  } scope(&records);
   nb::list data;
   for (const Value& trace : figure.data) data.append(toPython(trace));
   nb::dict layout = toPython(figure.layout);

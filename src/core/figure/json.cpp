@@ -11,10 +11,17 @@ namespace {
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 void appendBase64(std::string& out, const std::byte* data, std::size_t size) {
-  const auto* in = reinterpret_cast<const unsigned char*>(data);
   std::size_t start = out.size();
-  out.resize(start + (size + 2) / 3 * 4);
-  char* o = out.data() + start;
+  out.resize(start + base64Size(size));
+  base64To(out.data() + start, data, size);
+}
+
+}  // namespace
+
+std::size_t base64Size(std::size_t size) { return (size + 2) / 3 * 4; }
+
+void base64To(char* o, const std::byte* data, std::size_t size) {
+  const auto* in = reinterpret_cast<const unsigned char*>(data);
   std::size_t i = 0;
   for (; i + 3 <= size; i += 3) {
     unsigned v = (in[i] << 16) | (in[i + 1] << 8) | in[i + 2];
@@ -32,6 +39,8 @@ void appendBase64(std::string& out, const std::byte* data, std::size_t size) {
     *o++ = '=';
   }
 }
+
+namespace {
 
 void appendHex4(std::string& out, unsigned code) {
   constexpr char hex[] = "0123456789abcdef";
@@ -104,10 +113,7 @@ void appendDouble(std::string& out, double d) { appendShortest(out, d); }
 
 void appendShape(std::string& out, const TypedArray::Shape& shape) {
   out += ",\"shape\":\"";
-  for (std::size_t i = 0; i < shape.size(); ++i) {
-    if (i) out += ", ";
-    out += std::to_string(shape[i]);
-  }
+  out += shapeText(shape);
   out += '"';
 }
 
@@ -199,7 +205,7 @@ void append(std::string& out, const Value& value, Place place = Place::Property)
             if (columns && i % columns == columns - 1) out += ']';
           }
           out += ']';
-        } else if (place == Place::Property) {
+        } else if (place == Place::Property || x.isRecord()) {
           appendTyped(out, x);
         } else {
           appendTypedAsList(out, x);
@@ -210,13 +216,9 @@ void append(std::string& out, const Value& value, Place place = Place::Property)
 
 }  // namespace
 
-Object typedArrayRecord(const TypedArray& array) {
-  Object out{{"dtype", std::string(dtypeCode(array.dtype()))}, {"bdata", base64(array.data(), array.bytes())}};
-  if (array.ndim() > 1) {
-    std::string shape;
-    for (std::size_t i = 0; i < array.shape().size(); ++i) shape += (i ? ", " : "") + std::to_string(array.shape()[i]);
-    out.set("shape", shape);
-  }
+std::string shapeText(const TypedArray::Shape& shape) {
+  std::string out;
+  for (std::size_t i = 0; i < shape.size(); ++i) out += (i ? ", " : "") + std::to_string(shape[i]);
   return out;
 }
 

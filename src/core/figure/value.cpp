@@ -72,6 +72,12 @@ double TypedArray::at(std::size_t i) const {
   throw ValueError("unknown dtype");
 }
 
+TypedArray TypedArray::asRecord() const {
+  TypedArray out = *this;
+  out.record_ = true;
+  return out;
+}
+
 bool TypedArray::operator==(const TypedArray& other) const {
   return dtype_ == other.dtype_ && shape_ == other.shape_ &&
          (bytes() == 0 || std::memcmp(data_, other.data_, bytes()) == 0);

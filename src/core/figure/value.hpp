@@ -69,6 +69,13 @@ class TypedArray {
   /// Element i converted to double, whatever the dtype.
   double at(std::size_t i) const;
 
+  /// The same array marked to travel as plotly's typed-array record {"dtype", "bdata",
+  /// "shape"?} wherever it stands. plotly.js decodes such a record wherever it expects a data
+  /// array, control payloads included, where plotly.py would write the array out as a list
+  /// of numbers. Copies stay cheap: the bytes are shared.
+  TypedArray asRecord() const;
+  bool isRecord() const { return record_; }
+
   bool operator==(const TypedArray& other) const;
 
  private:
@@ -76,6 +83,7 @@ class TypedArray {
   const void* data_;
   Shape shape_;
   std::shared_ptr<const void> owner_;
+  bool record_ = false;
 };
 
 /// Strings packed back to back in one buffer, shared rather than copied: a tooltip's text,

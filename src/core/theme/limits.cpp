@@ -36,32 +36,71 @@ struct Range {
   double low, high;
 };
 
-// The k-th smallest and k-th largest of the values, k = floor(n / 100). Reorders them.
-Range trimmedRange(std::vector<double>& v) {
-  std::size_t n = v.size(), k = n / 100;
-  std::nth_element(v.begin(), v.begin() + k, v.end());
-  double low = v[k];
-  // Everything from position k on is already >= low, so the second pass only looks there.
-  std::nth_element(v.begin() + k, v.end() - 1 - k, v.end());
-  return {low, v[n - 1 - k]};
-}
+// The finite values of f(v) over `values`, summarised: how many, the extremes, and the
+// (k+1)-th smallest and (k+1)-th largest for k = floor(n / 100). Exact, and without copying
+// the values: a histogram over the range finds the bucket holding each wanted rank, and only
+// that bucket's values are selected among.
+struct Trimmed {
+  std::size_t n = 0;
+  Range full{0.0, 0.0}, trimmed{0.0, 0.0};
+};
 
-std::vector<double> finite(std::span<const double> values) {
-  std::vector<double> out;
-  out.reserve(values.size());
+template <class F>
+Trimmed trimmedStats(std::span<const double> values, F f) {
+  Trimmed out;
+  double lo = BIG, hi = -BIG;
+  for (double v : values) {
+    double x = f(v);
+    if (!std::isfinite(x)) continue;
+    ++out.n;
+    lo = std::min(lo, x);
+    hi = std::max(hi, x);
+  }
+  if (out.n == 0) return out;
+  out.full = {lo, hi};
+  std::size_t k = out.n / 100;
+  if (lo == hi) {
+    out.trimmed = out.full;
+    return out;
+  }
+  constexpr std::size_t kBuckets = 4096;
+  // Scaled so that the span cannot overflow; the bucket of a value never decreases with it.
+  double scale = static_cast<double>(kBuckets) / (hi / 2 - lo / 2);
+  auto bucketOf = [&](double x) {
+    return std::min(static_cast<std::size_t>((x / 2 - lo / 2) * scale), kBuckets - 1);
+  };
+  std::vector<std::size_t> counts(kBuckets);
   for (double v : values)
-    if (std::isfinite(v)) out.push_back(v);
+    if (double x = f(v); std::isfinite(x)) ++counts[bucketOf(x)];
+  auto locate = [&](std::size_t rank, std::size_t& within) {
+    std::size_t b = 0;
+    for (; rank >= counts[b]; ++b) rank -= counts[b];
+    within = rank;
+    return b;
+  };
+  std::size_t lowWithin = 0, highWithin = 0;
+  std::size_t lowBucket = locate(k, lowWithin), highBucket = locate(out.n - 1 - k, highWithin);
+  std::vector<double> low, high;
+  for (double v : values) {
+    double x = f(v);
+    if (!std::isfinite(x)) continue;
+    std::size_t b = bucketOf(x);
+    if (b == lowBucket) low.push_back(x);
+    if (b == highBucket) high.push_back(x);
+  }
+  std::nth_element(low.begin(), low.begin() + static_cast<std::ptrdiff_t>(lowWithin), low.end());
+  std::nth_element(high.begin(), high.begin() + static_cast<std::ptrdiff_t>(highWithin), high.end());
+  out.trimmed = {low[lowWithin], high[highWithin]};
   return out;
 }
 
 Limits sequential(std::span<const double> values, std::optional<double> vmin, std::optional<double> vmax) {
   if (vmin && vmax) return {*vmin, *vmax, std::nullopt};
-  std::vector<double> v = finite(values);
   Range trimmed{0.0, 1.0}, full{0.0, 1.0};
-  if (!v.empty()) {
-    auto [lo, hi] = std::minmax_element(v.begin(), v.end());
-    full = {*lo, *hi};
-    trimmed = trimmedRange(v);
+  Trimmed stats = trimmedStats(values, [](double v) { return v; });
+  if (stats.n > 0) {
+    full = stats.full;
+    trimmed = stats.trimmed;
     if (trimmed.low == trimmed.high) trimmed = full;  // sparse data: trimming kept one value
   }
   if (vmin) {
@@ -94,14 +133,13 @@ Limits diverging(std::span<const double> values, std::optional<double> vmin, std
                        " of a diverging scale");
     return {clampFinite(center - (*vmax - center)), *vmax, center};
   }
-  std::vector<double> deviation = finite(values);
-  for (double& d : deviation) d = std::abs(d - center);
+  // Deviations from the centre of finite values (an infinite deviation of a finite value
+  // is left out, as the value would be).
+  Trimmed stats = trimmedStats(values, [&](double v) { return std::isfinite(v) ? std::abs(v - center) : NAN; });
   double m = 0.0;
-  if (!deviation.empty()) {
-    auto kth = deviation.end() - 1 - deviation.size() / 100;
-    std::nth_element(deviation.begin(), kth, deviation.end());
-    m = *kth;
-    if (m == 0.0) m = *std::max_element(kth, deviation.end());  // all but a few sit on the center
+  if (stats.n > 0) {
+    m = stats.trimmed.high;
+    if (m == 0.0) m = stats.full.high;  // all but a few sit on the center
   }
   if (!(m > 0.0)) m = width(center, 1.0);  // nothing off-centre: a unit half-width
   return {clampFinite(center - m), clampFinite(center + m), center};

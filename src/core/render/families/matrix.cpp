@@ -8,7 +8,6 @@
 #include <unordered_map>
 
 #include "errors.hpp"
-#include "figure/json.hpp"
 #include "parallel.hpp"
 #include "render/controls/hover.hpp"
 #include "render/entry/constants.hpp"
@@ -105,22 +104,28 @@ TypedArray float32Cells(const std::vector<double>& values, std::size_t rows, std
   return TypedArray::of(std::vector<float>(values.begin(), values.end()), {rows, columns});
 }
 
-// 1 where a cell is missing, NaN (drawn as nothing) elsewhere.
-TypedArray missingCells(const std::vector<double>& values, std::size_t rows, std::size_t columns) {
-  std::vector<float> out(values.size(), std::numeric_limits<float>::quiet_NaN());
-  for (std::size_t i = 0; i < values.size(); ++i)
-    if (std::isnan(values[i])) out[i] = 1.0f;
-  return TypedArray::of(std::move(out), {rows, columns});
+template <class T>
+TypedArray as(const std::vector<double>& values, TypedArray::Shape shape) {
+  return TypedArray::of(std::vector<T>(values.begin(), values.end()), std::move(shape));
+}
+
+// Whole numbers in the narrowest integer type that holds them all (counts are most of a
+// tooltip's bytes), anything else as float32.
+TypedArray narrowest(const std::vector<double>& values, TypedArray::Shape shape) {
+  bool whole = std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v) && v == std::trunc(v); });
+  auto [low, high] = std::minmax_element(values.begin(), values.end());
+  auto fits = [&](double lo, double hi) { return values.empty() || (*low >= lo && *high <= hi); };
+  if (!whole) return as<float>(values, std::move(shape));
+  if (fits(0, 255)) return as<std::uint8_t>(values, std::move(shape));
+  if (fits(-128, 127)) return as<std::int8_t>(values, std::move(shape));
+  if (fits(0, 65535)) return as<std::uint16_t>(values, std::move(shape));
+  if (fits(-32768, 32767)) return as<std::int16_t>(values, std::move(shape));
+  if (fits(INT32_MIN, INT32_MAX)) return as<std::int32_t>(values, std::move(shape));
+  return as<float>(values, std::move(shape));
 }
 
 bool anyMissing(const std::vector<double>& values) {
   return std::any_of(values.begin(), values.end(), [](double v) { return std::isnan(v); });
-}
-
-bool sameMissing(const std::vector<double>& a, const std::vector<double>& b) {
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::isnan(a[i]) != std::isnan(b[i])) return false;
-  return true;
 }
 
 std::string missingColour(const MatrixSpec& spec) {
@@ -129,9 +134,13 @@ std::string missingColour(const MatrixSpec& spec) {
 
 Array flatScale(const std::string& colour) { return Array{Array{0.0, colour}, Array{1.0, colour}}; }
 
-// The layer under the heatmap that paints missing cells, and its legend entry.
-void addMissingLayer(figure::Figure& fig, const MatrixSpec& spec, const Object& state, TypedArray cells) {
+// The layer under the heatmap that paints missing cells, and its legend entry. It paints
+// every cell in one flat colour, shown only through the heatmap's gaps: whatever the view
+// shows, it is right under that view's missing cells, and no view needs to move it.
+void addMissingLayer(figure::Figure& fig, const MatrixSpec& spec, const Object& state, std::size_t rows,
+                     std::size_t columns) {
   std::string colour = missingColour(spec);
+  TypedArray cells = TypedArray::of(std::vector<std::uint8_t>(rows * columns, 1), {rows, columns});
   std::string label = spec.naLabel.empty() ? "not measured" : spec.naLabel;
   fig.addTrace(Object{{"type", "heatmap"}, {"z", std::move(cells)}, {"x", state.at("x")}, {"y", state.at("y")},
                       {"colorscale", flatScale(colour)}, {"showscale", false}, {"hoverinfo", "skip"},
@@ -147,7 +156,7 @@ struct ScaleState {
   std::vector<double> values;  // row by row
   Object encoding;             // colour scale and limits
   TypedArray cells = TypedArray::of(std::vector<float>{});  // float32, rows × columns
-  Value record, missing;       // the cells and missing cells as payload records
+  Value record;                // the cells as they travel in a payload
 };
 
 ScaleState scaleState(const MatrixSpec& spec, const Scaled& scaled) {
@@ -177,19 +186,11 @@ Object stateOf(const MatrixSpec& spec, const frame::Frame& table, std::pair<std:
   return state;
 }
 
-// What choosing a view changes: the scale's values and colours (and its missing cells
-// when scales differ in them), and the order of both axes' categories.
-Object viewButton(const MatrixSpec& spec, const View& view, const ScaleState& scale, bool missingMoves,
-                  const Object& state, std::int64_t valueTrace) {
-  // Per-trace lists, the missing layer first where it moves: its cells and its one colour.
-  Array z{scale.record}, scales{scale.encoding.at("colorscale")}, traces{valueTrace};
-  if (missingMoves) {
-    z.insert(z.begin(), scale.missing);
-    scales.insert(scales.begin(), flatScale(missingColour(spec)));
-    traces.insert(traces.begin(), 0);
-  }
-  Object restyle{{"z", std::move(z)}, {"zmin", scale.encoding.at("zmin")}, {"zmax", scale.encoding.at("zmax")},
-                 {"zmid", scale.encoding.at("zmid")}, {"colorscale", std::move(scales)}};
+// What choosing a view changes: the scale's values and colours, and the order of both
+// axes' categories. Arrays are wrapped once: restyle reads a list as one entry per trace.
+Object viewButton(const View& view, const ScaleState& scale, const Object& state, std::int64_t valueTrace) {
+  Object restyle{{"z", Array{scale.record}}, {"zmin", scale.encoding.at("zmin")}, {"zmax", scale.encoding.at("zmax")},
+                 {"zmid", scale.encoding.at("zmid")}, {"colorscale", Array{scale.encoding.at("colorscale")}}};
   Object relayout;
   if (view.order) {
     relayout.set("xaxis.categoryarray", ordered(state.at("x").asArray(), view.order->second, "column"));
@@ -197,7 +198,7 @@ Object viewButton(const MatrixSpec& spec, const View& view, const ScaleState& sc
   }
   return Object{{"label", theme::escape(view.label)},
                 {"method", "update"},
-                {"args", Array{std::move(restyle), std::move(relayout), std::move(traces)}}};
+                {"args", Array{std::move(restyle), std::move(relayout), Array{valueTrace}}}};
 }
 
 }  // namespace
@@ -236,12 +237,12 @@ std::pair<std::optional<Value>, std::string> _matrixHover(const MatrixSpec& spec
   if (layers == 0) return {std::nullopt, template_};
 
   if (numeric) {
-    std::vector<float> stacked(rows * columns * layers);
+    std::vector<double> stacked(rows * columns * layers);
     for (std::size_t l = 0; l < layers; ++l) {
       std::vector<double> cells = cellValues(blocks[l]);
-      for (std::size_t k = 0; k < cells.size(); ++k) stacked[k * layers + l] = static_cast<float>(cells[k]);
+      for (std::size_t k = 0; k < cells.size(); ++k) stacked[k * layers + l] = cells[k];
     }
-    return {Value(TypedArray::of(std::move(stacked), {rows, columns, layers})), template_};
+    return {Value(narrowest(stacked, {rows, columns, layers})), template_};
   }
   Array grid;
   grid.reserve(rows);
@@ -274,14 +275,10 @@ figure::Figure matrix(const MatrixSpec& spec) {
   parallelFor(states.size(), [&](std::size_t s) { states[s] = scaleState(spec, scales[s]); },
               rows * columns >= PARALLEL_CELLS ? 0 : 1);
   bool missing = std::any_of(states.begin(), states.end(), [](const ScaleState& s) { return anyMissing(s.values); });
-  // The missing layer follows the scale only where scales differ in their missing cells.
-  bool missingMoves = std::any_of(states.begin(), states.end(), [&](const ScaleState& s) {
-    return !sameMissing(s.values, states.front().values);
-  });
 
   figure::Figure fig;
   Object state = stateOf(spec, base, _matrixHover(spec, base), states.front());
-  if (missing) addMissingLayer(fig, spec, state, missingCells(states.front().values, rows, columns));
+  if (missing) addMissingLayer(fig, spec, state, rows, columns);
   auto valueTrace = static_cast<std::int64_t>(fig.data.size());
   Object heatmap{{"type", "heatmap"}, {"colorbar", colorbar(spec.colorbarLabel, 0.7)}, {"name", ""}};
   for (const auto& [attribute, value] : state) heatmap.set(attribute, value);
@@ -300,13 +297,11 @@ figure::Figure matrix(const MatrixSpec& spec) {
 
   FinishOptions options;
   if (views.size() > 1) {
-    parallelFor(states.size(), [&](std::size_t s) {
-      states[s].record = figure::typedArrayRecord(states[s].cells);
-      if (missingMoves) states[s].missing = figure::typedArrayRecord(missingCells(states[s].values, rows, columns));
-    }, rows * columns >= PARALLEL_CELLS ? 0 : 1);
+    parallelFor(states.size(), [&](std::size_t s) { states[s].record = states[s].cells.asRecord(); },
+                rows * columns >= PARALLEL_CELLS ? 0 : 1);
     Array buttons;
     for (const View& view : views)
-      buttons.emplace_back(viewButton(spec, view, states[view.scale], missingMoves, state, valueTrace));
+      buttons.emplace_back(viewButton(view, states[view.scale], state, valueTrace));
     options.controls.push_back(
         layout::control(Object{{"type", "dropdown"}, {"buttons", std::move(buttons)}, {"active", 0}}, "dropdown",
                         "view"));

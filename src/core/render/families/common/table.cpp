@@ -1,7 +1,9 @@
 #include "render/families/common/table.hpp"
 
 #include <cmath>
+#include <algorithm>
 #include <limits>
+#include <type_traits>
 
 namespace tess::render {
 
@@ -42,9 +44,29 @@ std::vector<std::string> columnTexts(const frame::Frame& table) {
 std::vector<double> cellValues(const frame::Frame& table) {
   std::size_t n = table.rows(), m = table.width();
   std::vector<double> out(n * m);
+  // Columns are read in bands of rows, so that the rows written stay in cache.
+  constexpr std::size_t kBand = 64;
+  std::vector<std::vector<double>> converted(m);
   for (std::size_t j = 0; j < m; ++j) {
-    std::vector<double> column = table.at(j).asDoubles();
-    for (std::size_t i = 0; i < n; ++i) out[i * m + j] = column[i];
+    const frame::Column& column = table.at(j);
+    bool plain = column.kind() == frame::Kind::Float || column.kind() == frame::Kind::Int ||
+                 column.kind() == frame::Kind::Bool;
+    // Masked and other columns go through their own conversion first (TypeError if not numeric).
+    if (!plain || column.values().type() == frame::Scalar::F16) converted[j] = column.asDoubles();
+  }
+  for (std::size_t start = 0; start < n; start += kBand) {
+    std::size_t end = std::min(n, start + kBand);
+    for (std::size_t j = 0; j < m; ++j) {
+      if (!converted[j].empty()) {
+        for (std::size_t i = start; i < end; ++i) out[i * m + j] = converted[j][i];
+        continue;
+      }
+      frame::visit(table.at(j).values(), [&](auto values) {
+        using T = typename decltype(values)::value_type;
+        if constexpr (std::is_arithmetic_v<T>)
+          for (std::size_t i = start; i < end; ++i) out[i * m + j] = static_cast<double>(values[i]);
+      });
+    }
   }
   return out;
 }
