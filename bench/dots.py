@@ -18,14 +18,13 @@ Run: python bench/dots.py [--shapes 2000x50]      (rows x columns)
 """
 
 import argparse
-import json
-import resource
-import subprocess
 import sys
 import time
 
 import numpy as np
 import pandas as pd
+
+import _sides
 
 
 def _shape(text):
@@ -61,7 +60,7 @@ def _ours(rows, cols):
     start = time.perf_counter()
     fig = _render.figureFor(_dotsSpec(mean, fraction, count))
     elapsed = time.perf_counter() - start
-    return elapsed, fig
+    return elapsed, [fig]
 
 
 def _peer(rows, cols):
@@ -74,7 +73,7 @@ def _peer(rows, cols):
     fig = px.scatter(long, x="cell type", y="gene", color="mean expression", size="fraction",
                      hover_data=["cells"], render_mode="webgl")
     elapsed = time.perf_counter() - start
-    return elapsed, fig
+    return elapsed, [fig]
 
 
 def _available():
@@ -88,43 +87,19 @@ def _available():
     return None
 
 
-def _measure(side, rows, cols):
-    import plotly.graph_objects as go
-
-    go.Figure()  # plotly's validators load once, outside the timing
-    elapsed, fig = (_ours if side == "ours" else _peer)(rows, cols)
-    size = len(fig.to_html(include_plotlyjs=False, full_html=True))
-    peak = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss * 1024
-    return {"seconds": elapsed, "bytes": size, "peakBytes": peak}
-
-
-def _run(side, rows, cols):
-    out = subprocess.run([sys.executable, __file__, "--child", side, str(rows), str(cols)], check=True,
-                         capture_output=True, text=True)
-    return json.loads(out.stdout)
-
-
 def main():
+    _sides.child(sys.modules[__name__], sys.argv)
     parser = argparse.ArgumentParser()
     parser.add_argument("--shapes", type=_shape, nargs="*", default=[(2000, 50)], help="rows x columns, e.g. 2000x50")
-    parser.add_argument("--child", nargs=3)
     args = parser.parse_args()
-    if args.child:
-        print(json.dumps(_measure(args.child[0], int(args.child[1]), int(args.child[2]))))
-        return
     why = _available()
     if why is not None:
         print(f"dots benchmark not run: the installed package cannot draw dots ({why})")
         return
-    print(f"{'grid':>9} {'dots':>8} {'ours s':>8} {'px s':>8} {'speed-up':>8} {'ours MB':>8} {'px MB':>8} "
-          f"{'size':>6} {'ours peak':>9} {'px peak':>8}")
+    print(f"{'grid':>9} {'dots':>8} {_sides.HEADER}")
     for rows, cols in args.shapes:
-        ours = min((_run("ours", rows, cols) for _ in range(2)), key=lambda r: r["seconds"])
-        peer = min((_run("peer", rows, cols) for _ in range(2)), key=lambda r: r["seconds"])
-        print(f"{f'{rows}x{cols}':>9} {rows * cols:>8} {ours['seconds']:>8.2f} {peer['seconds']:>8.2f} "
-              f"{peer['seconds'] / ours['seconds']:>7.1f}x {ours['bytes'] / 1e6:>8.1f} {peer['bytes'] / 1e6:>8.1f} "
-              f"{ours['bytes'] / peer['bytes']:>6.2f} {ours['peakBytes'] / 1e6:>8.0f}M "
-              f"{peer['peakBytes'] / 1e6:>7.0f}M")
+        row = _sides.compare(__file__, rows, cols)[-1]
+        print(f"{f'{rows}x{cols}':>9} {rows * cols:>8} {row}")
 
 
 if __name__ == "__main__":

@@ -22,14 +22,13 @@ Run: python bench/matrix.py [--sizes 1000]      (n: an n x n table)
 """
 
 import argparse
-import json
-import resource
-import subprocess
 import sys
 import time
 
 import numpy as np
 import pandas as pd
+
+import _sides
 
 SPEED_TARGET = 5.0
 SIZE_TARGET = 0.6
@@ -76,7 +75,7 @@ def _ours(n):
                         colorbarLabel="log1p expression")
     fig = _render.figureFor(spec)
     elapsed = time.perf_counter() - start
-    return elapsed, fig
+    return elapsed, [fig]
 
 
 def _peer(n):
@@ -90,45 +89,18 @@ def _peer(n):
                     y=table.index[first[0]].tolist(),
                     labels={"x": "gene", "y": "gene", "color": "log1p expression"})
     elapsed = time.perf_counter() - start
-    return elapsed, fig
-
-
-def _measure(side, n):
-    import plotly.graph_objects as go
-
-    go.Figure()  # plotly's validators load once, outside the timing
-    elapsed, fig = (_ours if side == "ours" else _peer)(n)
-    start = time.perf_counter()
-    size = len(fig.to_html(include_plotlyjs=False, full_html=True))
-    writing = time.perf_counter() - start
-    peak = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss * 1024
-    return {"seconds": elapsed, "bytes": size, "peakBytes": peak, "pageSeconds": writing}
-
-
-def _run(side, n):
-    out = subprocess.run([sys.executable, __file__, "--child", side, str(n)], check=True, capture_output=True,
-                         text=True)
-    return json.loads(out.stdout)
+    return elapsed, [fig]
 
 
 def main():
+    _sides.child(sys.modules[__name__], sys.argv)
     parser = argparse.ArgumentParser()
     parser.add_argument("--sizes", type=int, nargs="*", default=[1000], help="n for an n x n table")
-    parser.add_argument("--child", nargs=2)
     args = parser.parse_args()
-    if args.child:
-        print(json.dumps(_measure(args.child[0], int(args.child[1]))))
-        return
-    print(f"{'table':>11} {'ours s':>8} {'px s':>8} {'speed-up':>8} {'ours MB':>8} {'px MB':>8} {'size':>6} "
-          f"{'ours peak':>9} {'px peak':>8} {'ours page s':>11} {'px page s':>9}")
+    print(f"{'table':>11} {_sides.HEADER}")
     for n in args.sizes:
-        ours = min((_run("ours", n) for _ in range(2)), key=lambda r: r["seconds"])
-        peer = min((_run("peer", n) for _ in range(2)), key=lambda r: r["seconds"])
-        speedUp, size = peer["seconds"] / ours["seconds"], ours["bytes"] / peer["bytes"]
-        print(f"{f'{n}x{n}':>11} {ours['seconds']:>8.2f} {peer['seconds']:>8.2f} {speedUp:>7.1f}x "
-              f"{ours['bytes'] / 1e6:>8.1f} {peer['bytes'] / 1e6:>8.1f} {size:>6.2f} "
-              f"{ours['peakBytes'] / 1e6:>8.0f}M {peer['peakBytes'] / 1e6:>7.0f}M "
-              f"{ours['pageSeconds']:>11.2f} {peer['pageSeconds']:>9.2f}")
+        _, _, speedUp, size, row = _sides.compare(__file__, n)
+        print(f"{f'{n}x{n}':>11} {row}")
         print(f"{'':>11} targets: speed-up >= {SPEED_TARGET:.0f}x {'met' if speedUp >= SPEED_TARGET else 'MISSED'}, "
               f"size <= {SIZE_TARGET} {'met' if size <= SIZE_TARGET else 'MISSED'}")
 

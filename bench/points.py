@@ -9,14 +9,13 @@ Run: python bench/points.py [--sizes 20000 1000000]
 """
 
 import argparse
-import json
-import resource
-import subprocess
 import sys
 import time
 
 import numpy as np
 import pandas as pd
+
+import _sides
 
 
 def _frame(n, seed=0):
@@ -57,38 +56,14 @@ def _peer(n):
     return elapsed, figs
 
 
-def _measure(side, n):
-    import plotly.graph_objects as go
-
-    go.Figure()  # plotly's validators load once, outside the timing
-    elapsed, figs = (_ours if side == "ours" else _peer)(n)
-    size = sum(len(f.to_html(include_plotlyjs=False, full_html=True)) for f in figs)
-    peak = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss * 1024
-    return {"seconds": elapsed, "bytes": size, "peakBytes": peak}
-
-
-def _run(side, n):
-    out = subprocess.run([sys.executable, __file__, "--child", side, str(n)], check=True, capture_output=True,
-                         text=True)
-    return json.loads(out.stdout)
-
-
 def main():
+    _sides.child(sys.modules[__name__], sys.argv)
     parser = argparse.ArgumentParser()
     parser.add_argument("--sizes", type=int, nargs="*", default=[20_000, 1_000_000])
-    parser.add_argument("--child", nargs=2)
     args = parser.parse_args()
-    if args.child:
-        print(json.dumps(_measure(args.child[0], int(args.child[1]))))
-        return
-    print(f"{'cells':>9} {'ours s':>8} {'px s':>8} {'speed-up':>8} {'ours MB':>8} {'px MB':>8} {'size':>6} "
-          f"{'ours peak':>9} {'px peak':>8}")
+    print(f"{'cells':>9} {_sides.HEADER}")
     for n in args.sizes:
-        ours = min((_run("ours", n) for _ in range(2)), key=lambda r: r["seconds"])
-        peer = min((_run("peer", n) for _ in range(2)), key=lambda r: r["seconds"])
-        print(f"{n:>9} {ours['seconds']:>8.2f} {peer['seconds']:>8.2f} {peer['seconds'] / ours['seconds']:>7.1f}x "
-              f"{ours['bytes'] / 1e6:>8.1f} {peer['bytes'] / 1e6:>8.1f} {ours['bytes'] / peer['bytes']:>6.2f} "
-              f"{ours['peakBytes'] / 1e6:>8.0f}M {peer['peakBytes'] / 1e6:>7.0f}M")
+        print(f"{n:>9} {_sides.compare(__file__, n)[-1]}")
 
 
 if __name__ == "__main__":

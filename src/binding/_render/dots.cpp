@@ -17,22 +17,15 @@ using namespace nb::literals;
 
 namespace {
 
-frame::Frame anyFrame(nb::handle value) { return frameFromPython(value); }
-
 render::DotsSpec readDots(nb::handle spec) {
   render::DotsSpec out;
   out.common = readCommon(spec);
-  out.scales = namedEntries(attribute(spec, "scales"), anyFrame);
+  out.scales = namedEntries(attribute(spec, "scales"), tableFrom);
   // Given scales replace the colour table, which may then be absent.
   if (out.scales.empty()) out.color = requiredFrame(spec, "color");
   out.size = optionalFrame(attribute(spec, "size")).value_or(frame::Frame());
-  out.extra = namedEntries(attribute(spec, "extra"), anyFrame);
-  out.scale.cmap = textOf(attribute(spec, "cmap"));
-  out.scale.vmin = optionalNumber(attribute(spec, "vmin"));
-  out.scale.vmax = optionalNumber(attribute(spec, "vmax"));
-  out.scale.center = optionalNumber(attribute(spec, "center"));
-  nb::object kind = attribute(spec, "kind");
-  if (!kind.is_none()) out.scale.kind = textOf(kind);
+  out.extra = namedEntries(attribute(spec, "extra"), tableFrom);
+  out.scale = colorScaleOf(spec);
   out.colorLabel = textOf(attribute(spec, "colorLabel"));
   out.sizeLabel = textOf(attribute(spec, "sizeLabel"));
   out.xlabel = textOf(attribute(spec, "xlabel"));

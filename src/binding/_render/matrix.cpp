@@ -34,8 +34,6 @@ render::Order orderFrom(nb::handle value) {
   return {indexes(pair[0]), indexes(pair[1])};
 }
 
-frame::Frame tableFrom(nb::handle value) { return frameFromPython(value); }
-
 render::MatrixSpec readMatrix(nb::handle spec) {
   render::MatrixSpec out;
   out.common = readCommon(spec);
@@ -44,16 +42,12 @@ render::MatrixSpec readMatrix(nb::handle spec) {
   if (out.scales.empty()) out.frame = requiredFrame(spec, "frame");
   out.orders = namedEntries(attribute(spec, "orders"), orderFrom);
   out.scaleKinds = byKeyText(attribute(spec, "scaleKinds"), textOf);
-  out.color.kind = textOf(attribute(spec, "kind"));
+  out.color = colorScaleOf(spec);
   out.cellHover = namedEntries(attribute(spec, "cellHover"), tableFrom);
   out.rowNotes = byKeyText(attribute(spec, "rowNotes"), textOf);
   out.xlabel = textOf(attribute(spec, "xlabel"));
   out.ylabel = textOf(attribute(spec, "ylabel"));
   out.colorbarLabel = textOf(attribute(spec, "colorbarLabel"));
-  out.color.vmin = optionalNumber(attribute(spec, "vmin"));
-  out.color.vmax = optionalNumber(attribute(spec, "vmax"));
-  out.color.center = optionalNumber(attribute(spec, "center"));
-  out.color.cmap = textOf(attribute(spec, "cmap"));
   out.showValues = truth(attribute(spec, "showValues"));
   out.naColor = textOf(attribute(spec, "naColor"));
   out.naLabel = textOf(attribute(spec, "naLabel"));

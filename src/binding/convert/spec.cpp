@@ -79,6 +79,19 @@ std::optional<frame::Frame> optionalFrame(nb::handle value) {
   return frameFromPython(value);
 }
 
+frame::Frame tableFrom(nb::handle value) { return frameFromPython(value); }
+
+render::ColorScale colorScaleOf(nb::handle spec) {
+  render::ColorScale scale;
+  scale.cmap = textOf(attribute(spec, "cmap"));
+  scale.vmin = optionalNumber(attribute(spec, "vmin"));
+  scale.vmax = optionalNumber(attribute(spec, "vmax"));
+  scale.center = optionalNumber(attribute(spec, "center"));
+  nb::object kind = attribute(spec, "kind");
+  if (!kind.is_none()) scale.kind = textOf(kind);
+  return scale;
+}
+
 std::map<std::string, std::string> textMap(nb::handle mapping) {
   std::map<std::string, std::string> out;
   for (auto& [key, value] : textPairs(mapping)) out[key] = std::move(value);

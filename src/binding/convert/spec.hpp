@@ -12,6 +12,7 @@
 #include "frame/frame.hpp"
 
 #include "render/entry/dispatch.hpp"
+#include "render/families/common/colors.hpp"
 #include "render/finish/finish.hpp"
 
 namespace tess::bind {
@@ -48,6 +49,11 @@ std::vector<double> numbers(nb::handle sequence);
 frame::Frame requiredFrame(nb::handle spec, const char* name, const FrameNeeds& needs = {});
 /// None as nullopt, anything else as a frame.
 std::optional<frame::Frame> optionalFrame(nb::handle value);
+/// A table given as anything pandas.DataFrame() accepts, for namedEntries.
+frame::Frame tableFrom(nb::handle value);
+/// The continuous colour request of a grid spec: `cmap`, `vmin`, `vmax`, `center` and `kind`
+/// (None keeps the default kind).
+render::ColorScale colorScaleOf(nb::handle spec);
 /// A mapping's entries as texts (None as empty).
 std::map<std::string, std::string> textMap(nb::handle mapping);
 /// A mapping's (key text, value text) pairs in mapping order (None as none).
