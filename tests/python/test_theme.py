@@ -101,7 +101,7 @@ class TestColorLimits:
     @settings(max_examples=200, deadline=None)
     @given(
         hnp.arrays(np.float64, st.integers(0, 400),
-                   elements=st.floats(-1e6, 1e6) | st.sampled_from([np.nan, np.inf, -np.inf, 0.0])),
+                   elements=st.floats(-1e6, 1e6) | st.sampled_from([np.nan, np.inf, -np.inf, 0.0, 5e-324, 1e-323])),
         st.sampled_from(["sequential", "diverging"]),
     )
     def test_follows_the_rule_and_leaves_the_input_alone(self, values, kind):

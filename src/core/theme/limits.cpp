@@ -66,6 +66,17 @@ Trimmed trimmedStats(std::span<const double> values, F f) {
   constexpr std::size_t kBuckets = 4096;
   // Scaled so that the span cannot overflow; the bucket of a value never decreases with it.
   double scale = static_cast<double>(kBuckets) / (hi / 2 - lo / 2);
+  if (!std::isfinite(scale)) {
+    // Extremes a few subnormals apart: too close to bucket, and few enough to select among.
+    std::vector<double> all;
+    for (double v : values)
+      if (double x = f(v); std::isfinite(x)) all.push_back(x);
+    std::nth_element(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(k), all.end());
+    double low = all[k];
+    std::nth_element(all.begin(), all.end() - 1 - static_cast<std::ptrdiff_t>(k), all.end());
+    out.trimmed = {low, all[out.n - 1 - k]};
+    return out;
+  }
   auto bucketOf = [&](double x) {
     return std::min(static_cast<std::size_t>((x / 2 - lo / 2) * scale), kBuckets - 1);
   };

@@ -129,10 +129,10 @@ void _followCategoryOrders(figure::Figure& fig, char axis) {
   for (std::size_t i = 0; i < shown.size() && i < ticktext->asArray().size(); ++i)
     textOf.emplace(figure::toText(shown[i]), ticktext->asArray()[i]);
   auto first = std::find(categories.begin(), categories.end(), figure::toText(shown[0]));
-  std::size_t step = shown.size() > 1
-                         ? static_cast<std::size_t>(std::find(categories.begin(), categories.end(),
-                                                              figure::toText(shown[1])) - first)
-                         : categories.size();
+  auto second = shown.size() > 1 ? std::find(categories.begin(), categories.end(), figure::toText(shown[1]))
+                                 : categories.end();
+  if (first == categories.end() || (shown.size() > 1 && (second == categories.end() || second <= first))) return;
+  std::size_t step = shown.size() > 1 ? static_cast<std::size_t>(second - first) : categories.size();
   const Value* tickfont = figure::member(*ax, "tickfont");
   const Value* size = tickfont ? figure::member(*tickfont, "size") : nullptr;
   double font = size && size->isNumber() ? size->asDouble() : theme::TICK_PX;
@@ -153,7 +153,7 @@ void _followCategoryOrders(figure::Figure& fig, char axis) {
       // first order is shortened as the policy shortens labels.
       Array values, texts;
       const Array& names = order->asArray();
-      for (std::size_t i = 0; i < names.size(); i += std::max<std::size_t>(step, 1)) {
+      for (std::size_t i = 0; i < names.size(); i += step) {
         std::string name = figure::toText(names[i]);
         auto found = textOf.find(name);
         values.emplace_back(name);
