@@ -237,12 +237,14 @@ std::pair<std::optional<Value>, std::string> _matrixHover(const MatrixSpec& spec
   if (layers == 0) return {std::nullopt, template_};
 
   if (numeric) {
+    TypedArray::Shape shape{rows, columns, layers};
+    if (layers == 1) return {Value(narrowest(cellValues(blocks.front()), shape)), template_};
     std::vector<double> stacked(rows * columns * layers);
     for (std::size_t l = 0; l < layers; ++l) {
       std::vector<double> cells = cellValues(blocks[l]);
       for (std::size_t k = 0; k < cells.size(); ++k) stacked[k * layers + l] = cells[k];
     }
-    return {Value(narrowest(stacked, {rows, columns, layers})), template_};
+    return {Value(narrowest(stacked, shape)), template_};
   }
   Array grid;
   grid.reserve(rows);
