@@ -156,7 +156,6 @@ struct ScaleState {
   std::vector<double> values;  // row by row
   Object encoding;             // colour scale and limits
   TypedArray cells = TypedArray::of(std::vector<float>{});  // float32, rows × columns
-  Value record;                // the cells as they travel in a payload
 };
 
 ScaleState scaleState(const MatrixSpec& spec, const Scaled& scaled) {
@@ -189,7 +188,7 @@ Object stateOf(const MatrixSpec& spec, const frame::Frame& table, std::pair<std:
 // What choosing a view changes: the scale's values and colours, and the order of both
 // axes' categories. Arrays are wrapped once: restyle reads a list as one entry per trace.
 Object viewButton(const View& view, const ScaleState& scale, const Object& state, std::int64_t valueTrace) {
-  Object restyle{{"z", Array{scale.record}}, {"zmin", scale.encoding.at("zmin")}, {"zmax", scale.encoding.at("zmax")},
+  Object restyle{{"z", Array{scale.cells.asRecord()}}, {"zmin", scale.encoding.at("zmin")}, {"zmax", scale.encoding.at("zmax")},
                  {"zmid", scale.encoding.at("zmid")}, {"colorscale", Array{scale.encoding.at("colorscale")}}};
   Object relayout;
   if (view.order) {
@@ -299,8 +298,6 @@ figure::Figure matrix(const MatrixSpec& spec) {
 
   FinishOptions options;
   if (views.size() > 1) {
-    parallelFor(states.size(), [&](std::size_t s) { states[s].record = states[s].cells.asRecord(); },
-                rows * columns >= PARALLEL_CELLS ? 0 : 1);
     Array buttons;
     for (const View& view : views)
       buttons.emplace_back(viewButton(view, states[view.scale], state, valueTrace));
