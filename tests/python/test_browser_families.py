@@ -5,6 +5,7 @@ import json
 import numpy as np
 import pandas as pd
 import pytest
+import plotly.graph_objects as go
 import plotly.io as pio
 from browser.judge import _run, judge
 
@@ -23,11 +24,37 @@ def _longBars(rows, columns, **kw):
                       note="shares of all cells; hidden types renormalise", barLabel="sample", valueLabel="share", **kw)
 
 
+def _crowdedPoints(**kw):
+    """8,000 cells in 80 categories with long names, under a long title and note."""
+    rng = np.random.default_rng(8)
+    names = [f"Cluster {i:02d}: {'excitatory ' * (i % 3)}neurons of cortical layer {i % 6 + 1} ({'ventral' if i % 2 else 'dorsal'})"
+             for i in range(80)]
+    frame = pd.DataFrame({"x": rng.normal(size=8000), "y": rng.normal(size=8000),
+                          "type": pd.Categorical(rng.choice(names, size=8000), names)})
+    title = "A rather long title for a spatial transcriptomics section of a mouse brain, coronal, replicate 3"
+    return _spec.Points(frame=frame, x="x", y="y", keys=["type"], categorical={"type": True},
+                        colors={"type": {n: "#4E79A7" for n in names}}, size=3.0, title=title,
+                        note="8,000 cells in 80 clusters, coloured by cluster; the legend scrolls " * 2, **kw)
+
+
+def _legendBesideColorbar():
+    """A host figure: a heatmap's colour bar and a legend of 60 long names that scrolls."""
+    names = [f"Population {i:02d} of the {'outer ' * (i % 4)}cortical plate" for i in range(60)]
+    fig = go.Figure(go.Heatmap(z=np.arange(12.0).reshape(3, 4), colorbar={"title": {"text": "mean"}}))
+    for name in names:
+        fig.add_trace(go.Scatter(x=[None], y=[None], mode="markers", name=name))
+    spec = _spec.Matrix(title="A legend beside a colour bar")
+    return _render.finishFigure(fig, spec, plot=(300.0, 240.0)), _render.configFor(spec)
+
+
 CASES = {stem: make for stem, _, make in EXAMPLES}
 CASES.update({
     "bars-100x25": lambda: _longBars(100, 25),
     "bars-horizontal-long": lambda: _longBars(60, 12, horizontal=True),
     "bars-requested-size": lambda: _longBars(30, 10, width=700, height=520),
+    "points-long-title-and-legend": _crowdedPoints,
+    "finish-legend-beside-colorbar": _legendBesideColorbar,
+    "points-long-title-small-figure": lambda: _crowdedPoints(width=400, height=300),
     "bars-markup-names": lambda: _spec.Bars(pivot=pd.DataFrame({"<b>A</b>": [1.0, 2.0], "%{y}": [2.0, 1.0]},
                                                                index=["a&b", "<i>c</i>"]), valueLabel="v"),
 })

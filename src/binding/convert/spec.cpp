@@ -132,6 +132,10 @@ render::SpecCommon readCommon(nb::handle spec) {
   common.fontPx = optionalNumber(optionalAttribute(spec, "fontPx"));
   nb::object legend = optionalAttribute(spec, "showLegend");
   if (!legend.is_none()) common.showLegend = truth(legend);
+  // The buttons the spec's config adds to the mode bar take their room in its corner.
+  const figure::Value* added = render::configFor(familiesOf(spec)).find("modeBarButtonsToAdd");
+  if (added && added->isArray())
+    for (const figure::Value& button : added->asArray()) common.modeBarButtons.push_back(figure::toText(button));
   return common;
 }
 

@@ -13,7 +13,9 @@ inline constexpr double ROW_GAP = 6.0;           ///< between rows of the band
 inline constexpr double WATERMARK_HEIGHT = 4.0;  ///< always left under the plot
 inline constexpr double AXIS_TITLE_GAP = 6.0;
 inline constexpr double TICK_PAD = 6.0;
-inline constexpr double LEGEND_PAD = 52.0;  ///< symbol, gaps and border around a legend name
+/// Room around a legend name, as Chromium draws plotly's legend: symbol, gaps and border
+/// (46 px, widths rounded up), and the scroll bar a long legend gets (10 px).
+inline constexpr double LEGEND_PAD = 57.0;
 inline constexpr double COLORBAR_WIDTH = 72.0;
 inline constexpr double MIN_PLOT_WIDTH = 240.0;
 inline constexpr double MAX_PLOT_WIDTH = 1400.0;
@@ -40,6 +42,14 @@ inline constexpr std::array<RowHeight, 4> ROW_HEIGHT = {{
 }};
 /// Relative marker sizes a size slider offers; 1.0 is where it starts.
 inline constexpr std::array<double, 8> SIZE_FACTORS = {0.25, 0.5, 0.75, 1.0, 1.5, 2.0, 3.0, 4.0};
+
+/// plotly's mode bar, drawn over the figure's top-right corner while the pointer is on the
+/// figure: groups of 24 px buttons, 8 px of padding before each group, 23 px tall, 2 px in
+/// from the figure's top and right edges (measured in Chromium).
+inline constexpr double MODEBAR_BUTTON = 24.0;
+inline constexpr double MODEBAR_GROUP_PAD = 8.0;
+inline constexpr double MODEBAR_HEIGHT = 23.0;
+inline constexpr double MODEBAR_INSET = 2.0;
 
 /// Row height of a control kind.
 double rowHeight(std::string_view kind);

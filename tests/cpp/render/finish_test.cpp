@@ -7,6 +7,7 @@
 #include "layout/band.hpp"
 #include "layout/constants.hpp"
 #include "layout/control.hpp"
+#include "layout/metrics.hpp"
 #include "render/entry/constants.hpp"
 #include "render/finish/band.hpp"
 #include "render/finish/title_ticks.hpp"
@@ -70,8 +71,24 @@ TEST(FinishTest, ANoteAloneIsTheHeadingAndTakesRoomAbove) {
   EXPECT_EQ(num(title.at("font").asObject(), "size"), theme::TICK_PX);
   EXPECT_EQ(title.at("font").asObject().at("color").asString(), NOTE_COLOR);
   EXPECT_FALSE(title.contains("subtitle"));
-  EXPECT_GT(num(margin(fig), "t"), num(margin(plain), "t") + layout::titleHeight("", "n"));
+  EXPECT_GT(num(margin(fig), "t"), num(margin(plain), "t"));
   EXPECT_NEAR(plotHeight(fig), plotHeight(plain), 1);
+}
+
+TEST(FinishTest, LongHeadingsWrapClearOfTheModeBarAndShortenOnlyPastTwoLines) {
+  const std::string words = "A rather long title for a spatial transcriptomics section of a mouse brain, coronal";
+  double corner = 240.0, width = 700.0;
+  HeadingLines one = _headingLines("Short", "a note", width, corner);
+  EXPECT_EQ(one.heading, std::vector<std::string>{"Short"});
+  EXPECT_EQ(one.note, "a note");
+  HeadingLines two = _headingLines(words, "", width, corner);
+  ASSERT_EQ(two.heading.size(), 2u);
+  EXPECT_LE(layout::textWidth(two.heading[0], theme::TITLE_PX), width - layout::PAGE_PAD - corner);
+  EXPECT_EQ(two.heading[0] + " " + two.heading[1], words);  // nothing lost, nothing shortened
+  HeadingLines cut = _headingLines(words + words + words, "", width, corner);
+  ASSERT_EQ(cut.heading.size(), 2u);
+  EXPECT_EQ(cut.heading[1].substr(cut.heading[1].size() - 3), "\u2026");
+  EXPECT_GT(_headingHeight(two), _headingHeight(_headingLines("Short", "", width, corner)));
 }
 
 TEST(FinishTest, SpecWidthFontAndLegendReachTheLayout) {

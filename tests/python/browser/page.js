@@ -128,12 +128,29 @@
     const info = gd.querySelector(".infolayer");
 
     add("figure", { x0: 0, y0: 0, x1: origin.width, y1: origin.height });
+    // The mode bar shows over the figure whenever the pointer is on it: measured as shown.
+    const bar = gd.querySelector(".modebar");
+    const barBox = bar ? bar.getBoundingClientRect() : null;
+    if (barBox && barBox.width > 0) {
+      add("modebar", { x0: barBox.left - origin.left, y0: barBox.top - origin.top,
+                       x1: barBox.right - origin.left, y1: barBox.bottom - origin.top });
+    }
     for (const rect of gd.querySelectorAll(".draglayer .nsewdrag")) {
       add("plot", boxOf(rect, origin, { subplot: rect.parentNode.getAttribute("class") }));
     }
     for (const [kind, selector] of [["title", ".gtitle"], ["subtitle", ".gtitle-subtitle"]]) {
       const el = info.querySelector(`.g-gtitle ${selector}`);
-      add(kind, boxOf(el, origin, { text: text(el) }));
+      // A heading of several lines is as many boxes: a short first line leaves its corner free.
+      const lines = el && !isHidden(el) ? el.querySelectorAll("tspan.line") : [];
+      if (lines.length > 1) {
+        for (const line of lines) {
+          const r = line.getBoundingClientRect();
+          if (r.width > 0) add(kind, { x0: r.left - origin.left, y0: r.top - origin.top, x1: r.right - origin.left,
+                                       y1: r.bottom - origin.top, text: line.textContent });
+        }
+      } else {
+        add(kind, boxOf(el, origin, { text: text(el) }));
+      }
     }
     for (const g of info.children) {
       const cls = g.getAttribute("class") || "";

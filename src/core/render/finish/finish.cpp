@@ -92,35 +92,50 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
   double floorHeight = heightFloor(band);
   height = std::max(height, floorHeight);
 
-  std::string title = theme::escape(spec.title);
-  std::string note = theme::escape(spec.note);
   Margins m;
   Fixed fixed;
-  bool heading = !title.empty() || !note.empty();
-  fixed.top = layout::PAGE_PAD + layout::titleHeight(spec.title, spec.note) + (heading ? layout::TITLE_GAP : 0.0) +
-              band + (band != 0 ? layout::BAND_GAP : 0.0);
-  fixed.gapAbove = band != 0 ? layout::BAND_GAP : heading ? layout::TITLE_GAP : layout::PAGE_PAD;
   _fitLegendNames(fig);
   fixed.right = layout::PAGE_PAD + _legendWidth(fig) + _colorbarWidth(fig);
-
-  // Fitting: ticks depend on the spans, the spans on the margins the ticks need.
+  // The heading wraps to keep clear of the mode bar, which depends on the figure's final
+  // width; that width does not depend on the heading's height, so one refit settles it.
+  double corner = _modeBarCorner(fig, spec.modeBarButtons).width;
+  double cornerBottom = layout::MODEBAR_INSET + layout::MODEBAR_HEIGHT;
+  HeadingLines heading = _headingLines(spec.title, spec.note, layout::MAX_FIGURE_WIDTH, corner);
   double tickedWidth = -1, tickedHeight = -1;
-  for (int pass = 0; pass < kPasses; ++pass) {
-    layOutTicks(fig, width, height, tickFont, m, fixed);
-    tickedWidth = width;
-    tickedHeight = height;
-    if (spec.width && *spec.width != 0) width = std::max(*spec.width - m.left - m.right, layout::MIN_PLOT_WIDTH);
-    if (spec.height && *spec.height != 0) height = std::max(*spec.height - m.top - m.bottom, floorHeight);
-    if (width + m.left + m.right <= layout::MAX_FIGURE_WIDTH && height + m.top + m.bottom <= layout::MAX_FIGURE_HEIGHT)
-      break;
-    width = std::max(std::min(width, layout::MAX_FIGURE_WIDTH - m.left - m.right), layout::MIN_PLOT_WIDTH);
-    height = std::max(std::min(height, layout::MAX_FIGURE_HEIGHT - m.top - m.bottom), floorHeight);
+  for (int refit = 0; refit < 2; ++refit) {
+    double headingHeight = _headingHeight(heading);
+    bool headed = headingHeight > 0;
+    // Nothing below the heading starts higher than the mode bar's bottom.
+    double contentTop = std::max(layout::PAGE_PAD + headingHeight + (headed ? layout::TITLE_GAP : 0.0),
+                                 cornerBottom + layout::TITLE_GAP);
+    fixed.top = contentTop + band + (band != 0 ? layout::BAND_GAP : 0.0);
+    fixed.gapAbove = band != 0 ? layout::BAND_GAP : contentTop - (headed ? layout::PAGE_PAD + headingHeight : 0.0);
+
+    // Fitting: ticks depend on the spans, the spans on the margins the ticks need.
+    width = std::clamp(area.width, layout::MIN_PLOT_WIDTH, layout::MAX_PLOT_WIDTH);
+    height = std::max(std::clamp(area.height, layout::MIN_PLOT_HEIGHT, layout::MAX_PLOT_HEIGHT), floorHeight);
+    for (int pass = 0; pass < kPasses; ++pass) {
+      layOutTicks(fig, width, height, tickFont, m, fixed);
+      tickedWidth = width;
+      tickedHeight = height;
+      if (spec.width && *spec.width != 0) width = std::max(*spec.width - m.left - m.right, layout::MIN_PLOT_WIDTH);
+      if (spec.height && *spec.height != 0) height = std::max(*spec.height - m.top - m.bottom, floorHeight);
+      if (width + m.left + m.right <= layout::MAX_FIGURE_WIDTH &&
+          height + m.top + m.bottom <= layout::MAX_FIGURE_HEIGHT)
+        break;
+      width = std::max(std::min(width, layout::MAX_FIGURE_WIDTH - m.left - m.right), layout::MIN_PLOT_WIDTH);
+      height = std::max(std::min(height, layout::MAX_FIGURE_HEIGHT - m.top - m.bottom), floorHeight);
+    }
+    HeadingLines fitted = _headingLines(spec.title, spec.note, width + m.left + m.right, corner);
+    bool settled = fitted.heading.size() == heading.heading.size();
+    heading = std::move(fitted);
+    if (settled) break;
   }
   // The ticks written must be those of the final spans, whatever the last pass changed.
   if (width != tickedWidth || height != tickedHeight) layOutTicks(fig, width, height, tickFont, m, fixed);
 
   writeSize(fig, width, height, m);
-  _applyTitle(fig, title, note, width + m.left + m.right, height + m.top + m.bottom);
+  _applyTitle(fig, heading, width + m.left + m.right, height + m.top + m.bottom);
   _placeScales(fig, width);
   Array annotations = _placeControls(fig, rows, width, height, m.left, m.right);
   _followCategoryOrders(fig, 'x');

@@ -19,6 +19,8 @@ struct SpecCommon {
   std::optional<double> height;  ///< requested figure height, px
   std::optional<double> fontPx;  ///< base font size
   std::optional<bool> showLegend;
+  /// Buttons the figure's config adds to plotly's mode bar (it shows them over the top-right corner).
+  std::vector<std::string> modeBarButtons;
 };
 
 struct FinishOptions {

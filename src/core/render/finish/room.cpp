@@ -104,6 +104,39 @@ double _colorbarWidth(const figure::Figure& fig) {
   return 0.0;
 }
 
+namespace {
+
+// Whether plotly offers box and lasso selection for a trace: markers or text of a scatter,
+// the points of a box or violin drawn with all points, and every bar.
+bool selectable(const Value& trace) {
+  std::string type = figure::memberText(trace, "type");
+  if (type == "scatter" || type == "scattergl") {
+    const Value* mode = figure::member(trace, "mode");
+    std::string m = mode && mode->isString() ? mode->asString() : "markers";
+    return m.find("markers") != std::string::npos || m.find("text") != std::string::npos;
+  }
+  if (type == "box") return figure::memberText(trace, "boxpoints") == "all";
+  if (type == "violin") return figure::memberText(trace, "points") == "all";
+  return type == "bar" || type == "histogram";
+}
+
+}  // namespace
+
+Corner _modeBarCorner(const figure::Figure& fig, std::span<const std::string> added) {
+  bool selection = std::any_of(fig.data.begin(), fig.data.end(), selectable);
+  std::vector<std::string> shown{"zoom2d", "pan2d"};
+  if (selection) shown.insert(shown.end(), {"select2d", "lasso2d"});
+  std::vector<std::size_t> groups{1, shown.size(), 4};
+  std::size_t extra = 0;
+  for (const std::string& button : added)
+    if (std::find(shown.begin(), shown.end(), button) == shown.end()) ++extra;
+  if (extra) groups.push_back(extra);
+  double width = 0;
+  for (std::size_t buttons : groups)
+    width += layout::MODEBAR_GROUP_PAD + layout::MODEBAR_BUTTON * static_cast<double>(buttons);
+  return {width + layout::MODEBAR_INSET, layout::MODEBAR_INSET + layout::MODEBAR_HEIGHT};
+}
+
 double _axisTitleSpace(const figure::Figure& fig, char axis) {
   const Value* ax = fig.layout.find(axis == 'x' ? "xaxis" : "yaxis");
   const Value* title = ax ? figure::member(*ax, "title") : nullptr;

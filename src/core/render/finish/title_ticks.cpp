@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 
+#include "layout/band.hpp"
 #include "layout/constants.hpp"
 #include "layout/markup.hpp"
 #include "layout/metrics.hpp"
@@ -17,13 +18,6 @@ using figure::Object;
 using figure::Value;
 
 namespace {
-
-// Escaped markup shortened, by its visible text, to maxPx.
-std::string fitted(const std::string& markup, double fontPx, double maxPx, layout::Weight weight) {
-  std::string plain = layout::plainText(markup);
-  if (layout::textWidth(plain, fontPx, weight) <= maxPx) return markup;
-  return theme::escape(layout::truncate(plain, fontPx, maxPx, weight));
-}
 
 // Numbers sit centred on their ticks, and a tick can fall on either end of the axis: half
 // a number reaches past the ends of an x axis, half a line past the ends of a y axis.
@@ -45,28 +39,79 @@ Array strided(const Array& values, std::int64_t step) {
 
 }  // namespace
 
-void _applyTitle(figure::Figure& fig, std::string title, std::string note, double width, double height) {
-  if (title.empty() && note.empty()) {
+HeadingLines _headingLines(std::string_view title, std::string_view note, double figureWidth, double cornerWidth) {
+  HeadingLines out;
+  out.titled = !title.empty();
+  std::string_view heading = out.titled ? title : note;
+  if (heading.empty()) return out;
+  double px = out.titled ? theme::TITLE_PX : theme::TICK_PX;
+  double room = std::max(figureWidth - 2.0 * layout::PAGE_PAD, 0.0);
+  // The first line shares its height with the mode bar.
+  double firstRoom = std::max(figureWidth - layout::PAGE_PAD - cornerWidth - layout::TITLE_GAP, 0.0);
+  std::vector<std::string>& lines = out.heading;
+  std::string line;
+  auto lineRoom = [&] { return lines.empty() ? firstRoom : room; };
+  std::size_t start = 0;
+  while (start <= heading.size()) {
+    std::size_t end = heading.find(' ', start);
+    std::string_view word = heading.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    std::string joined = line.empty() ? std::string(word) : line + " " + std::string(word);
+    if (line.empty() || layout::textWidth(joined, px) <= lineRoom()) {
+      line = std::move(joined);
+    } else {
+      lines.push_back(std::move(line));
+      line = std::string(word);
+    }
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
+  lines.push_back(std::move(line));
+  // Past the last line allowed, the rest joins it and is shortened.
+  while (lines.size() > MAX_HEADING_LINES) {
+    std::string last = std::move(lines.back());
+    lines.pop_back();
+    lines.back() += " " + last;
+  }
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    double fits = i == 0 ? firstRoom : room;
+    if (layout::textWidth(lines[i], px) > fits) lines[i] = layout::truncate(lines[i], px, fits);
+  }
+  if (out.titled && !note.empty()) {
+    std::string shown(note);
+    out.note = layout::textWidth(shown, theme::TICK_PX) <= room ? shown : layout::truncate(shown, theme::TICK_PX, room);
+  }
+  return out;
+}
+
+double _headingHeight(const HeadingLines& lines) {
+  if (lines.heading.empty()) return 0.0;
+  double px = lines.titled ? theme::TITLE_PX : theme::TICK_PX;
+  double extra = static_cast<double>(lines.heading.size() - 1) * px * layout::LINE_HEIGHT;
+  return layout::titleHeight(lines.heading.front(), lines.titled ? lines.note : "") + extra;
+}
+
+void _applyTitle(figure::Figure& fig, const HeadingLines& lines, double width, double height) {
+  if (lines.heading.empty()) {
     fig.layout.set("title", Value());
     return;
   }
-  double room = width - 2.0 * layout::PAGE_PAD;
-  bool hasTitle = !title.empty();
-  double headingPx = hasTitle ? theme::TITLE_PX : theme::TICK_PX;
-  Object font{{"size", headingPx}, {"color", hasTitle ? TITLE_COLOR : NOTE_COLOR}};
+  std::string text;
+  for (const std::string& line : lines.heading) text += (text.empty() ? "" : "<br>") + theme::escape(line);
+  double headingPx = lines.titled ? theme::TITLE_PX : theme::TICK_PX;
+  Object font{{"size", headingPx}, {"color", lines.titled ? TITLE_COLOR : NOTE_COLOR}};
   Object block{
-      {"text", fitted(hasTitle ? title : note, headingPx, room, layout::Weight::Regular)},
+      {"text", text},
       {"font", font},
       {"xref", "container"},
       {"x", layout::PAGE_PAD / width},
       {"xanchor", "left"},
       {"yref", "container"},
-      {"y", 1.0 - layout::PAGE_PAD / height},
+      {"y", 1.0 - (layout::PAGE_PAD + (lines.heading.size() > 1 ? MULTILINE_RAISE_EM * headingPx : 0.0)) / height},
       {"yanchor", "top"},
       {"pad", Object{{"t", 0}, {"b", 0}, {"l", 0}, {"r", 0}}},
   };
-  if (hasTitle && !note.empty()) {
-    block.set("subtitle", Object{{"text", fitted(note, theme::TICK_PX, room, layout::Weight::Regular)},
+  if (!lines.note.empty()) {
+    block.set("subtitle", Object{{"text", theme::escape(lines.note)},
                                  {"font", Object{{"size", theme::TICK_PX}, {"color", NOTE_COLOR}}}});
   }
   fig.layout.set("title", std::move(block));

@@ -3,6 +3,8 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "figure/figure.hpp"
 #include "layout/ticks.hpp"
@@ -13,10 +15,29 @@ namespace tess::render {
 inline constexpr std::string_view TITLE_COLOR = "#000000";
 inline constexpr std::string_view NOTE_COLOR = "#666666";
 
-/// Writes the heading (the title, or the note alone) and the note as its subtitle, pinned
-/// PAGE_PAD in from the top-left corner; texts are escaped markup, shortened to the figure
-/// width. Neither given: no title at all.
-void _applyTitle(figure::Figure& fig, std::string title, std::string note, double width, double height);
+/// plotly sets a title of several lines this many of its font sizes higher than a title of
+/// one line (measured in Chromium); such a title is moved down by as much.
+inline constexpr double MULTILINE_RAISE_EM = 0.7;
+/// Most lines a heading wraps onto before it is shortened with an ellipsis.
+inline constexpr std::size_t MAX_HEADING_LINES = 2;
+
+/// The heading's lines (plain text): the title, or the note standing alone, wrapped at
+/// blanks so that its first line keeps clear of the mode bar's corner and later lines fit
+/// the figure; the note under a title keeps one line (it sits below the corner). Text that
+/// still does not fit ends in an ellipsis.
+struct HeadingLines {
+  std::vector<std::string> heading;
+  std::string note;  ///< under a title
+  bool titled = false;
+};
+HeadingLines _headingLines(std::string_view title, std::string_view note, double figureWidth, double cornerWidth);
+
+/// Height of the title block those lines take, px (0 without a heading).
+double _headingHeight(const HeadingLines& lines);
+
+/// Writes the heading and the note as its subtitle, pinned PAGE_PAD in from the top-left
+/// corner; lines are escaped and joined by "<br>". No heading: no title at all.
+void _applyTitle(figure::Figure& fig, const HeadingLines& lines, double width, double height);
 
 /// Lays out the tick labels of every 'x' or 'y' axis for a span of spanPx and returns the
 /// policy applied; numeric axes are left alone and report the room their numbers take.
