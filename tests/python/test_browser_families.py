@@ -31,7 +31,7 @@ def _crowdedPoints(**kw):
              for i in range(80)]
     frame = pd.DataFrame({"x": rng.normal(size=8000), "y": rng.normal(size=8000),
                           "type": pd.Categorical(rng.choice(names, size=8000), names)})
-    title = "A rather long title for a spatial transcriptomics section of a mouse brain, coronal, replicate 3"
+    title = "A rather long title for a spatial transcriptomics section of a mouse brain, coronal, replicate 3 of 4"
     return _spec.Points(frame=frame, x="x", y="y", keys=["type"], categorical={"type": True},
                         colors={"type": {n: "#4E79A7" for n in names}}, size=3.0, title=title,
                         note="8,000 cells in 80 clusters, coloured by cluster; the legend scrolls " * 2, **kw)
