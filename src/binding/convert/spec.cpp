@@ -133,7 +133,8 @@ render::SpecCommon readCommon(nb::handle spec) {
   nb::object legend = optionalAttribute(spec, "showLegend");
   if (!legend.is_none()) common.showLegend = truth(legend);
   // The buttons the spec's config adds to the mode bar take their room in its corner.
-  const figure::Value* added = render::configFor(familiesOf(spec)).find("modeBarButtonsToAdd");
+  figure::Object config = render::configFor(familiesOf(spec));
+  const figure::Value* added = config.find("modeBarButtonsToAdd");
   if (added && added->isArray())
     for (const figure::Value& button : added->asArray()) common.modeBarButtons.push_back(figure::toText(button));
   return common;
