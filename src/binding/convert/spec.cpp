@@ -164,7 +164,8 @@ render::SpecCommon readCommon(nb::handle spec) {
   common.fontPx = optional("fontPx", optionalNumber);
   common.showLegend = optional("showLegend", [](nb::handle v) { return v.is_none() ? std::nullopt : std::optional(truth(v)); });
   // The buttons the spec's config adds to the mode bar take their room in its corner.
-  const figure::Value* added = render::configFor(familiesOf(spec)).find("modeBarButtonsToAdd");
+  figure::Object config = render::configFor(familiesOf(spec));  // held: `added` points into it
+  const figure::Value* added = config.find("modeBarButtonsToAdd");
   if (added && added->isArray())
     for (const figure::Value& button : added->asArray()) common.modeBarButtons.push_back(figure::toText(button));
   return common;
