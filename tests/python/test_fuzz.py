@@ -25,7 +25,7 @@ from hypothesis import strategies as st
 from tessarine.pl._interactive import _render, _spec, examples
 
 ORDINARY = (AttributeError, KeyError, IndexError, ValueError, TypeError)
-PER_FAMILY = int(os.environ.get("TESS_FUZZ_EXAMPLES", "25"))
+PER_FAMILY = int(os.environ.get("TESS_FUZZ_EXAMPLES", "100"))
 
 fuzzing = settings(max_examples=PER_FAMILY, deadline=None,
                    suppress_health_check=[HealthCheck.too_slow, HealthCheck.data_too_large])
@@ -225,4 +225,6 @@ def test_finishing_a_host_figure(rng):
                     _COMMON)
     plot = rng.choice([None, (400, 300), (float("nan"), 300), (-5, 1e9), "ab", (1,)])
     tickFont = rng.choice([None, 11, 0.5, float("inf"), "x", 10**400])
-    _holds(lambda: _render.finishFigure(fig, spec, plot=plot, tickFont=tickFont))
+    label = {"x": 2, "y": 2, "text": "label", "color": "#333333"}
+    labels = _hostile([label, dict(label, x=1, color=None)], rng)
+    _holds(lambda: _render.finishFigure(fig, spec, plot=plot, labels=labels, tickFont=tickFont))

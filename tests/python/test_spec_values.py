@@ -95,3 +95,5 @@ def test_finishing_a_host_figure_names_refused_values(changes, message):
     assert message in str(raised.value)
     with pytest.raises(ValueError, match="tickFont must be"):
         _render.finishFigure(fig, _spec._Spec(), tickFont=float("inf"))
+    with pytest.raises(ValueError, match=r"labels\[0\]\['color'\] must be a colour"):
+        _render.finishFigure(fig, _spec._Spec(), labels=[{"x": 1, "y": 1, "text": "a", "color": "nocolour"}])
