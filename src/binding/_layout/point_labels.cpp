@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "_layout/bind.hpp"
+#include "convert/spec.hpp"
 #include "convert/value.hpp"
 #include "errors.hpp"
 #include "layout/point_labels.hpp"
@@ -42,7 +43,7 @@ std::array<double, N> numbers(nb::handle values, const char* what) {
   return out;
 }
 
-std::string text(nb::handle value) { return nb::cast<std::string>(nb::str(value)); }
+std::string text(nb::handle value) { return textOf(nb::str(value)); }
 
 /// A label mapping: "x", "y", "text" and an optional "color" (None counts as absent).
 LabelRecord label(nb::handle record) {

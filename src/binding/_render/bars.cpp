@@ -13,17 +13,19 @@ render::BarsSpec readBars(nb::handle spec) {
   render::BarsSpec out;
   out.common = readCommon(spec);
   out.pivot = requiredFrame(spec, "pivot");
-  nb::object positions = attribute(spec, "positions");
-  if (!positions.is_none()) out.positions = numbers(positions);
-  nb::object ticks = attribute(spec, "tickLabels");
-  if (!ticks.is_none()) out.tickLabels = texts(ticks);
-  out.counts = optionalFrame(attribute(spec, "counts"));
-  out.horizontal = truth(attribute(spec, "horizontal"));
-  out.colors = textMap(attribute(spec, "colors"));
-  out.stacked = truth(attribute(spec, "stacked"));
-  out.method = textOf(attribute(spec, "method"));
-  out.barLabel = textOf(attribute(spec, "barLabel"));
-  out.valueLabel = strictText(attribute(spec, "valueLabel"), "valueLabel");
+  out.positions = field(spec, "positions", [](nb::handle positions) {
+    return positions.is_none() ? std::nullopt : std::optional(numbers(positions));
+  });
+  out.tickLabels = field(spec, "tickLabels", [](nb::handle ticks) {
+    return ticks.is_none() ? std::vector<std::string>() : texts(ticks);
+  });
+  out.counts = field(spec, "counts", optionalFrame);
+  out.horizontal = field(spec, "horizontal", truth);
+  out.colors = field(spec, "colors", textMap);
+  out.stacked = field(spec, "stacked", truth);
+  out.method = field(spec, "method", textOf);
+  out.barLabel = field(spec, "barLabel", textOf);
+  out.valueLabel = field(spec, "valueLabel", [](nb::handle v) { return strictText(v, "valueLabel"); });
   return out;
 }
 

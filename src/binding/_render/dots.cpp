@@ -20,16 +20,16 @@ namespace {
 render::DotsSpec readDots(nb::handle spec) {
   render::DotsSpec out;
   out.common = readCommon(spec);
-  out.scales = namedEntries(attribute(spec, "scales"), tableFrom);
+  out.scales = field(spec, "scales", [](nb::handle m) { return namedEntries(m, tableFrom); });
   // Given scales replace the colour table, which may then be absent.
   if (out.scales.empty()) out.color = requiredFrame(spec, "color");
-  out.size = optionalFrame(attribute(spec, "size")).value_or(frame::Frame());
-  out.extra = namedEntries(attribute(spec, "extra"), tableFrom);
+  out.size = field(spec, "size", optionalFrame).value_or(frame::Frame());
+  out.extra = field(spec, "extra", [](nb::handle m) { return namedEntries(m, tableFrom); });
   out.scale = colorScaleOf(spec);
-  out.colorLabel = textOf(attribute(spec, "colorLabel"));
-  out.sizeLabel = textOf(attribute(spec, "sizeLabel"));
-  out.xlabel = textOf(attribute(spec, "xlabel"));
-  out.ylabel = textOf(attribute(spec, "ylabel"));
+  out.colorLabel = field(spec, "colorLabel", textOf);
+  out.sizeLabel = field(spec, "sizeLabel", textOf);
+  out.xlabel = field(spec, "xlabel", textOf);
+  out.ylabel = field(spec, "ylabel", textOf);
   return out;
 }
 

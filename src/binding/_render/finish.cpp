@@ -52,13 +52,13 @@ nb::object finishHostFigure(nb::handle fig, nb::handle spec, nb::handle plot, nb
   render::SpecCommon common = readCommon(spec);
   render::FinishOptions options;
   if (!plot.is_none()) {
-    std::vector<double> area = numbers(plot);
-    if (area.size() != 2) throw ValueError("the drawing area is a (width, height) pair");
+    std::vector<double> area = named("plot", plot, numbers);
+    if (area.size() != 2) throw ValueError("plot: the drawing area is a (width, height) pair");
     options.plot = render::PlotArea{area[0], area[1]};
   }
-  options.controls = controlsFrom(controls);
-  options.labels = labelsFrom(labels);
-  options.tickFont = optionalNumber(tickFont);
+  options.controls = named("controls", controls, controlsFrom);
+  options.labels = named("labels", labels, labelsFrom);
+  options.tickFont = named("tickFont", tickFont, optionalNumber);
 
   figure::Figure core = figureFromPython(fig);
   std::vector<std::string> names = traceNames(core);

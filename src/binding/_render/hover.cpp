@@ -5,6 +5,7 @@
 
 #include "_render/bind.hpp"
 #include "convert/frame.hpp"
+#include "convert/spec.hpp"
 #include "convert/value.hpp"
 #include "render/controls/hover.hpp"
 
@@ -124,9 +125,9 @@ Column cellOf(nb::handle value) {
   if (PyLong_Check(o) || nb::isinstance(value, np.attr("integer"))) {
     nb::object integer = nb::steal(PyNumber_Index(o));
     if (!integer.is_valid()) throw nb::python_error();
-    return objectCell(nb::cast<std::string>(nb::str(integer)), Tag::Int);
+    return objectCell(textOf(integer), Tag::Int);
   }
-  return objectCell(nb::cast<std::string>(nb::str(value)), Tag::Other);
+  return objectCell(textOf(value), Tag::Other);
 }
 
 // A Series as it is; anything else (an Index, a numpy array, a list) as a Series.

@@ -37,21 +37,21 @@ render::Order orderFrom(nb::handle value) {
 render::MatrixSpec readMatrix(nb::handle spec) {
   render::MatrixSpec out;
   out.common = readCommon(spec);
-  out.scales = namedEntries(attribute(spec, "scales"), tableFrom);
+  out.scales = field(spec, "scales", [](nb::handle m) { return namedEntries(m, tableFrom); });
   // Given scales are the views; the table itself is read only when it is the one view.
   if (out.scales.empty()) out.frame = requiredFrame(spec, "frame");
-  out.orders = namedEntries(attribute(spec, "orders"), orderFrom);
-  out.scaleKinds = byKeyText(attribute(spec, "scaleKinds"), textOf);
+  out.orders = field(spec, "orders", [](nb::handle m) { return namedEntries(m, orderFrom); });
+  out.scaleKinds = field(spec, "scaleKinds", [](nb::handle m) { return byKeyText(m, textOf); });
   out.color = colorScaleOf(spec);
-  out.cellHover = namedEntries(attribute(spec, "cellHover"), tableFrom);
-  out.rowNotes = byKeyText(attribute(spec, "rowNotes"), textOf);
-  out.xlabel = textOf(attribute(spec, "xlabel"));
-  out.ylabel = textOf(attribute(spec, "ylabel"));
-  out.colorbarLabel = textOf(attribute(spec, "colorbarLabel"));
-  out.showValues = truth(attribute(spec, "showValues"));
-  out.naColor = textOf(attribute(spec, "naColor"));
-  out.naLabel = textOf(attribute(spec, "naLabel"));
-  out.square = truth(attribute(spec, "square"));
+  out.cellHover = field(spec, "cellHover", [](nb::handle m) { return namedEntries(m, tableFrom); });
+  out.rowNotes = field(spec, "rowNotes", [](nb::handle m) { return byKeyText(m, textOf); });
+  out.xlabel = field(spec, "xlabel", textOf);
+  out.ylabel = field(spec, "ylabel", textOf);
+  out.colorbarLabel = field(spec, "colorbarLabel", textOf);
+  out.showValues = field(spec, "showValues", truth);
+  out.naColor = field(spec, "naColor", textOf);
+  out.naLabel = field(spec, "naLabel", textOf);
+  out.square = field(spec, "square", truth);
   return out;
 }
 

@@ -34,19 +34,24 @@ render::ColorScale scaleFrom(nb::handle value) {
 render::PointsSpec readPoints(nb::handle spec) {
   render::PointsSpec out;
   out.common = readCommon(spec);
-  out.x = nameFromPython(attribute(spec, "x"));
-  out.y = nameFromPython(attribute(spec, "y"));
-  for (nb::handle key : attribute(spec, "keys")) out.keys.push_back(optionalName(key));
-  out.categorical = byKeyText(attribute(spec, "categorical"), [](nb::handle v) { return truth(v); });
-  out.colors = byKeyText(attribute(spec, "colors"), [](nb::handle mapping) { return textPairs(mapping); });
-  out.scales = byKeyText(attribute(spec, "scales"), scaleFrom);
-  out.hover = names(attribute(spec, "hover"));
-  out.size = fromPython(attribute(spec, "size"));
-  out.alpha = fromPython(attribute(spec, "alpha"));
-  out.equalAspect = truth(attribute(spec, "equalAspect"));
-  out.invertY = truth(attribute(spec, "invertY"));
-  nb::object rows = attribute(spec, "rows");
-  if (!rows.is_none()) out.identifiers = nb::len(rows);
+  out.x = field(spec, "x", nameFromPython);
+  out.y = field(spec, "y", nameFromPython);
+  out.keys = field(spec, "keys", [](nb::handle keys) {
+    std::vector<std::optional<frame::Name>> read;
+    for (nb::handle key : keys) read.push_back(optionalName(key));
+    return read;
+  });
+  out.categorical = field(spec, "categorical", [](nb::handle m) { return byKeyText(m, truth); });
+  out.colors = field(spec, "colors", [](nb::handle m) { return byKeyText(m, textPairs); });
+  out.scales = field(spec, "scales", [](nb::handle m) { return byKeyText(m, scaleFrom); });
+  out.hover = field(spec, "hover", names);
+  out.size = field(spec, "size", fromPython);
+  out.alpha = field(spec, "alpha", fromPython);
+  out.equalAspect = field(spec, "equalAspect", truth);
+  out.invertY = field(spec, "invertY", truth);
+  out.identifiers = field(spec, "rows", [](nb::handle rows) {
+    return rows.is_none() ? std::nullopt : std::optional<std::size_t>(nb::len(rows));
+  });
   // Only the columns drawn or shown, and cell identities only where tooltips carry them.
   FrameNeeds needs{std::vector<frame::Name>{out.x, out.y}, static_cast<std::size_t>(render::HOVER_IDENTITY_LIMIT)};
   for (const auto& key : out.keys)
@@ -90,7 +95,7 @@ std::pair<double, double> pointArea(nb::handle spec, nb::handle frame, nb::handl
 
 nb::object drawPoints(nb::handle spec) {
   render::PointsFigure drawn = render::points(readPoints(spec));
-  writeRenderRows(spec, drawn.members);
+  named("renderRows", spec, [&](nb::handle record) { writeRenderRows(record, drawn.members); });
   return toPlotly(drawn.fig);
 }
 

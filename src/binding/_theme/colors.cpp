@@ -9,6 +9,7 @@
 #include <string>
 
 #include "_theme/bind.hpp"
+#include "convert/spec.hpp"
 #include "convert/value.hpp"
 #include "errors.hpp"
 #include "theme/theme.hpp"
@@ -24,13 +25,13 @@ namespace {
 std::string kindOf(nb::handle kind) {
   if (kind.is_none()) return "sequential";
   if (!nb::isinstance<nb::str>(kind)) throw TypeError("kind must be a string");
-  return nb::cast<std::string>(kind);
+  return textOf(kind);
 }
 
 nb::object colorscale(nb::handle cmap, nb::handle kind) {
   std::string k = kindOf(kind);
   if (cmap.is_none()) return toPython(figure::Value(core::colorscale("", k)));
-  if (nb::isinstance<nb::str>(cmap)) return toPython(figure::Value(core::colorscale(nb::cast<std::string>(cmap), k)));
+  if (nb::isinstance<nb::str>(cmap)) return toPython(figure::Value(core::colorscale(textOf(cmap), k)));
   return toPython(figure::Value(core::explicitColorscale(fromPython(cmap))));
 }
 

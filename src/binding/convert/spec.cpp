@@ -25,6 +25,41 @@ std::vector<render::Family> familiesOf(nb::handle spec) {
 
 nb::object attribute(nb::handle spec, const char* name) { return spec.attr(name); }
 
+namespace {
+
+// str(error) as UTF-8, with whatever cannot be encoded escaped: a message must never fail.
+std::string messageOf(nb::handle error) {
+  nb::object text = nb::steal(PyObject_Str(error.ptr()));
+  nb::object bytes = text.is_valid() ? nb::steal(PyUnicode_AsEncodedString(text.ptr(), "utf-8", "backslashreplace"))
+                                     : nb::object();
+  if (!bytes.is_valid()) {
+    PyErr_Clear();
+    return nb::type_name(error.type()).c_str();
+  }
+  return std::string(PyBytes_AS_STRING(bytes.ptr()), static_cast<std::size_t>(PyBytes_GET_SIZE(bytes.ptr())));
+}
+
+}  // namespace
+
+void rethrowNamed(std::string_view name) {
+  std::string lead = std::string(name) + ": ";
+  try {
+    throw;
+  } catch (nb::python_error& e) {
+    if (!e.matches(PyExc_Exception) || e.matches(PyExc_MemoryError)) throw;
+    std::string message = lead + messageOf(e.value());
+    if (e.matches(PyExc_UnicodeError)) throw ValueError(lead + "text that cannot be encoded as UTF-8 (" + messageOf(e.value()) + ")");
+    if (e.matches(PyExc_ValueError) || e.matches(PyExc_ArithmeticError)) throw ValueError(message);
+    if (e.matches(PyExc_KeyError)) throw KeyError(message);
+    if (e.matches(PyExc_IndexError)) throw IndexError(message);
+    if (e.matches(PyExc_AttributeError)) throw AttributeError(message);
+    if (e.matches(PyExc_TypeError)) throw TypeError(message);
+    throw TypeError(lead + nb::type_name(e.type()).c_str() + ": " + messageOf(e.value()));
+  } catch (const nb::cast_error&) {
+    throw TypeError(lead + "a value of a type that cannot be read here");
+  }
+}
+
 std::optional<double> optionalNumber(nb::handle value) {
   if (value.is_none()) return std::nullopt;
   return nb::cast<double>(nb::float_(value));
@@ -53,7 +88,7 @@ std::vector<std::string> texts(nb::handle sequence) {
 std::string strictText(nb::handle value, const char* what) {
   if (!nb::isinstance<nb::str>(value))
     throw TypeError(std::string(what) + " must be text, not " + nb::type_name(value.type()).c_str());
-  return nb::cast<std::string>(value);
+  return textOf(value);
 }
 
 bool truth(nb::handle value) {
@@ -69,9 +104,10 @@ std::vector<double> numbers(nb::handle sequence) {
 }
 
 frame::Frame requiredFrame(nb::handle spec, const char* name, const FrameNeeds& needs) {
-  nb::object value = attribute(spec, name);
-  if (value.is_none()) throw TypeError(std::string(name) + " must be a data frame, not None");
-  return frameFromPython(value, needs);
+  return field(spec, name, [&](nb::handle value) {
+    if (value.is_none()) throw TypeError(std::string(name) + " must be a data frame, not None");
+    return frameFromPython(value, needs);
+  });
 }
 
 std::optional<frame::Frame> optionalFrame(nb::handle value) {
@@ -83,12 +119,11 @@ frame::Frame tableFrom(nb::handle value) { return frameFromPython(value); }
 
 render::ColorScale colorScaleOf(nb::handle spec) {
   render::ColorScale scale;
-  scale.cmap = textOf(attribute(spec, "cmap"));
-  scale.vmin = optionalNumber(attribute(spec, "vmin"));
-  scale.vmax = optionalNumber(attribute(spec, "vmax"));
-  scale.center = optionalNumber(attribute(spec, "center"));
-  nb::object kind = attribute(spec, "kind");
-  if (!kind.is_none()) scale.kind = textOf(kind);
+  scale.cmap = field(spec, "cmap", textOf);
+  scale.vmin = field(spec, "vmin", optionalNumber);
+  scale.vmax = field(spec, "vmax", optionalNumber);
+  scale.center = field(spec, "center", optionalNumber);
+  if (auto kind = field(spec, "kind", optionalText)) scale.kind = *kind;
   return scale;
 }
 
@@ -118,22 +153,18 @@ std::vector<frame::Name> names(nb::handle sequence) {
   return out;
 }
 
-// The finisher's attributes may be missing on a spec; a missing one is unset.
-static nb::object optionalAttribute(nb::handle spec, const char* name) {
-  return nb::getattr(spec, name, nb::none());
-}
-
 render::SpecCommon readCommon(nb::handle spec) {
+  // The finisher's attributes may be missing on a spec; a missing one is unset.
+  auto optional = [&](const char* name, auto read) { return named(name, nb::getattr(spec, name, nb::none()), read); };
   render::SpecCommon common;
-  common.title = textOf(optionalAttribute(spec, "title"));
-  common.note = textOf(optionalAttribute(spec, "note"));
-  common.width = optionalNumber(optionalAttribute(spec, "width"));
-  common.height = optionalNumber(optionalAttribute(spec, "height"));
-  common.fontPx = optionalNumber(optionalAttribute(spec, "fontPx"));
-  nb::object legend = optionalAttribute(spec, "showLegend");
-  if (!legend.is_none()) common.showLegend = truth(legend);
+  common.title = optional("title", textOf);
+  common.note = optional("note", textOf);
+  common.width = optional("width", optionalNumber);
+  common.height = optional("height", optionalNumber);
+  common.fontPx = optional("fontPx", optionalNumber);
+  common.showLegend = optional("showLegend", [](nb::handle v) { return v.is_none() ? std::nullopt : std::optional(truth(v)); });
   // The buttons the spec's config adds to the mode bar take their room in its corner.
-  figure::Object config = render::configFor(familiesOf(spec));
+  figure::Object config = render::configFor(familiesOf(spec));  // held: `added` points into it
   const figure::Value* added = config.find("modeBarButtonsToAdd");
   if (added && added->isArray())
     for (const figure::Value& button : added->asArray()) common.modeBarButtons.push_back(figure::toText(button));

@@ -29,6 +29,29 @@ render::SpecCommon readCommon(nb::handle spec);
 
 /// A required attribute (AttributeError when missing).
 nb::object attribute(nb::handle spec, const char* name);
+
+/// Rethrows the failure being handled (call it in a catch block) as one of the ordinary
+/// exceptions, its message led by `name`: text that cannot be encoded (UnicodeEncodeError)
+/// and numbers too large for a double (OverflowError) as ValueError; Python's ValueError,
+/// TypeError, KeyError, IndexError and AttributeError as themselves; a failed cast and any
+/// other Python exception as TypeError. The core's own failures pass unchanged, and so do
+/// MemoryError and what is no Exception (KeyboardInterrupt).
+[[noreturn]] void rethrowNamed(std::string_view name);
+
+/// read(value), whatever fails in reading it named after the attribute `name` it came from.
+template <class Read>
+auto named(const char* name, nb::handle value, Read read) {
+  try {
+    return read(value);
+  } catch (...) {
+    rethrowNamed(name);
+  }
+}
+/// read(spec.name), named as above.
+template <class Read>
+auto field(nb::handle spec, const char* name, Read read) {
+  return named(name, attribute(spec, name), read);
+}
 /// None as nullopt, anything else through float() (its TypeError or ValueError).
 std::optional<double> optionalNumber(nb::handle value);
 /// None as "", anything else as str() gives it (UnicodeEncodeError for a lone surrogate).

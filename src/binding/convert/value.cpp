@@ -139,6 +139,14 @@ bool isNumpyArray(nb::handle object) {
 
 Value fromFloat(double d) { return Value(d); }
 
+// A str's UTF-8; a lone surrogate raises UnicodeEncodeError (a ValueError).
+std::string utf8(nb::handle text) {
+  Py_ssize_t size = 0;
+  const char* bytes = PyUnicode_AsUTF8AndSize(text.ptr(), &size);
+  if (!bytes) throw nb::python_error();
+  return std::string(bytes, static_cast<std::size_t>(size));
+}
+
 // From this many strings on, a list of strings (a tooltip text column) crosses as a frozen
 // object array: plotly.py deep-copies lists element by element on every figure operation.
 constexpr std::size_t kSharedStrings = 256;
@@ -278,14 +286,14 @@ Value fromPython(nb::handle object) {
     return Value(nb::cast<double>(nb::float_(object)));
   }
   if (nb::isinstance<nb::float_>(object)) return fromFloat(nb::cast<double>(object));
-  if (nb::isinstance<nb::str>(object)) return Value(nb::cast<std::string>(object));
+  if (nb::isinstance<nb::str>(object)) return Value(utf8(object));
   if (nb::isinstance<nb::dict>(object) || nb::hasattr(object, "keys")) {
     Object out;
     nb::object items = object.attr("items")();
     for (nb::handle pair : items) {
       nb::handle key = pair[0];
       if (!nb::isinstance<nb::str>(key)) throw TypeError("figure keys must be strings");
-      out.set(nb::cast<std::string>(key), fromPython(pair[1]));
+      out.set(utf8(key), fromPython(pair[1]));
     }
     return out;
   }

@@ -118,8 +118,9 @@ class _Spec:
 
     title: figure title ("" for none).
     note: line under the title ("" for none).
-    width, height: requested whole-figure size in pixels; None lets the family decide.
-    fontPx: base font size in pixels; None keeps the theme's.
+    width, height: requested whole-figure size in pixels, brought within the smallest and
+        largest figure; None or 0 lets the family decide.
+    fontPx: base font size in pixels, 1 to 100; None or 0 keeps the theme's.
     showLegend: True or False forces the legend on or off; None leaves it to the theme.
     """
 
@@ -170,8 +171,8 @@ class Points(_Spec):
     colors: categorical key -> {category text: colour}, in legend order.
     scales: continuous key -> (cmap, vmin, vmax, center, kind).
     hover: columns of `frame` shown in the tooltip.
-    size: marker size in pixels; None keeps the figure's default.
-    alpha: marker opacity; None keeps the figure's default.
+    size: marker size in pixels, 0 to 200; None keeps the figure's default.
+    alpha: marker opacity, 0 to 1; None keeps the figure's default.
     equalAspect: one data unit is equally long on both axes.
     invertY: the y axis runs downwards (image coordinates).
     full: every cell for the density-image view: "x", "y", and optionally "codes",

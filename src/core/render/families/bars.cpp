@@ -67,7 +67,7 @@ Object barTrace(const BarsSpec& spec, const frame::Name& name, const TypedArray&
                {"y", spec.horizontal ? positions : values},
                {"orientation", spec.horizontal ? "h" : "v"},
                {"name", theme::escape(name.text)},
-               {"marker", Object{{"color", categoryColor(spec.colors, name.text, DEFAULT_BAR_COLOR)},
+               {"marker", Object{{"color", categoryColor("colors", spec.colors, name.text, DEFAULT_BAR_COLOR)},
                                  {"line", Object{{"width", 0}}}}},
                {"hovertext", hovertext}};
   return withHover(std::move(trace), barHover(spec, name, countsOf(spec, name)));

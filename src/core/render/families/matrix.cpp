@@ -129,7 +129,7 @@ bool anyMissing(const std::vector<double>& values) {
 }
 
 std::string missingColour(const MatrixSpec& spec) {
-  return spec.naColor.empty() ? std::string(theme::MISSING) : spec.naColor;
+  return categoryColor("naColor", spec.naColor, theme::MISSING);
 }
 
 Array flatScale(const std::string& colour) { return Array{Array{0.0, colour}, Array{1.0, colour}}; }

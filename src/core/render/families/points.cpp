@@ -11,6 +11,7 @@
 #include "parallel.hpp"
 #include "render/controls/builders.hpp"
 #include "render/controls/hover.hpp"
+#include "render/entry/checks.hpp"
 #include "render/entry/constants.hpp"
 #include "theme/theme.hpp"
 
@@ -272,9 +273,10 @@ std::size_t categoricalTraces(const Context& c, const frame::Name& key, bool vis
     const auto& [category, colour] = colors[k];
     // A category split into pieces keeps one legend entry, which toggles all of them.
     std::vector<Members> parts = partsOf(pieces, k, c.pieces.count);
+    std::string shown = categoryColor(subscripted(subscripted("colors", key.text), category), colour, UNMAPPED_COLOR);
     for (std::size_t i = 0; i < parts.size(); ++i) {
       Object marker = baseMarker(c.spec);
-      marker.set("color", categoryColor(colour, UNMAPPED_COLOR));
+      marker.set("color", shown);
       Object naming{{"name", theme::escape(category)}, {"legendgroup", category}};
       if (i > 0) naming.set("showlegend", false);
       // An empty category still gets its trace and legend entry, with no tooltip.
@@ -290,6 +292,7 @@ std::size_t categoricalTraces(const Context& c, const frame::Name& key, bool vis
 std::size_t continuousTraces(const Context& c, const frame::Name& key, bool visible, std::vector<Draft>& drafts) {
   auto found = c.spec.scales.find(key.text);
   ColorScale scale = found == c.spec.scales.end() ? ColorScale{} : found->second;
+  scale.owner = subscripted("scales", key.text);
   std::vector<double> values = c.spec.frame.asDoubles(key);
   Object encoding = colorEncoding(scale, values, 'c');
   TypedArray colours = TypedArray::of(std::vector<float>(values.begin(), values.end()));
@@ -358,6 +361,8 @@ PlotArea _pointArea(const PointsSpec& spec, const frame::Frame& frame, std::int6
 
 PointsFigure points(const PointsSpec& spec) {
   if (spec.keys.empty()) throw ValueError("a points spec needs at least one colour key (None draws plain cells)");
+  checkedNumber("size", spec.size, MARKER_PX);
+  checkedNumber("alpha", spec.alpha, OPACITY);
   const frame::Frame& frame = spec.frame;
   if (spec.identifiers && *spec.identifiers != frame.rows())
     throw ValueError("points: rows holds " + std::to_string(*spec.identifiers) + " identifiers for " +

@@ -36,7 +36,7 @@ RasterLayer rasterTraces(const RasterCloud& cloud, std::optional<raster::Window>
   std::vector<std::string> colors;
   for (std::size_t k : out.kept) {
     names.push_back(cloud.names[k]);
-    colors.push_back(categoryColor(cloud.colors[k], UNMAPPED_RASTER_COLOR));
+    colors.push_back(categoryColor("full['colors']", cloud.colors[k], UNMAPPED_RASTER_COLOR));
   }
   if (out.folded > 0) {
     names.emplace_back(raster::otherName(out.folded));

@@ -8,6 +8,7 @@
 #include "errors.hpp"
 #include "layout/band.hpp"
 #include "layout/constants.hpp"
+#include "render/entry/checks.hpp"
 #include "render/finish/band.hpp"
 #include "render/finish/labels.hpp"
 #include "render/finish/room.hpp"
@@ -69,11 +70,15 @@ void writeSize(figure::Figure& fig, double width, double height, const Margins& 
 
 figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const FinishOptions& options) {
   fig.layout.set("template", theme::figureTemplate());
-  std::optional<double> tickFont = options.tickFont;
-  if (spec.fontPx && *spec.fontPx != 0) {
-    figure::child(fig.layout, "font").set("size", *spec.fontPx);
-    if (!tickFont) tickFont = spec.fontPx;
+  // A font size or figure size of 0 leaves it to the theme or the family, as None does.
+  std::optional<double> fontPx = spec.fontPx == 0.0 ? std::nullopt : spec.fontPx;
+  std::optional<double> tickFont = checkedNumber("tickFont", options.tickFont, FONT_PX);
+  if (checkedNumber("fontPx", fontPx, FONT_PX)) {
+    figure::child(fig.layout, "font").set("size", *fontPx);
+    if (!tickFont) tickFont = fontPx;
   }
+  checkedNumber("width", spec.width, FIGURE_PX);
+  checkedNumber("height", spec.height, FIGURE_PX);
   if (spec.showLegend) fig.layout.set("showlegend", *spec.showLegend);
 
   PlotArea area = options.plot.value_or(PlotArea{theme::WIDTH, theme::HEIGHT});

@@ -7,6 +7,7 @@
 #include "layout/constants.hpp"
 #include "layout/markup.hpp"
 #include "layout/metrics.hpp"
+#include "render/entry/checks.hpp"
 #include "theme/theme.hpp"
 
 namespace tess::render {
@@ -57,6 +58,9 @@ std::vector<layout::Box> _paperObstacles(const figure::Figure& fig, double plotW
 
 figure::Array _placeLabels(const figure::Figure& fig, std::span<const layout::LabelRecord> labels, double plotWidth,
                            double plotHeight) {
+  std::vector<layout::LabelRecord> checked(labels.begin(), labels.end());
+  for (std::size_t i = 0; i < checked.size(); ++i)
+    if (checked[i].color) checked[i].color = checkedColor("labels[" + std::to_string(i) + "]['color']", *checked[i].color);
   auto xRange = rangeOf(fig, "xaxis");
   auto yRange = rangeOf(fig, "yaxis");
   if (!xRange || !yRange) return {};
@@ -65,7 +69,7 @@ figure::Array _placeLabels(const figure::Figure& fig, std::span<const layout::La
   options.obstacles = obstacles;
   options.logX = isLog(fig, "xaxis");
   options.logY = isLog(fig, "yaxis");
-  return layout::pointLabels(labels, *xRange, *yRange, plotWidth, plotHeight, options);
+  return layout::pointLabels(checked, *xRange, *yRange, plotWidth, plotHeight, options);
 }
 
 }  // namespace tess::render

@@ -1,6 +1,7 @@
 #include "render/families/common/colors.hpp"
 
 #include "errors.hpp"
+#include "render/entry/checks.hpp"
 #include "theme/theme.hpp"
 
 namespace tess::render {
@@ -8,21 +9,37 @@ namespace tess::render {
 using figure::Object;
 using figure::Value;
 
-std::string categoryColor(std::optional<std::string_view> given, std::string_view fallback) {
-  return std::string(given && !given->empty() ? *given : fallback);
+std::string categoryColor(std::string_view attribute, std::optional<std::string_view> given,
+                          std::string_view fallback) {
+  if (!given || given->empty()) return std::string(fallback);
+  return checkedColor(attribute, *given);
 }
 
-std::string categoryColor(const ColorMap& colors, std::string_view name, std::string_view fallback) {
+std::string categoryColor(std::string_view attribute, const ColorMap& colors, std::string_view name,
+                          std::string_view fallback) {
   auto found = colors.find(std::string(name));
-  return categoryColor(found == colors.end() ? std::nullopt : std::optional<std::string_view>(found->second),
-                       fallback);
+  if (found == colors.end()) return std::string(fallback);
+  return categoryColor(subscripted(attribute, name), found->second, fallback);
 }
 
 Object colorEncoding(const ColorScale& scale, std::span<const double> values, char prefix) {
   if (prefix != 'c' && prefix != 'z') throw ValueError("a colour encoding is keyed 'c' or 'z'");
-  theme::Limits limits = theme::colorLimits(values, scale.kind, scale.vmin, scale.vmax, scale.center);
+  std::string lead = scale.owner.empty() ? "" : scale.owner + " ";
+  theme::Limits limits;
+  figure::Array colours;
+  try {
+    limits = theme::colorLimits(values, scale.kind, scale.vmin, scale.vmax, scale.center);
+  } catch (const ValueError& e) {
+    if (lead.empty()) throw;  // its message names vmin, vmax or center
+    throw ValueError(lead + e.what());
+  }
+  try {
+    colours = theme::colorscale(scale.cmap, scale.kind);
+  } catch (const ValueError& e) {
+    throw ValueError(lead + "cmap: " + e.what());
+  }
   std::string p(1, prefix);
-  return Object{{"colorscale", theme::colorscale(scale.cmap, scale.kind)},
+  return Object{{"colorscale", std::move(colours)},
                 {p + "min", limits.low},
                 {p + "max", limits.high},
                 {p + "mid", limits.mid ? Value(*limits.mid) : Value()}};

@@ -15,9 +15,12 @@ namespace tess::render {
 using ColorMap = std::map<std::string, std::string>;
 
 /// The colour a spec gives a category, or the family's `fallback` where it gives none
-/// (no entry, or an empty one).
-std::string categoryColor(std::optional<std::string_view> given, std::string_view fallback);
-std::string categoryColor(const ColorMap& colors, std::string_view name, std::string_view fallback);
+/// (no entry, or an empty one). A given colour is checked (checkedColor) under the name
+/// `attribute`; a map's entry is named `attribute`[name].
+std::string categoryColor(std::string_view attribute, std::optional<std::string_view> given,
+                          std::string_view fallback);
+std::string categoryColor(std::string_view attribute, const ColorMap& colors, std::string_view name,
+                          std::string_view fallback);
 
 /// A continuous colour encoding as specs request it: map name, explicit limits, centre
 /// and colour kind, all handed to the theme.
@@ -25,10 +28,14 @@ struct ColorScale {
   std::string cmap;
   std::optional<double> vmin, vmax, center;
   std::string kind = "sequential";
+  /// The spec attribute holding the request, which leads its failures' messages; empty
+  /// when cmap, vmin, vmax and center are spec attributes themselves.
+  std::string owner;
 };
 
 /// The theme's colour scale and the limits it chooses for `values`, keyed for a marker
-/// (prefix 'c': "cmin", "cmax", "cmid") or a heatmap ('z').
+/// (prefix 'c': "cmin", "cmax", "cmid") or a heatmap ('z'). An unknown map or unusable
+/// limits throw ValueError naming cmap, vmin, vmax or center (after the scale's owner).
 figure::Object colorEncoding(const ColorScale& scale, std::span<const double> values, char prefix);
 
 /// The colour bar of a continuous encoding: the escaped title beside it, `length` as a
