@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "errors.hpp"
+#include "frame/format.hpp"
 
 namespace tess::bind {
 
@@ -346,6 +347,13 @@ Frame frameFromPython(nb::handle object, const FrameNeeds& needs) {
     ++j;
   }
   return Frame(std::move(names), std::move(columns), std::move(labels), indexName(index));
+}
+
+void followNumpyText() {
+  // The one number whose text tells numpy's two rules apart (see NarrowFloatRule).
+  nb::object probe = nb::module_::import_("numpy").attr("float32")(1e6);
+  frame::setNarrowFloatRule(strOf(probe) == "1000000.0" ? frame::NarrowFloatRule::likeDouble
+                                                       : frame::NarrowFloatRule::ownBounds);
 }
 
 }  // namespace tess::bind
