@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Every test: C++ unit tests, the Python suite (browser tests included), and both again under ASan/UBSan.
+# Every test: C++ unit tests, the Python suite (browser tests included), the Python suite again on
+# the oldest supported releases and with Arrow-backed strings, and C++ and Python under ASan/UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -15,6 +16,12 @@ ctest --test-dir build/cpp --output-on-failure -j "$jobs"
 
 echo "== Python tests"
 $py -m pytest -q -p no:cacheprovider
+
+echo "== Python tests on the oldest supported releases, and with Arrow-backed strings"
+scripts/setup_hosts.sh
+.venv-oldest/bin/python -m pytest -q -p no:cacheprovider
+# How pandas stores text changes what the core reads, not what plotly.js draws: no browser here.
+.venv-arrow/bin/python -m pytest -q -p no:cacheprovider -m "not browser"
 
 echo "== Sanitizers (ASan + UBSan)"
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESS_SANITIZE=ON -DTESS_BUILD_PYTHON=ON \

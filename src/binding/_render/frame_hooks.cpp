@@ -51,6 +51,8 @@ nb::dict describe(const frame::Frame& f) {
 }  // namespace
 
 void bindFrameHooks(nb::module_& m) {
+  m.def("_followNumpyText", &followNumpyText,
+        "Reads again how numpy prints narrow floats, as the module does when loaded.");
   m.def("_frameInfo", [](nb::handle data) { return describe(frameFromPython(data)); }, "data"_a,
         "What the core reads from a data frame: names, kinds, text forms and distinct values.");
   m.def(

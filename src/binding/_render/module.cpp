@@ -4,6 +4,7 @@
 
 #include "_render/bind.hpp"
 #include "convert/exceptions.hpp"
+#include "convert/frame.hpp"
 #include "convert/spec.hpp"
 #include "convert/value.hpp"
 #include "figure/json.hpp"
@@ -39,6 +40,8 @@ nb::dict configFor(nb::handle spec) {
 NB_MODULE(_render, m) {
   m.doc() = "Specs to plotly figures.";
   bind::registerErrors();
+  // Cells read as pandas prints them in this process, whichever numpy it runs.
+  bind::followNumpyText();
 
   m.attr("GL_THRESHOLD") = render::GL_THRESHOLD;
   m.attr("HOVER_IDENTITY_LIMIT") = render::HOVER_IDENTITY_LIMIT;

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "errors.hpp"
+#include "frame/format.hpp"
 
 namespace tess::bind {
 
@@ -346,6 +347,22 @@ Frame frameFromPython(nb::handle object, const FrameNeeds& needs) {
     ++j;
   }
   return Frame(std::move(names), std::move(columns), std::move(labels), indexName(index));
+}
+
+void followNumpyText() {
+  nb::object numpy;
+  try {
+    numpy = nb::module_::import_("numpy");
+  } catch (nb::python_error& e) {
+    // Only while the build loads the module to write its stubs, before numpy is installed;
+    // no frame is read then.
+    if (!e.matches(PyExc_ImportError)) throw;
+    return;
+  }
+  // The one number whose text tells numpy's two rules apart (see NarrowFloatRule).
+  nb::object probe = numpy.attr("float32")(1e6);
+  frame::setNarrowFloatRule(strOf(probe) == "1000000.0" ? frame::NarrowFloatRule::likeDouble
+                                                       : frame::NarrowFloatRule::ownBounds);
 }
 
 }  // namespace tess::bind

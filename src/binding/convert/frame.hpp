@@ -35,4 +35,8 @@ frame::Column columnFromPython(nb::handle object);
 /// A column or index label: its str() and whether it was a string, an int, a float, a bool.
 frame::Name nameFromPython(nb::handle label);
 
+/// Makes the core's float16 and float32 text forms those of the numpy running now, as
+/// str() prints them under its current print options.
+void followNumpyText();
+
 }  // namespace tess::bind

@@ -1,6 +1,7 @@
 // Shortest round-trip digits laid out the way numpy's scalar str() lays them out.
 #include "frame/format.hpp"
 
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -153,6 +154,13 @@ Digits halfDigits(Half h) {
 
 namespace {
 
+// Read for every cell, possibly from several threads, written once at import.
+std::atomic<NarrowFloatRule> currentRule{NarrowFloatRule::ownBounds};
+
+long double narrowUpper(long double ownBound) {
+  return currentRule.load(std::memory_order_relaxed) == NarrowFloatRule::ownBounds ? ownBound : 1e16L;
+}
+
 // numpy prints positionally from 1e-4 up to a bound of the type's own, comparing in long
 // double so that values next to 1e-4 fall on its side; `digits` makes the shortest digits.
 template <class MakeDigits>
@@ -165,16 +173,18 @@ std::string formatReal(double value, long double upper, MakeDigits digits) {
 
 }  // namespace
 
+void setNarrowFloatRule(NarrowFloatRule rule) { currentRule.store(rule, std::memory_order_relaxed); }
+
 std::string formatDouble(double x) {
   return formatReal(x, 1e16L, [&] { return shortestDigits(std::fabs(x)); });
 }
 
 std::string formatFloat(float x) {
-  return formatReal(x, 1e6L, [&] { return shortestDigits(std::fabs(x)); });
+  return formatReal(x, narrowUpper(1e6L), [&] { return shortestDigits(std::fabs(x)); });
 }
 
 std::string formatHalf(Half x) {
-  return formatReal(halfToDouble(x), 1e3L,
+  return formatReal(halfToDouble(x), narrowUpper(1e3L),
                     [&] { return halfDigits(Half{static_cast<std::uint16_t>(x.bits & 0x7fff)}); });
 }
 

@@ -112,6 +112,8 @@ def dotsMarkers():
     zscore = logged.sub(logged.mean(axis=1), axis=0).div(logged.std(axis=1), axis=0)
     rest = (logged.sum(axis=1).to_numpy()[:, None] - logged) / (logged.shape[1] - 1)
     foldChange = (logged - rest) / np.log(2)
+    # Rounded: numpy releases differ in the last bits of log1p, the figure should not.
+    zscore, foldChange = zscore.round(6), foldChange.round(6)
     return _spec.Dots(
         scales={"z-score across cell types": zscore, "log2 fold change vs rest": foldChange}, size=fraction,
         extra={"cells expressing": expressing, "cells in type": cells}, kind="diverging",
