@@ -95,6 +95,11 @@ auto namedEntries(nb::handle mapping, Read read) {
   return out;
 }
 
+/// A mapping of name -> table (anything pandas.DataFrame() accepts), in mapping order.
+inline std::vector<std::pair<frame::Name, frame::Frame>> namedTables(nb::handle mapping) {
+  return namedEntries(mapping, tableFrom);
+}
+
 /// A mapping read entry by entry, keyed by the keys' texts.
 template <class Read>
 auto byKeyText(nb::handle mapping, Read read) {

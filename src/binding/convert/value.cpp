@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <tuple>
 #include <optional>
 #include <unordered_map>
 
@@ -206,14 +207,17 @@ nb::object toNumpy(const TypedArray& array) {
 
 // Records already converted in this hand-over, by their bytes: one array shown by several
 // control states crosses once and is shared.
-using Records = std::map<std::pair<const void*, std::size_t>, nb::dict>;
+// Keyed by everything a record says: the same bytes read as another type or shape differ.
+using RecordKey = std::tuple<const void*, figure::DType, TypedArray::Shape>;
+using Records = std::map<RecordKey, nb::dict>;
 thread_local Records* convertedRecords = nullptr;
 
 // A typed array marked as a record: plotly's {"dtype", "bdata", "shape"?}, the base64
 // written straight into the Python string.
 nb::dict typedRecord(const TypedArray& array) {
   if (convertedRecords)
-    if (auto found = convertedRecords->find({array.data(), array.bytes()}); found != convertedRecords->end())
+    if (auto found = convertedRecords->find({array.data(), array.dtype(), array.shape()});
+        found != convertedRecords->end())
       return found->second;
   std::size_t length = figure::base64Size(array.bytes());
   nb::object bdata = nb::steal(PyUnicode_New(static_cast<Py_ssize_t>(length), 127));
@@ -224,7 +228,7 @@ nb::dict typedRecord(const TypedArray& array) {
   out["dtype"] = nb::str(dtype.data(), dtype.size());
   out["bdata"] = bdata;
   if (array.ndim() > 1) out["shape"] = nb::str(figure::shapeText(array.shape()).c_str());
-  if (convertedRecords && array.bytes() > 0) convertedRecords->emplace(std::pair{array.data(), array.bytes()}, out);
+  if (convertedRecords && array.bytes() > 0) convertedRecords->emplace(RecordKey{array.data(), array.dtype(), array.shape()}, out);
   return out;
 }
 
