@@ -1,13 +1,11 @@
 """Every family's figures, judged where they are used: plotly.js in headless Chromium."""
 
-import json
-
 import numpy as np
 import pandas as pd
 import pytest
 import plotly.graph_objects as go
-import plotly.io as pio
-from browser.judge import _run, judge
+from browser.judge import judge
+from browser.plotted import onPlot
 
 from tessarine.pl._interactive import _render, _spec
 from tessarine.pl._interactive.examples import EXAMPLES, figureAndConfig
@@ -78,19 +76,9 @@ def test_markup_in_names_reads_literally():
 
 # Hovers the given data positions, then clicks the first legend entry as a person would;
 # returns the tooltips and each trace's visibility after the click.
-LEGEND_CLICK = """(async (figure, positions) => {
-  const div = document.createElement("div");
-  document.body.appendChild(div);
-  await Plotly.newPlot(div, figure.data, figure.layout);
-  const tooltips = [];
-  for (const [x, y] of positions) {
-    // plotly.js ignores hovers that follow one another within 50 ms.
-    await new Promise((resolve) => setTimeout(resolve, 60));
-    Plotly.Fx.hover(div, {xval: x, yval: y});  // WebGL traces answer positions, not point numbers
-    const label = div.querySelector(".hoverlayer .hovertext text.nums");
-    tooltips.push(label ? label.textContent : null);
-  }
-  Plotly.Fx.unhover(div);
+LEGEND_CLICK = """async (div, positions) => {
+  const tooltips = [];  // WebGL traces answer positions, not point numbers
+  for (const [x, y] of positions) tooltips.push((await hover(div, {xval: x, yval: y})).join(""));
   const toggle = div.querySelector(".legend .traces .legendtoggle");
   const box = toggle.getBoundingClientRect();
   const at = {bubbles: true, clientX: box.x + box.width / 2, clientY: box.y + box.height / 2};
@@ -98,11 +86,8 @@ LEGEND_CLICK = """(async (figure, positions) => {
   toggle.dispatchEvent(new MouseEvent("mouseup", at));
   // A single click counts once the double-click window has passed.
   await new Promise((resolve) => setTimeout(resolve, 600));
-  const visible = div._fullData.map((t) => t.visible);
-  Plotly.purge(div);
-  div.remove();
-  return [tooltips, visible];
-})(%s, %s)"""
+  return [tooltips, div._fullData.map((t) => t.visible)];
+}"""
 
 
 def test_pieces_of_a_split_category_show_their_cells_and_toggle_as_one_legend_entry():
@@ -116,7 +101,7 @@ def test_pieces_of_a_split_category_show_their_cells_and_toggle_as_one_legend_en
     assert [t.name for t in fig.data] == ["T"] * 3 + ["B"] * 3
     firsts = [rows[0] for rows in spec.renderRows]
     positions = [[float(np.float32(frame["x"].iloc[r])), float(np.float32(frame["y"].iloc[r]))] for r in firsts]
-    tooltips, visible = _run(lambda b: b.evaluate(LEGEND_CLICK % (pio.to_json(fig), json.dumps(positions))))
+    tooltips, visible = onPlot(fig, LEGEND_CLICK, positions)
     # Each piece's tooltip names the sample of the cell under the pointer.
     assert tooltips == [f"sample: {frame['sample'].iloc[r]}type: {frame['type'].iloc[r]}cell: {r}" for r in firsts]
     assert visible == ["legendonly"] * 3 + [True] * 3

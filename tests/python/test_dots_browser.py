@@ -1,12 +1,10 @@
 """The dot plot's controls and texts as plotly.js draws them in headless Chromium."""
 
-import json
-
 import numpy as np
 import pandas as pd
-import plotly.io as pio
 import pytest
-from browser.judge import _run, judge
+from browser.judge import judge
+from browser.plotted import onPlot
 
 from tessarine.pl._interactive import _render, _spec
 
@@ -38,21 +36,10 @@ def test_scaling_buttons_show_their_own_scale_and_the_slider_resizes_the_dots():
 
 # Hovers dot `point` of trace 0; returns the tooltip's lines, the fill of every dot drawn and
 # the widths of the legend's key dots.
-HOVER = """(async (figure, point) => {
-  const div = document.createElement("div");
-  document.body.appendChild(div);
-  await Plotly.newPlot(div, figure.data, figure.layout);
-  const fills = Array.from(div.querySelectorAll(".scatterlayer .trace")[0].querySelectorAll("path.point"),
-    (p) => p.style.fill);
-  const keys = Array.from(div.querySelectorAll(".legend path.scatterpts"), (p) => p.getBBox().width);
-  Plotly.Fx.hover(div, [{curveNumber: 0, pointNumber: point}]);
-  const label = div.querySelector(".hoverlayer .hovertext text.nums");
-  const lines = label ? Array.from(label.querySelectorAll("tspan.line"), (t) => t.textContent) : null;
-  if (lines && lines[lines.length - 1] === "") lines.pop();  // the closing <br> takes no room
-  Plotly.purge(div);
-  div.remove();
-  return [lines, fills, keys];
-})(%s, %s)"""
+HOVER = """async (div, point) => [
+  await hover(div, [{curveNumber: 0, pointNumber: point}]),
+  Array.from(div.querySelectorAll(".scatterlayer .trace")[0].querySelectorAll("path.point"), (p) => p.style.fill),
+  Array.from(div.querySelectorAll(".legend path.scatterpts"), (p) => p.getBBox().width)]"""
 
 
 def test_markup_in_names_reads_literally_in_ticks_legend_and_tooltip():
@@ -62,7 +49,7 @@ def test_markup_in_names_reads_literally_in_ticks_legend_and_tooltip():
     assert sorted(b["text"] for b in report.boxes["ytick"]) == ["<b>X</b>", "CD3E", "a&b"]
     assert {"%{y}", "<i>T</i>"} <= {b["text"] for b in report.boxes["xtick"]}
     assert "25% <of cells>" in report.boxes["legend"][0]["text"]
-    hovered = [_run(lambda b: b.evaluate(HOVER % (pio.to_json(fig), json.dumps(p)))) for p in (1, 0, 4)]
+    hovered = [onPlot(fig, HOVER, p) for p in (1, 0, 4)]
     assert hovered[0][0][:2] == ["row: <b>X</b>", "column: <i>T</i>"]
     assert hovered[0][0][3:] == ["size: 0.2125", "cells: 212"]
     assert hovered[1][0][1] == "column: %{y}"
