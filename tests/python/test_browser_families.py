@@ -5,7 +5,6 @@ import pandas as pd
 import pytest
 import plotly.graph_objects as go
 from browser.judge import judge
-from browser.plotted import onPlot
 
 from tessarine.pl._interactive import _render, _spec
 from tessarine.pl._interactive.examples import EXAMPLES, figureAndConfig
@@ -64,44 +63,3 @@ def test_figure_draws_cleanly_in_the_browser(name):
     report = judge(fig, config, states=True)
     report.assertClean()
     assert report.boxes.get("legend") or len(fig.data) < 2
-
-
-def test_markup_in_names_reads_literally():
-    spec = CASES["bars-markup-names"]()
-    report = judge(_render.figureFor(spec), _render.configFor(spec), states=False)
-    legend = report.boxes["legend"][0]["text"]
-    assert "<b>A</b>" in legend and "%{y}" in legend
-    assert sorted(b["text"] for b in report.boxes["xtick"]) == ["<i>c</i>", "a&b"]
-
-
-# Hovers the given data positions, then clicks the first legend entry as a person would;
-# returns the tooltips and each trace's visibility after the click.
-LEGEND_CLICK = """async (div, positions) => {
-  const tooltips = [];  // WebGL traces answer positions, not point numbers
-  for (const [x, y] of positions) tooltips.push((await hover(div, {xval: x, yval: y})).join(""));
-  const toggle = div.querySelector(".legend .traces .legendtoggle");
-  const box = toggle.getBoundingClientRect();
-  const at = {bubbles: true, clientX: box.x + box.width / 2, clientY: box.y + box.height / 2};
-  toggle.dispatchEvent(new MouseEvent("mousedown", at));
-  toggle.dispatchEvent(new MouseEvent("mouseup", at));
-  // A single click counts once the double-click window has passed.
-  await new Promise((resolve) => setTimeout(resolve, 600));
-  return [tooltips, div._fullData.map((t) => t.visible)];
-}"""
-
-
-def test_pieces_of_a_split_category_show_their_cells_and_toggle_as_one_legend_entry():
-    rng = np.random.default_rng(3)
-    n = 6000
-    frame = pd.DataFrame({"x": rng.normal(size=n), "y": rng.normal(size=n),
-                          "type": rng.choice(["T", "B"], size=n), "sample": rng.choice(["s1", "s2", "s3"], size=n)})
-    spec = _spec.Points(frame=frame, x="x", y="y", keys=["type"], categorical={"type": True},
-                        colors={"type": {"T": "#E15759", "B": "#4E79A7"}}, hover=["sample"], size=3.0, alpha=0.8)
-    fig = _render.figureFor(spec)
-    assert [t.name for t in fig.data] == ["T"] * 3 + ["B"] * 3
-    firsts = [rows[0] for rows in spec.renderRows]
-    positions = [[float(np.float32(frame["x"].iloc[r])), float(np.float32(frame["y"].iloc[r]))] for r in firsts]
-    tooltips, visible = onPlot(fig, LEGEND_CLICK, positions)
-    # Each piece's tooltip names the sample of the cell under the pointer.
-    assert tooltips == [f"sample: {frame['sample'].iloc[r]}type: {frame['type'].iloc[r]}cell: {r}" for r in firsts]
-    assert visible == ["legendonly"] * 3 + [True] * 3

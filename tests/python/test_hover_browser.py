@@ -26,32 +26,19 @@ def tooltips(frame):
     return onPlot(fig, TOOLTIPS, n)
 
 
-def test_values_read_literally_and_numbers_as_formatted():
-    frame = pd.DataFrame({
-        "label": ["a<b&c", "%{x}", "<b>B</b> <extra>x</extra>"],
-        "note": ["&amp;", "%{customdata[1]}", "<i>i</i>"],
-        "count": pd.array([12345, None, -7], dtype="Int64"),
-        "area": [0.000123456, 2.5, np.nan],
-        "sample": ["<s1>"] * 3,
-    })
-    assert tooltips(frame) == [
-        ["sample: <s1>", "label: a<b&c", "note: &amp;", "count: 12345", "area: 0.0001235"],
-        ["sample: <s1>", "label: %{x}", "note: %{customdata[1]}", "count: <NA>", "area: 2.5"],
-        ["sample: <s1>", "label: <b>B</b> <extra>x</extra>", "note: <i>i</i>", "count: -7", "area: nan"],
-    ]
-
-
-def test_typed_matrix_formats():
-    frame = pd.DataFrame({
-        "n": [1234567, -5, 0],
-        "flag": [True, False, True],
-        "gap": pd.array([1, None, 3_000_000_123], dtype="Int64"),
-    })
-    assert tooltips(frame) == [
-        ["n: 1,234,567", "flag: 1", "gap: 1"],
-        ["n: -5", "flag: 0", "gap: NaN"],
-        ["n: 0", "flag: 1", "gap: 3,000,000,123"],
-    ]
+@pytest.mark.parametrize("columns, shown", [
+    ({"label": ["a<b&c", "%{x}", "<b>B</b> <extra>x</extra>"], "note": ["&amp;", "%{customdata[1]}", "<i>i</i>"],
+      "count": pd.array([12345, None, -7], dtype="Int64"), "area": [0.000123456, 2.5, np.nan], "sample": ["<s1>"] * 3},
+     [["sample: <s1>", "label: a<b&c", "note: &amp;", "count: 12345", "area: 0.0001235"],
+      ["sample: <s1>", "label: %{x}", "note: %{customdata[1]}", "count: <NA>", "area: 2.5"],
+      ["sample: <s1>", "label: <b>B</b> <extra>x</extra>", "note: <i>i</i>", "count: -7", "area: nan"]]),
+    # All numbers: a typed matrix, formatted by the template.
+    ({"n": [1234567, -5, 0], "flag": [True, False, True], "gap": pd.array([1, None, 3_000_000_123], dtype="Int64")},
+     [["n: 1,234,567", "flag: 1", "gap: 1"], ["n: -5", "flag: 0", "gap: NaN"],
+      ["n: 0", "flag: 1", "gap: 3,000,000,123"]]),
+])
+def test_values_read_literally_and_numbers_as_formatted(columns, shown):
+    assert tooltips(pd.DataFrame(columns)) == shown
 
 
 def test_a_continuous_key_reads_its_value_from_the_marker_colour():
