@@ -13,8 +13,6 @@ pytestmark = pytest.mark.browser
 # of given cells shows the missing layer (the heatmap's image transparent there, the layer's
 # painted), and the tooltip of one cell.
 VIEWS = """async (div, probes) => {
-  const ordered = (selector, side) => Array.from(div.querySelectorAll(selector))
-      .map((t) => [t.getBoundingClientRect()[side], t.textContent]).sort((a, b) => a[0] - b[0]).map((p) => p[1]);
   const opaque = async (image, x, y) => {
     const picture = new Image();
     picture.src = image.getAttribute("href");
@@ -29,9 +27,7 @@ VIEWS = """async (div, probes) => {
                  +image.getAttribute(size.toLowerCase()));
     return context.getImageData(at("xaxis", x, "x", "Width"), at("yaxis", y, "y", "Height"), 1, 1).data[3] > 0;
   };
-  const views = [];
-  for (const {args} of figure.layout.updatemenus[0].buttons) {
-    await Plotly.update(div, ...args);
+  return eachView(div, async () => {
     const paint = [];
     for (const [x, y] of probes.paint) {
       const [layer, heatmap] = div.querySelectorAll(".hm image");
@@ -39,9 +35,8 @@ VIEWS = """async (div, probes) => {
     }
     const [x, y] = probes.hover;
     const tooltip = await hover(div, {xval: div._fullLayout.xaxis.d2c(x), yval: div._fullLayout.yaxis.d2c(y)});
-    views.push({x: ordered(".xtick text", "x"), y: ordered(".ytick text", "y"), paint, tooltip: tooltip.join("")});
-  }
-  return views;
+    return {x: ticks(div, "x"), y: ticks(div, "y"), paint, tooltip: tooltip.join("")};
+  });
 }"""
 
 
@@ -73,24 +68,13 @@ def test_each_view_reorders_the_picture_moves_its_missing_paint_and_names_the_ho
         assert head == "gene: LYZtype: B" and float(shown) == pytest.approx(value, rel=1e-3)
 
 
-TICKS = """async (div) => {
-  const views = [];
-  for (const {args} of figure.layout.updatemenus[0].buttons) {
-    await Plotly.update(div, ...args);
-    views.push(Array.from(div.querySelectorAll(".ytick text"))
-        .map((t) => [t.getBoundingClientRect().y, t.textContent]).sort((a, b) => a[0] - b[0]));
-  }
-  return views;
-}"""
-
-
 def test_thinned_ticks_of_a_large_matrix_follow_each_views_order_at_an_even_stride():
     from tessarine.pl._interactive.examples import matrixLarge
 
     fig = _render.figureFor(matrixLarge())
-    views = onPlot(fig, TICKS)
+    views = onPlot(fig, 'async (div) => eachView(div, async () => ticks(div, "y"))')
     for button, drawn in zip(fig.layout.updatemenus[0].buttons, views):
         order = list(button.args[1]["yaxis.categoryarray"])
-        at = [order.index(text) for _, text in drawn]
+        at = [order.index(text) for text in drawn]
         assert len(at) > 20 and at[0] == 0
         assert len(set(np.diff(at))) == 1  # one stride throughout, in the view's own order

@@ -263,5 +263,4 @@ def judge(fig, config: dict | None = None, states: bool = True) -> Report:
 def measureTextWidths(labels: list[str], fontPx: float, bold: bool = False) -> list[float]:
     """Widths Chromium gives these labels as SVG text in the pinned font family."""
     arguments = ", ".join(json.dumps(v) for v in (list(labels), fontPx, bold, FONT_FAMILY))
-    call = f"tessTextWidths({arguments})"
-    return _run(lambda b: b.evaluate(call))
+    return _run(lambda b: b.evaluate(f"tessTextWidths({arguments})"))

@@ -253,15 +253,11 @@
     return { n: size.length, min: some ? Math.min(...values) : null, max: some ? Math.max(...values) : null };
   }
 
-  function pointCount(trace) {
-    const lengths = ["x", "y"].map((k) => decoded(trace[k])).filter(isArrayLike).map((v) => v.length);
-    return lengths.length ? Math.max(...lengths) : null;
-  }
-
   // Per trace: which per-point attributes disagree with the trace's point count.
   function lengthFaults(trace) {
-    const n = pointCount(trace);
-    if (n === null || trace.z !== undefined) return [];
+    const lengths = ["x", "y"].map((k) => decoded(trace[k])).filter(isArrayLike).map((v) => v.length);
+    if (!lengths.length || trace.z !== undefined) return [];
+    const n = Math.max(...lengths);
     return PER_POINT.concat(["x", "y"]).filter((k) => {
       const v = valueAt(trace, k);
       return isArrayLike(v) && v.length !== n;

@@ -5,9 +5,10 @@ import plotly.io as pio
 
 from browser.judge import _run
 
-# `body` is an async function of (div, ...args); it may use `figure` and hover(div, at), which
-# waits out plotly's 50 ms hover throttle, hovers `at` (points or a data position), reads the
-# tooltip's lines (null without one; the closing <br>'s empty line dropped) and unhovers.
+# `body` is an async function of (div, ...args); it may use `figure`, eachView, ticks and
+# hover(div, at), which waits out plotly's 50 ms hover throttle, hovers `at` (points or a data
+# position), reads the tooltip's lines (null without one; the closing <br>'s empty line dropped)
+# and unhovers.
 SCRIPT = """(async (figure, args) => {
   const hover = async (div, at) => {
     await new Promise((resolve) => setTimeout(resolve, 60));
@@ -19,6 +20,18 @@ SCRIPT = """(async (figure, args) => {
     Plotly.Fx.unhover(div);
     return lines;
   };
+  // What read() finds under each button of the first updatemenu in turn.
+  const eachView = async (div, read) => {
+    const found = [];
+    for (const {args} of figure.layout.updatemenus[0].buttons) {
+      await Plotly.update(div, ...args);
+      found.push(await read());
+    }
+    return found;
+  };
+  // An axis's ("x" or "y") tick labels in drawn order.
+  const ticks = (div, axis) => Array.from(div.querySelectorAll(`.${axis}tick text`),
+    (t) => [t.getBoundingClientRect()[axis], t.textContent]).sort((a, b) => a[0] - b[0]).map((p) => p[1]);
   const div = document.createElement("div");
   document.body.appendChild(div);
   try {
