@@ -36,14 +36,7 @@
   const isArrayLike = (v) => Array.isArray(v) || (ArrayBuffer.isView(v) && !(v instanceof DataView));
   const nextFrame = () => new Promise((resolve) => requestAnimationFrame(() => resolve()));
 
-  function nested(obj, path) {
-    let value = obj;
-    for (const key of path.split(".")) {
-      if (value == null) return undefined;
-      value = value[key];
-    }
-    return value;
-  }
+  const nested = (obj, path) => path.split(".").reduce((value, key) => (value == null ? undefined : value[key]), obj);
 
   const TYPED = { i1: Int8Array, u1: Uint8Array, u1c: Uint8ClampedArray, i2: Int16Array, u2: Uint16Array,
     i4: Int32Array, u4: Uint32Array, f4: Float32Array, f8: Float64Array };
