@@ -1,13 +1,10 @@
 """Every family's figures, judged where they are used: plotly.js in headless Chromium."""
 
-import json
-
 import numpy as np
 import pandas as pd
 import pytest
 import plotly.graph_objects as go
-import plotly.io as pio
-from browser.judge import _run, judge
+from browser.judge import judge
 
 from tessarine.pl._interactive import _render, _spec
 from tessarine.pl._interactive.examples import EXAMPLES, figureAndConfig
@@ -66,57 +63,3 @@ def test_figure_draws_cleanly_in_the_browser(name):
     report = judge(fig, config, states=True)
     report.assertClean()
     assert report.boxes.get("legend") or len(fig.data) < 2
-
-
-def test_markup_in_names_reads_literally():
-    spec = CASES["bars-markup-names"]()
-    report = judge(_render.figureFor(spec), _render.configFor(spec), states=False)
-    legend = report.boxes["legend"][0]["text"]
-    assert "<b>A</b>" in legend and "%{y}" in legend
-    assert sorted(b["text"] for b in report.boxes["xtick"]) == ["<i>c</i>", "a&b"]
-
-
-# Hovers the given data positions, then clicks the first legend entry as a person would;
-# returns the tooltips and each trace's visibility after the click.
-LEGEND_CLICK = """(async (figure, positions) => {
-  const div = document.createElement("div");
-  document.body.appendChild(div);
-  await Plotly.newPlot(div, figure.data, figure.layout);
-  const tooltips = [];
-  for (const [x, y] of positions) {
-    // plotly.js ignores hovers that follow one another within 50 ms.
-    await new Promise((resolve) => setTimeout(resolve, 60));
-    Plotly.Fx.hover(div, {xval: x, yval: y});  // WebGL traces answer positions, not point numbers
-    const label = div.querySelector(".hoverlayer .hovertext text.nums");
-    tooltips.push(label ? label.textContent : null);
-  }
-  Plotly.Fx.unhover(div);
-  const toggle = div.querySelector(".legend .traces .legendtoggle");
-  const box = toggle.getBoundingClientRect();
-  const at = {bubbles: true, clientX: box.x + box.width / 2, clientY: box.y + box.height / 2};
-  toggle.dispatchEvent(new MouseEvent("mousedown", at));
-  toggle.dispatchEvent(new MouseEvent("mouseup", at));
-  // A single click counts once the double-click window has passed.
-  await new Promise((resolve) => setTimeout(resolve, 600));
-  const visible = div._fullData.map((t) => t.visible);
-  Plotly.purge(div);
-  div.remove();
-  return [tooltips, visible];
-})(%s, %s)"""
-
-
-def test_pieces_of_a_split_category_show_their_cells_and_toggle_as_one_legend_entry():
-    rng = np.random.default_rng(3)
-    n = 6000
-    frame = pd.DataFrame({"x": rng.normal(size=n), "y": rng.normal(size=n),
-                          "type": rng.choice(["T", "B"], size=n), "sample": rng.choice(["s1", "s2", "s3"], size=n)})
-    spec = _spec.Points(frame=frame, x="x", y="y", keys=["type"], categorical={"type": True},
-                        colors={"type": {"T": "#E15759", "B": "#4E79A7"}}, hover=["sample"], size=3.0, alpha=0.8)
-    fig = _render.figureFor(spec)
-    assert [t.name for t in fig.data] == ["T"] * 3 + ["B"] * 3
-    firsts = [rows[0] for rows in spec.renderRows]
-    positions = [[float(np.float32(frame["x"].iloc[r])), float(np.float32(frame["y"].iloc[r]))] for r in firsts]
-    tooltips, visible = _run(lambda b: b.evaluate(LEGEND_CLICK % (pio.to_json(fig), json.dumps(positions))))
-    # Each piece's tooltip names the sample of the cell under the pointer.
-    assert tooltips == [f"sample: {frame['sample'].iloc[r]}type: {frame['type'].iloc[r]}cell: {r}" for r in firsts]
-    assert visible == ["legendonly"] * 3 + [True] * 3

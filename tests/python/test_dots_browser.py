@@ -1,12 +1,10 @@
 """The dot plot's controls and texts as plotly.js draws them in headless Chromium."""
 
-import json
-
 import numpy as np
 import pandas as pd
-import plotly.io as pio
 import pytest
-from browser.judge import _run, judge
+from browser.judge import judge
+from browser.plotted import onPlot
 
 from tessarine.pl._interactive import _render, _spec
 
@@ -22,9 +20,20 @@ def _markupSpec():
                       extra={"cells": (size * 1000).astype(int)}, sizeLabel="<of cells>", kind="diverging")
 
 
-def test_scaling_buttons_show_their_own_scale_and_the_slider_resizes_the_dots():
+# Hovers the given dots of trace 0 in turn; returns their tooltips' lines, the fill of every dot
+# drawn and the widths of the legend's key dots.
+HOVER = """async (div, points) => {
+  const tooltips = [];
+  for (const point of points) tooltips.push(await hover(div, [{curveNumber: 0, pointNumber: point}]));
+  return [tooltips, Array.from(div.querySelectorAll(".scatterlayer .trace")[0].querySelectorAll("path.point"),
+    (p) => p.style.fill), Array.from(div.querySelectorAll(".legend path.scatterpts"), (p) => p.getBBox().width)];
+}"""
+
+
+def test_scalings_show_their_own_scale_the_slider_resizes_the_dots_and_markup_reads_literally():
     spec = _markupSpec()
-    report = judge(_render.figureFor(spec), _render.configFor(spec), states=True)
+    fig = _render.figureFor(spec)
+    report = judge(fig, _render.configFor(spec), states=True)
     report.assertClean()
     menus = [s for s in report.states if s["control"] == "updatemenu"]
     # Scale traces 0-2, size key 3-5: each button shows its own scale beside the whole key.
@@ -34,39 +43,14 @@ def test_scaling_buttons_show_their_own_scale_and_the_slider_resizes_the_dots():
     assert len(set(largest)) == len(steps) and largest == sorted(largest)
     assert 23.0 in largest  # the 1x step draws the dots as built
     assert len({s["markerSize"][3] for s in steps}) == len(steps)  # the key follows the dots
-
-
-# Hovers dot `point` of trace 0; returns the tooltip's lines, the fill of every dot drawn and
-# the widths of the legend's key dots.
-HOVER = """(async (figure, point) => {
-  const div = document.createElement("div");
-  document.body.appendChild(div);
-  await Plotly.newPlot(div, figure.data, figure.layout);
-  const fills = Array.from(div.querySelectorAll(".scatterlayer .trace")[0].querySelectorAll("path.point"),
-    (p) => p.style.fill);
-  const keys = Array.from(div.querySelectorAll(".legend path.scatterpts"), (p) => p.getBBox().width);
-  Plotly.Fx.hover(div, [{curveNumber: 0, pointNumber: point}]);
-  const label = div.querySelector(".hoverlayer .hovertext text.nums");
-  const lines = label ? Array.from(label.querySelectorAll("tspan.line"), (t) => t.textContent) : null;
-  if (lines && lines[lines.length - 1] === "") lines.pop();  // the closing <br> takes no room
-  Plotly.purge(div);
-  div.remove();
-  return [lines, fills, keys];
-})(%s, %s)"""
-
-
-def test_markup_in_names_reads_literally_in_ticks_legend_and_tooltip():
-    spec = _markupSpec()
-    fig = _render.figureFor(spec)
-    report = judge(fig, _render.configFor(spec), states=False)
+    # Names with markup read literally in ticks, legend and tooltips.
     assert sorted(b["text"] for b in report.boxes["ytick"]) == ["<b>X</b>", "CD3E", "a&b"]
     assert {"%{y}", "<i>T</i>"} <= {b["text"] for b in report.boxes["xtick"]}
     assert "25% <of cells>" in report.boxes["legend"][0]["text"]
-    hovered = [_run(lambda b: b.evaluate(HOVER % (pio.to_json(fig), json.dumps(p)))) for p in (1, 0, 4)]
-    assert hovered[0][0][:2] == ["row: <b>X</b>", "column: <i>T</i>"]
-    assert hovered[0][0][3:] == ["size: 0.2125", "cells: 212"]
-    assert hovered[1][0][1] == "column: %{y}"
+    tooltips, fills, keys = onPlot(fig, HOVER, [1, 0, 4])
+    assert tooltips[0][:2] == ["row: <b>X</b>", "column: <i>T</i>"]
+    assert tooltips[0][3:] == ["size: 0.2125", "cells: 212"]
+    assert tooltips[1][1] == "column: %{y}"
     # The dot without a colour value is still drawn, in plotly's colour for it, and hovers.
-    lines, fills, keys = hovered[2]
-    assert len(fills) == 9 and all(fills) and lines[2] == "colour: NaN"
+    assert len(fills) == 9 and all(fills) and tooltips[2][2] == "colour: NaN"
     assert len(keys) == 3 and keys == sorted(set(keys))  # the key's dots grow as its percentages

@@ -1,36 +1,21 @@
 """Tooltips as plotly.js draws them: every value reads as it was, whatever markup it holds."""
 
-import json
-
 import numpy as np
 import pandas as pd
 import plotly.graph_objects as go
-import plotly.io as pio
 import pytest
-from browser.judge import _run
+from browser.plotted import onPlot
 
 from tessarine.pl._interactive import _render, _spec
 
 pytestmark = pytest.mark.browser
 
 # Hovers each point in turn and returns the lines of its tooltip.
-TOOLTIPS = """(async (figure) => {
-  const div = document.createElement("div");
-  document.body.appendChild(div);
-  await Plotly.newPlot(div, figure.data, figure.layout);
+TOOLTIPS = """async (div, n) => {
   const shown = [];
-  for (let i = 0; i < %d; ++i) {
-    // plotly.js ignores hovers that follow one another within 50 ms.
-    await new Promise((resolve) => setTimeout(resolve, 60));
-    Plotly.Fx.hover(div, [{curveNumber: 0, pointNumber: i}]);
-    const label = div.querySelector(".hoverlayer .hovertext text.nums");
-    const lines = label ? Array.from(label.querySelectorAll("tspan.line")) : [];
-    shown.push(lines.length ? lines.map((l) => l.textContent) : [label ? label.textContent : null]);
-  }
-  Plotly.purge(div);
-  div.remove();
+  for (let i = 0; i < n; ++i) shown.push(await hover(div, [{curveNumber: 0, pointNumber: i}]));
   return shown;
-})(%s)"""
+}"""
 
 
 def tooltips(frame):
@@ -38,52 +23,22 @@ def tooltips(frame):
     n = len(frame)
     fig = go.Figure(go.Scatter(x=np.arange(n), y=np.zeros(n), mode="markers", **hover.trace()),
                     layout={"width": 500, "height": 400})
-    shown = _run(lambda b: b.evaluate(TOOLTIPS % (n, pio.to_json(fig))))
-    # The template's closing <br> leaves an empty last line, which takes no room in the box.
-    return [lines[:-1] if lines[-1] == "" else lines for lines in shown]
+    return onPlot(fig, TOOLTIPS, n)
 
 
-def test_values_read_literally_and_numbers_as_formatted():
-    frame = pd.DataFrame({
-        "label": ["a<b&c", "%{x}", "<b>B</b> <extra>x</extra>"],
-        "note": ["&amp;", "%{customdata[1]}", "<i>i</i>"],
-        "count": pd.array([12345, None, -7], dtype="Int64"),
-        "area": [0.000123456, 2.5, np.nan],
-        "sample": ["<s1>"] * 3,
-    })
-    assert tooltips(frame) == [
-        ["sample: <s1>", "label: a<b&c", "note: &amp;", "count: 12345", "area: 0.0001235"],
-        ["sample: <s1>", "label: %{x}", "note: %{customdata[1]}", "count: <NA>", "area: 2.5"],
-        ["sample: <s1>", "label: <b>B</b> <extra>x</extra>", "note: <i>i</i>", "count: -7", "area: nan"],
-    ]
-
-
-def test_typed_matrix_formats():
-    frame = pd.DataFrame({
-        "n": [1234567, -5, 0],
-        "flag": [True, False, True],
-        "gap": pd.array([1, None, 3_000_000_123], dtype="Int64"),
-    })
-    assert tooltips(frame) == [
-        ["n: 1,234,567", "flag: 1", "gap: 1"],
-        ["n: -5", "flag: 0", "gap: NaN"],
-        ["n: 0", "flag: 1", "gap: 3,000,000,123"],
-    ]
-
-
-# Hovers one data position of a WebGL scatter and returns the tooltip's text.
-AT = """(async (figure, at) => {
-  const div = document.createElement("div");
-  document.body.appendChild(div);
-  await Plotly.newPlot(div, figure.data, figure.layout);
-  await new Promise((resolve) => setTimeout(resolve, 60));
-  Plotly.Fx.hover(div, {xval: at[0], yval: at[1]});
-  const label = div.querySelector(".hoverlayer .hovertext text.nums");
-  const text = label ? label.textContent : null;
-  Plotly.purge(div);
-  div.remove();
-  return text;
-})(%s, %s)"""
+@pytest.mark.parametrize("columns, shown", [
+    ({"label": ["a<b&c", "%{x}", "<b>B</b> <extra>x</extra>"], "note": ["&amp;", "%{customdata[1]}", "<i>i</i>"],
+      "count": pd.array([12345, None, -7], dtype="Int64"), "area": [0.000123456, 2.5, np.nan], "sample": ["<s1>"] * 3},
+     [["sample: <s1>", "label: a<b&c", "note: &amp;", "count: 12345", "area: 0.0001235"],
+      ["sample: <s1>", "label: %{x}", "note: %{customdata[1]}", "count: <NA>", "area: 2.5"],
+      ["sample: <s1>", "label: <b>B</b> <extra>x</extra>", "note: <i>i</i>", "count: -7", "area: nan"]]),
+    # All numbers: a typed matrix, formatted by the template.
+    ({"n": [1234567, -5, 0], "flag": [True, False, True], "gap": pd.array([1, None, 3_000_000_123], dtype="Int64")},
+     [["n: 1,234,567", "flag: 1", "gap: 1"], ["n: -5", "flag: 0", "gap: NaN"],
+      ["n: 0", "flag: 1", "gap: 3,000,000,123"]]),
+])
+def test_values_read_literally_and_numbers_as_formatted(columns, shown):
+    assert tooltips(pd.DataFrame(columns)) == shown
 
 
 def test_a_continuous_key_reads_its_value_from_the_marker_colour():
@@ -96,6 +51,6 @@ def test_a_continuous_key_reads_its_value_from_the_marker_colour():
     # The first cell of the first trace, under the pointer.
     trace = fig.data[0]
     at = [float(trace.x[0]), float(trace.y[0])]
-    text = _run(lambda b: b.evaluate(AT % (pio.to_json(fig), json.dumps(at))))
+    text = "".join(onPlot(fig, "async (div, at) => hover(div, {xval: at[0], yval: at[1]})", at))
     head, value = text.split("score: ")
     assert head.startswith("sample: ") and float(value) == pytest.approx(float(trace.marker.color[0]), rel=1e-3)

@@ -1,12 +1,9 @@
 """Matrix views as the browser draws them: each view's tick order, missing-cell paint and tooltip."""
 
-import json
-
 import numpy as np
 import pandas as pd
-import plotly.io as pio
 import pytest
-from browser.judge import _run
+from browser.plotted import onPlot
 
 from tessarine.pl._interactive import _render, _spec
 
@@ -15,12 +12,7 @@ pytestmark = pytest.mark.browser
 # Applies each view's button, then reads the tick labels in drawn order, whether the centre
 # of given cells shows the missing layer (the heatmap's image transparent there, the layer's
 # painted), and the tooltip of one cell.
-VIEWS = """(async (figure, probes) => {
-  const div = document.createElement("div");
-  document.body.appendChild(div);
-  await Plotly.newPlot(div, figure.data, figure.layout);
-  const ordered = (selector, side) => Array.from(div.querySelectorAll(selector))
-      .map((t) => [t.getBoundingClientRect()[side], t.textContent]).sort((a, b) => a[0] - b[0]).map((p) => p[1]);
+VIEWS = """async (div, probes) => {
   const opaque = async (image, x, y) => {
     const picture = new Image();
     picture.src = image.getAttribute("href");
@@ -30,34 +22,22 @@ VIEWS = """(async (figure, probes) => {
     canvas.height = picture.naturalHeight;
     const context = canvas.getContext("2d");
     context.drawImage(picture, 0, 0);
-    const left = +image.getAttribute("x"), top = +image.getAttribute("y");
-    const scaleX = picture.naturalWidth / +image.getAttribute("width");
-    const scaleY = picture.naturalHeight / +image.getAttribute("height");
-    const px = Math.floor((div._fullLayout.xaxis.d2p(x) - left) * scaleX);
-    const py = Math.floor((div._fullLayout.yaxis.d2p(y) - top) * scaleY);
-    return context.getImageData(px, py, 1, 1).data[3] > 0;
+    const at = (axis, v, edge, size) =>
+      Math.floor((div._fullLayout[axis].d2p(v) - +image.getAttribute(edge)) * picture[`natural${size}`] /
+                 +image.getAttribute(size.toLowerCase()));
+    return context.getImageData(at("xaxis", x, "x", "Width"), at("yaxis", y, "y", "Height"), 1, 1).data[3] > 0;
   };
-  const painted = async (x, y) => {
-    const [layer, heatmap] = div.querySelectorAll(".hm image");
-    return (await opaque(layer, x, y)) && !(await opaque(heatmap, x, y));
-  };
-  const views = [];
-  for (const [index, button] of figure.layout.updatemenus[0].buttons.entries()) {
-    await Plotly.update(div, ...button.args);
+  return eachView(div, async () => {
     const paint = [];
-    for (const [x, y] of probes.paint) paint.push(await painted(x, y));
-    await new Promise((resolve) => setTimeout(resolve, 60));
+    for (const [x, y] of probes.paint) {
+      const [layer, heatmap] = div.querySelectorAll(".hm image");
+      paint.push((await opaque(layer, x, y)) && !(await opaque(heatmap, x, y)));
+    }
     const [x, y] = probes.hover;
-    Plotly.Fx.hover(div, {xval: div._fullLayout.xaxis.d2c(x), yval: div._fullLayout.yaxis.d2c(y)});
-    const label = div.querySelector(".hoverlayer .hovertext text.nums");
-    views.push({x: ordered(".xtick text", "x"), y: ordered(".ytick text", "y"), paint,
-                tooltip: label ? label.textContent : null});
-    Plotly.Fx.unhover(div);
-  }
-  Plotly.purge(div);
-  div.remove();
-  return views;
-})(%s, %s)"""
+    const tooltip = await hover(div, {xval: div._fullLayout.xaxis.d2c(x), yval: div._fullLayout.yaxis.d2c(y)});
+    return {x: ticks(div, "x"), y: ticks(div, "y"), paint, tooltip: tooltip.join("")};
+  });
+}"""
 
 
 def test_each_view_reorders_the_picture_moves_its_missing_paint_and_names_the_hovered_cell():
@@ -75,7 +55,7 @@ def test_each_view_reorders_the_picture_moves_its_missing_paint_and_names_the_ho
     # Probes by the categories the figure holds: the cells missing under each scale.
     x, y = list(heatmap.x), list(heatmap.y)
     probes = {"paint": [[x[2], y[0]], [x[0], y[3]]], "hover": [x[1], y[2]]}
-    views = _run(lambda b: b.evaluate(VIEWS % (pio.to_json(fig), json.dumps(probes))))
+    views = onPlot(fig, VIEWS, probes)
 
     states = [(scale, order) for scale in ("mean", "score") for order in orders.values()]
     assert len(views) == len(states)
@@ -88,29 +68,13 @@ def test_each_view_reorders_the_picture_moves_its_missing_paint_and_names_the_ho
         assert head == "gene: LYZtype: B" and float(shown) == pytest.approx(value, rel=1e-3)
 
 
-TICKS = """(async (figure) => {
-  const div = document.createElement("div");
-  document.body.appendChild(div);
-  await Plotly.newPlot(div, figure.data, figure.layout);
-  const views = [];
-  for (const button of figure.layout.updatemenus[0].buttons) {
-    await Plotly.update(div, ...button.args);
-    views.push(Array.from(div.querySelectorAll(".ytick text"))
-        .map((t) => [t.getBoundingClientRect().y, t.textContent]).sort((a, b) => a[0] - b[0]));
-  }
-  Plotly.purge(div);
-  div.remove();
-  return views;
-})(%s)"""
-
-
 def test_thinned_ticks_of_a_large_matrix_follow_each_views_order_at_an_even_stride():
     from tessarine.pl._interactive.examples import matrixLarge
 
     fig = _render.figureFor(matrixLarge())
-    views = _run(lambda b: b.evaluate(TICKS % pio.to_json(fig)))
+    views = onPlot(fig, 'async (div) => eachView(div, async () => ticks(div, "y"))')
     for button, drawn in zip(fig.layout.updatemenus[0].buttons, views):
         order = list(button.args[1]["yaxis.categoryarray"])
-        at = [order.index(text) for _, text in drawn]
+        at = [order.index(text) for text in drawn]
         assert len(at) > 20 and at[0] == 0
         assert len(set(np.diff(at))) == 1  # one stride throughout, in the view's own order

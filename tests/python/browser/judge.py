@@ -61,14 +61,9 @@ class Report:
         return f"{kind}[{index}]{label}{where}"
 
     def overlapLines(self, pairs, boxes: dict) -> list[str]:
-        lines = []
-        for kindA, a, kindB, b in pairs:
-            left = self.describe(kindA, a, boxes)
-            if kindB == "figure":
-                lines.append(f"{left} extends outside the figure")
-            else:
-                lines.append(f"{left} overlaps {self.describe(kindB, b, boxes)}")
-        return lines
+        return [f"{self.describe(kindA, a, boxes)} " + ("extends outside the figure" if kindB == "figure"
+                                                       else f"overlaps {self.describe(kindB, b, boxes)}")
+                for kindA, a, kindB, b in pairs]
 
     def problems(self) -> list[str]:
         lines = [f"error: {e}" for e in self.errors]
@@ -97,7 +92,12 @@ class _Browser:
         if not executable:
             raise BrowserError("no chromium on PATH (set TESS_CHROMIUM)")
         self.workDir = Path(tempfile.mkdtemp(prefix="tess-judge-"))
-        self.pageUrl = self.writePage()
+        page = self.workDir / "judge.html"
+        page.write_text(
+            '<!DOCTYPE html><html><head><meta charset="utf-8">'
+            f'<script src="{PAGE_JS.as_uri()}"></script><script src="{PLOTLY_JS.as_uri()}"></script>'
+            '</head><body style="margin:0"></body></html>', encoding="utf-8")
+        self.pageUrl = page.as_uri()
         toBrowser, self.writeFd = os.pipe()
         self.readFd, fromBrowser = os.pipe()
 
@@ -129,14 +129,6 @@ class _Browser:
         except BaseException:
             self.close()
             raise
-
-    def writePage(self) -> str:
-        page = self.workDir / "judge.html"
-        page.write_text(
-            '<!DOCTYPE html><html><head><meta charset="utf-8">'
-            f'<script src="{PAGE_JS.as_uri()}"></script><script src="{PLOTLY_JS.as_uri()}"></script>'
-            '</head><body style="margin:0"></body></html>', encoding="utf-8")
-        return page.as_uri()
 
     def loadPage(self) -> None:
         self.loaded = False
@@ -265,13 +257,10 @@ def judge(fig, config: dict | None = None, states: bool = True) -> Report:
     """
     figure = pio.to_json(fig, validate=False)
     raw = _run(lambda b: b.judge(figure, json.dumps(config or {}), states))
-    return Report(boxes=raw["boxes"], overlaps=[tuple(p) for p in raw["overlaps"]], modebar=raw["modebar"],
-                  cloud=raw["cloud"], errors=raw["errors"], states=raw["states"],
-                  initial=raw.get("initial"), gl=raw["gl"])
+    return Report(**{**raw, "overlaps": [tuple(p) for p in raw["overlaps"]]})
 
 
 def measureTextWidths(labels: list[str], fontPx: float, bold: bool = False) -> list[float]:
     """Widths Chromium gives these labels as SVG text in the pinned font family."""
     arguments = ", ".join(json.dumps(v) for v in (list(labels), fontPx, bold, FONT_FAMILY))
-    call = f"tessTextWidths({arguments})"
-    return _run(lambda b: b.evaluate(call))
+    return _run(lambda b: b.evaluate(f"tessTextWidths({arguments})"))

@@ -8,11 +8,9 @@
   // The message and the innermost frames are enough to find the fault.
   const brief = (e) => (e === undefined ? "rejected with no reason"
     : e && e.stack ? e.stack.split("\n").slice(0, 3).join("\n") : String(e));
+  const json = (value) => { try { return JSON.stringify(value); } catch (e) { return String(value); } };
   const describe = (args) => Array.from(args).map((a) =>
-    a instanceof Error ? brief(a) : typeof a === "object" ? safeJson(a) : String(a)).join(" ");
-  function safeJson(value) {
-    try { return JSON.stringify(value); } catch (e) { return String(value); }
-  }
+    a instanceof Error ? brief(a) : typeof a === "object" ? json(a) : String(a)).join(" ");
   for (const level of ["error", "warn", "trace"]) {
     const original = console[level].bind(console);
     console[level] = function () {
@@ -38,14 +36,7 @@
   const isArrayLike = (v) => Array.isArray(v) || (ArrayBuffer.isView(v) && !(v instanceof DataView));
   const nextFrame = () => new Promise((resolve) => requestAnimationFrame(() => resolve()));
 
-  function nested(obj, path) {
-    let value = obj;
-    for (const key of path.split(".")) {
-      if (value == null) return undefined;
-      value = value[key];
-    }
-    return value;
-  }
+  const nested = (obj, path) => path.split(".").reduce((value, key) => (value == null ? undefined : value[key]), obj);
 
   const TYPED = { i1: Int8Array, u1: Uint8Array, u1c: Uint8ClampedArray, i2: Int16Array, u2: Uint16Array,
     i4: Int32Array, u4: Uint32Array, f4: Float32Array, f8: Float64Array };
@@ -78,26 +69,18 @@
 
   // Corners of el's own bounding box mapped to page pixels relative to origin; rotated
   // text keeps its true outline instead of a loose axis-aligned hull.
-  function corners(el, origin) {
-    const b = el.getBBox();
+  function corners(el, origin, b) {
     const m = el.getScreenCTM();
     return [[b.x, b.y], [b.x + b.width, b.y], [b.x + b.width, b.y + b.height], [b.x, b.y + b.height]]
       .map(([x, y]) => [m.a * x + m.c * y + m.e - origin.left, m.b * x + m.d * y + m.f - origin.top]);
   }
 
+  // Every box but the mode bar's and a heading's lines is an SVG element's.
   function boxOf(el, origin, extra) {
     if (!el || isHidden(el)) return null;
-    let pts;
-    if (el instanceof SVGGraphicsElement) {
-      const b = el.getBBox();
-      if (b.width <= 0 || b.height <= 0) return null;
-      pts = corners(el, origin);
-    } else {
-      const r = el.getBoundingClientRect();
-      if (r.width <= 0 || r.height <= 0) return null;
-      pts = [[r.left, r.top], [r.right, r.top], [r.right, r.bottom], [r.left, r.bottom]]
-        .map(([x, y]) => [x - origin.left, y - origin.top]);
-    }
+    const b = el.getBBox();
+    if (b.width <= 0 || b.height <= 0) return null;
+    const pts = corners(el, origin, b);
     const xs = pts.map((p) => p[0]);
     const ys = pts.map((p) => p[1]);
     const box = { x0: Math.min(...xs), y0: Math.min(...ys), x1: Math.max(...xs), y1: Math.max(...ys) };
@@ -105,6 +88,10 @@
     if (rotated) box.corners = pts;
     return Object.assign(box, extra || {});
   }
+
+  // An HTML element's or a tspan's page rectangle, relative to origin.
+  const rectBox = (r, origin, extra) => (r.width > 0 ? { x0: r.left - origin.left, y0: r.top - origin.top,
+    x1: r.right - origin.left, y1: r.bottom - origin.top, ...extra } : null);
 
   const text = (el) => (el ? el.textContent : "");
   const idOf = (cls, prefix, suffix) => {
@@ -130,11 +117,7 @@
     add("figure", { x0: 0, y0: 0, x1: origin.width, y1: origin.height });
     // The mode bar shows over the figure whenever the pointer is on it: measured as shown.
     const bar = gd.querySelector(".modebar");
-    const barBox = bar ? bar.getBoundingClientRect() : null;
-    if (barBox && barBox.width > 0) {
-      add("modebar", { x0: barBox.left - origin.left, y0: barBox.top - origin.top,
-                       x1: barBox.right - origin.left, y1: barBox.bottom - origin.top });
-    }
+    if (bar) add("modebar", rectBox(bar.getBoundingClientRect(), origin));
     for (const rect of gd.querySelectorAll(".draglayer .nsewdrag")) {
       add("plot", boxOf(rect, origin, { subplot: rect.parentNode.getAttribute("class") }));
     }
@@ -143,11 +126,7 @@
       // A heading of several lines is as many boxes: a short first line leaves its corner free.
       const lines = el && !isHidden(el) ? el.querySelectorAll("tspan.line") : [];
       if (lines.length > 1) {
-        for (const line of lines) {
-          const r = line.getBoundingClientRect();
-          if (r.width > 0) add(kind, { x0: r.left - origin.left, y0: r.top - origin.top, x1: r.right - origin.left,
-                                       y1: r.bottom - origin.top, text: line.textContent });
-        }
+        for (const line of lines) add(kind, rectBox(line.getBoundingClientRect(), origin, { text: line.textContent }));
       } else {
         add(kind, boxOf(el, origin, { text: text(el) }));
       }
@@ -226,8 +205,6 @@
     return depth;
   }
 
-  const belongsInside = (kind, box) => INSIDE.has(kind) || box.inside === true;
-
   function findOverlaps(boxes) {
     const items = [];
     for (const [kind, list] of Object.entries(boxes)) {
@@ -241,7 +218,7 @@
           pairs.push([items[i].kind, items[i].index, items[j].kind, items[j].index]);
         }
       }
-      if (belongsInside(items[i].kind, items[i].box)) continue;
+      if (INSIDE.has(items[i].kind) || items[i].box.inside === true) continue;
       (boxes.plot || []).forEach((plot, p) => {
         if (penetration(items[i].box, plot) > TOLERANCE) pairs.push([items[i].kind, items[i].index, "plot", p]);
       });
@@ -269,15 +246,11 @@
     return { n: size.length, min: some ? Math.min(...values) : null, max: some ? Math.max(...values) : null };
   }
 
-  function pointCount(trace) {
-    const lengths = ["x", "y"].map((k) => decoded(trace[k])).filter(isArrayLike).map((v) => v.length);
-    return lengths.length ? Math.max(...lengths) : null;
-  }
-
   // Per trace: which per-point attributes disagree with the trace's point count.
   function lengthFaults(trace) {
-    const n = pointCount(trace);
-    if (n === null || trace.z !== undefined) return [];
+    const lengths = ["x", "y"].map((k) => decoded(trace[k])).filter(isArrayLike).map((v) => v.length);
+    if (!lengths.length || trace.z !== undefined) return [];
+    const n = Math.max(...lengths);
     return PER_POINT.concat(["x", "y"]).filter((k) => {
       const v = valueAt(trace, k);
       return isArrayLike(v) && v.length !== n;
