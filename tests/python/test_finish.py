@@ -16,6 +16,9 @@ def test_finishes_the_same_plotly_object_in_place():
     assert fig.layout.annotations[0].text == "mine"
     assert fig.data[0].name == "<b>x</b>"  # traces are the host's own
     go.Figure(fig.to_dict())
+    mapping = {"data": [{"type": "scatter", "x": [1, 2], "y": [1, 2]}], "layout": {}}
+    _render.finishFigure(mapping, None)  # a plain mapping is finished too
+    assert mapping["layout"]["width"] > 0 and "template" in mapping["layout"]
 
 
 def test_legend_names_too_wide_for_the_figure_are_shortened_on_the_host_traces():
@@ -24,12 +27,6 @@ def test_legend_names_too_wide_for_the_figure_are_shortened_on_the_host_traces()
     _render.finishFigure(fig, None)
     assert fig.data[0].name.endswith("…") and len(fig.data[0].name) < len(long)
     assert fig.data[1].name == "b"
-
-
-def test_finishes_a_plain_mapping_too():
-    fig = {"data": [{"type": "scatter", "x": [1, 2], "y": [1, 2]}], "layout": {}}
-    _render.finishFigure(fig, None)
-    assert fig["layout"]["width"] > 0 and "template" in fig["layout"]
 
 
 def test_controls_go_into_the_band_above_the_plot():
@@ -44,17 +41,12 @@ def test_controls_go_into_the_band_above_the_plot():
 
 @pytest.mark.parametrize(
     "kwargs, error",
-    [({"plot": (1, 2, 3)}, ValueError), ({"tickFont": "big"}, ValueError), ({"controls": [{"kind": "dropdown"}]}, KeyError),
-     ({"controls": [3]}, TypeError)],
+    [({"plot": (1, 2, 3)}, ValueError), ({"tickFont": "big"}, ValueError), ({"controls": [3]}, TypeError),
+     ({"spec": _spec.Bars(width="wide")}, ValueError)],  # fails as float() would
 )
-def test_bad_arguments_fail_with_ordinary_errors(kwargs, error):
+def test_bad_arguments_fail_with_ordinary_errors_and_leave_the_figure(kwargs, error):
     fig = go.Figure(go.Scatter(y=[1, 2]))
     before = fig.to_plotly_json()
     with pytest.raises(error):
-        _render.finishFigure(fig, None, **kwargs)
+        _render.finishFigure(fig, kwargs.pop("spec", None), **kwargs)
     assert fig.to_plotly_json() == before
-
-
-def test_a_spec_width_that_is_no_number_fails_as_float_would():
-    with pytest.raises(ValueError):
-        _render.finishFigure(go.Figure(), _spec.Bars(width="wide"))
