@@ -72,11 +72,10 @@ def test_bad_specs_fail_with_ordinary_errors(change, error):
         _render.figureFor(_spec_for(kw.pop("frame"), **kw))
 
 
-@pytest.mark.parametrize("xs, ys, equal, categories, expected", [
-    ([0, 1], [0, 1], False, 19, (560.0, 528.0)), ([0, 3], [0, 1], True, 1, (820.0, 520.0)),
-    ([0, np.nan], [0, 1], True, 1, (560.0, 520.0))])
-def test_point_area(xs, ys, equal, categories, expected):
-    spec = _spec_for(pd.DataFrame({"x": xs, "y": ys, "type": "T"}), equalAspect=equal)
+@pytest.mark.parametrize("xs, equal, categories, expected", [
+    ([0, 1], False, 19, (560.0, 528.0)), ([0, 3], True, 1, (820.0, 520.0)), ([0, np.nan], True, 1, (560.0, 520.0))])
+def test_point_area_grows_with_the_legend_and_the_data_aspect(xs, equal, categories, expected):
+    spec = _spec_for(pd.DataFrame({"x": xs, "y": [0, 1], "type": "T"}), equalAspect=equal)
     assert _render._pointArea(spec, spec.frame, categories) == expected
 
 
