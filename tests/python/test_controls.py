@@ -26,12 +26,7 @@ def _steps(entry):
 
 
 def _payload(step):
-    sizes, traces = step["args"]
-    return sizes["marker.size"], traces
-
-
-def _active(entry):
-    return entry["menu"]["steps"][entry["menu"]["active"]]["label"]
+    return step["args"][0]["marker.size"], step["args"][1]
 
 
 @pytest.mark.parametrize("sizes, label", [
@@ -45,7 +40,7 @@ def test_one_size_gives_the_absolute_ladder_else_the_relative_one(sizes, label):
     fig = _scatter(*sizes)
     fig.add_trace(go.Heatmap(z=[[1]]))
     entry = _render.sizeSlider(fig)
-    assert _active(entry) == label
+    assert _steps(entry)[entry["menu"]["active"]]["label"] == label
     for step in _steps(entry):
         sizes, traces = _payload(step)
         assert traces == list(range(len(sizes)))
