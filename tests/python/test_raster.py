@@ -175,9 +175,6 @@ def test_bad_input_raises_the_ordinary_error(function, args, error):
 
 # ---- in the browser ----
 
-PLOT = {"left": 100, "top": 50, "width": 400, "height": 300}
-
-
 def screenshotPixel(page, x: float, y: float) -> tuple:
     shot = page.call("Page.captureScreenshot", {"format": "png", "clip": {
         "x": x - 1, "y": y - 1, "width": 3, "height": 3, "scale": 1}}, session=page.session)
@@ -187,20 +184,16 @@ def screenshotPixel(page, x: float, y: float) -> tuple:
 @pytest.mark.browser
 @pytest.mark.parametrize("upward, withScatter", [(True, False), (True, True), (False, False)])
 def test_the_image_lands_the_right_way_up_in_the_browser(upward, withScatter):
-    # Red in the top-left quarter of the data, blue in the bottom-right one.
-    x, y = np.array([0.5, 3.5]), np.array([1.5, 0.5])
-    trace, _, _, window = rasterTrace(x, y, np.array([0, 1]), ["a", "b"], {"a": "red", "b": "blue"},
-                                      window=(0.0, 4.0, 0.0, 2.0), shape=(2, 4))
-    data = [trace]
-    if withScatter:  # the points family's traces share the axes
-        data.append({"type": "scatter", "x": [2], "y": [1], "mode": "markers", "marker": {"opacity": 0}})
-    layout = {"width": 600, "height": 400, "showlegend": False,
-              "margin": {"l": 100, "r": 100, "t": 50, "b": 50, "pad": 0},
-              "xaxis": {"range": [0, 4], "showgrid": False, "zeroline": False},
-              "yaxis": {"range": [0, 2] if upward else [2, 0], "showgrid": False, "zeroline": False},
+    # Red in the top-left quarter of the data, blue in the bottom-right one; the plot spans 100-500 x 50-350 px.
+    trace, *_ = rasterTrace(np.array([0.5, 3.5]), np.array([1.5, 0.5]), np.array([0, 1]), ["a", "b"],
+                            {"a": "red", "b": "blue"}, window=(0.0, 4.0, 0.0, 2.0), shape=(2, 4))
+    # The points family's traces may share the axes.
+    data = [trace] + [{"type": "scatter", "x": [2], "y": [1], "mode": "markers", "marker": {"opacity": 0}}] * withScatter
+    axis = {"showgrid": False, "zeroline": False}
+    layout = {"width": 600, "height": 400, "showlegend": False, "margin": {"l": 100, "r": 100, "t": 50, "b": 50, "pad": 0},
+              "xaxis": {"range": [0, 4], **axis}, "yaxis": {"range": [0, 2] if upward else [2, 0], **axis},
               "plot_bgcolor": "white"}
     judge({"data": data, "layout": layout}, {"displayModeBar": False}).assertClean()
-
     page = browser()
     page.evaluate(f"""(async () => {{
         const gd = document.createElement('div');
@@ -212,10 +205,8 @@ def test_the_image_lands_the_right_way_up_in_the_browser(upward, withScatter):
         await new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve)));
     }})()""")
     try:
-        def at(dataX, dataY):
-            down = 1 - dataY / 2 if upward else dataY / 2
-            return screenshotPixel(page, PLOT["left"] + dataX / 4 * PLOT["width"], PLOT["top"] + down * PLOT["height"])
-        red, blue, white = (255, 0, 0), (0, 0, 255), (255, 255, 255)
-        assert [at(0.5, 1.5), at(3.5, 0.5), at(0.5, 0.5), at(3.5, 1.5)] == [red, blue, white, white]
+        at = [screenshotPixel(page, 100 + x / 4 * 400, 50 + (1 - y / 2 if upward else y / 2) * 300)
+              for x, y in ((0.5, 1.5), (3.5, 0.5), (0.5, 0.5), (3.5, 1.5))]
+        assert at == [(255, 0, 0), (0, 0, 255), (255, 255, 255), (255, 255, 255)]
     finally:
         page.evaluate("document.getElementById('raster-check').remove()")
