@@ -103,8 +103,7 @@ def _judged(fig, entry):
     from browser.judge import judge
 
     _render.finishFigure(fig, None, controls=[entry])
-    # The mode bar's upload button is the config's business, not the controls'.
-    report = judge(fig, {"showSendToCloud": False}, states=True)
+    report = judge(fig, {"showSendToCloud": False}, states=True)  # the upload button is the config's business
     report.assertClean()
     assert report.states, "the control offered no states"
     return report
@@ -116,8 +115,7 @@ def test_absolute_steps_resize_every_uniform_trace_and_nothing_else():
     fig.add_trace(go.Scatter(x=[0, 1], y=[1, 0], mode="lines", name="line"))
     report = _judged(fig, _render.sizeSlider(fig))
     for state in report.states:
-        assert state["visible"] == [0, 1, 2, 3]
-        assert state["markerSize"][:3] == [float(state["label"])] * 3
+        assert state["visible"] == [0, 1, 2, 3] and state["markerSize"][:3] == [float(state["label"])] * 3
         assert state["markerSize"][3] == report.initial["markerSize"][3]
 
 
@@ -126,9 +124,7 @@ def test_relative_steps_scale_an_array_size_point_by_point():
     values = np.array([4.0, 8.0, 12.0, 3.33])
     fig = go.Figure(go.Scatter(x=[0, 1, 2, 3], y=[0, 1, 2, 3], mode="markers", marker={"size": values}, name="n"))
     report = _judged(fig, _render.sizeSlider(fig))
-    assert [s["label"] for s in report.states] == [format(f, "g") + TIMES for f in _layout.SIZE_FACTORS]
-    for factor, state in zip(_layout.SIZE_FACTORS, report.states):
-        # Python's round on floats, which numpy's (scale, rint, unscale) does not match: 1.665 -> 1.67.
+    for factor, state in zip(_layout.SIZE_FACTORS, report.states, strict=True):
         scaled = [round(v * factor, 2) for v in values.tolist()]
         assert state["markerSize"] == [{"n": 4, "min": min(scaled), "max": max(scaled)}]
 
@@ -139,8 +135,7 @@ def test_dropdown_states_show_their_group_and_retitle_the_axis():
     fig = go.Figure([go.Scatter(x=[0, 1], y=[0, 1], name="a1"), go.Scatter(x=[0, 1], y=[1, 0], name="a2"),
                      go.Scatter(x=[0, 1], y=[2, 2], name="b1", visible=False)])
     fig.update_yaxes(title_text=_render.axisTitleFor(names[0], "value"))
-    report = _judged(fig, _render.dropdownControl(names, [2, 1], label="feature", axisTitle="y",
-                                                  axisBase="value"))
+    report = _judged(fig, _render.dropdownControl(names, [2, 1], label="feature", axisTitle="y", axisBase="value"))
     assert report.boxes["dropdown"][0]["text"].startswith("<b>x</b>")
     assert [s["visible"] for s in report.states] == [[0, 1], [2]]
     assert [s["axisTitles"]["yaxis"] for s in report.states] == [_render.axisTitleFor(n, "value") for n in names]
