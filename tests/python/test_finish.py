@@ -39,14 +39,18 @@ def test_controls_go_into_the_band_above_the_plot():
     assert fig.layout.annotations[-1].text == "<b>Show</b>"
 
 
-@pytest.mark.parametrize(
-    "kwargs, error",
-    [({"plot": (1, 2, 3)}, ValueError), ({"tickFont": "big"}, ValueError), ({"controls": [3]}, TypeError),
-     ({"spec": _spec.Bars(width="wide")}, ValueError)],  # fails as float() would
-)
-def test_bad_arguments_fail_with_ordinary_errors_and_leave_the_figure(kwargs, error):
+# Refusals name the attribute and leave the figure as it was.
+@pytest.mark.parametrize("kwargs, error, message", [
+    ({"plot": (1, 2, 3)}, ValueError, None), ({"controls": [3]}, TypeError, None),
+    ({"spec": _spec.Bars(width="wide")}, ValueError, None),  # fails as float() would
+    ({"spec": _spec._Spec(width=float("nan"))}, ValueError, "width must be"),
+    ({"spec": _spec._Spec(note="\ud800")}, ValueError, "note: text that cannot be encoded"),
+    ({"tickFont": float("inf")}, ValueError, "tickFont must be"),
+    ({"labels": [{"x": 1, "y": 1, "text": "a", "color": "nocolour"}]}, ValueError, r"labels\[0\]\['color'\] must be a colour"),
+])
+def test_bad_arguments_fail_with_ordinary_errors_and_leave_the_figure(kwargs, error, message):
     fig = go.Figure(go.Scatter(y=[1, 2]))
     before = fig.to_plotly_json()
-    with pytest.raises(error):
+    with pytest.raises(error, match=message):
         _render.finishFigure(fig, kwargs.pop("spec", None), **kwargs)
     assert fig.to_plotly_json() == before
