@@ -76,18 +76,11 @@ def _mutatedFrame(frame, rng):
 
 def _mutatedMapping(mapping, rng):
     items = list(mapping.items())
-    k = rng.randrange(len(items)) if items else None
-    change = rng.choice(["drop", "add", "value", "key"] if items else ["add"]) if rng.random() < 0.7 else None
-    if change == "drop":
-        del items[k]
-    elif change == "add":
-        items.append((rng.choice(["extra", 3, None, "\ud800"]), _junk(rng)))
-    elif change == "value":
-        items[k] = (items[k][0], _hostile(items[k][1], rng))
-    elif change == "key":
-        items[k] = (rng.choice(TEXTS + [None, 0, 1.5]), items[k][1])
-    else:
-        return rng.choice([items, _junk(rng)])  # pairs where a mapping belongs, or junk
+    if not items or rng.random() < 0.3:  # an added key, pairs where a mapping belongs, or junk
+        return rng.choice([dict(items + [(rng.choice(["extra", 3, None, "\ud800"]), _junk(rng))]), items, _junk(rng)])
+    k = rng.randrange(len(items))
+    key, value = items[k]
+    items[k:k + 1] = rng.choice([[], [(key, _hostile(value, rng))], [(rng.choice(TEXTS + [None, 0, 1.5]), value)]])
     try:
         return dict(items)
     except TypeError:  # an unhashable key
