@@ -91,6 +91,7 @@ def test_every_cell_type_and_distinct_value_reads_as_pandas_has_it(mixed):
     pd.DataFrame({"v": [1, 2]}, index=pd.Index([1.5, np.nan], name=0)),
     pd.DataFrame({"v": [1, 2]}, index=pd.DatetimeIndex(["2024-01-02", "2025-03-04"], name="when")),
     pd.DataFrame({"v": [1, 2]}, index=pd.MultiIndex.from_tuples([("a", 1), ("b", 2)])),
+    pd.DataFrame(), pd.DataFrame({c: pd.Series(v).iloc[:0] for c, v in COLUMNS.items()}),  # empty frames
 ])
 def test_anything_a_data_frame_is_built_from(data):
     expected = data.to_frame() if isinstance(data, pd.Series) else pd.DataFrame(data)
@@ -99,6 +100,7 @@ def test_anything_a_data_frame_is_built_from(data):
     assert info["text"] == _pandasText(expected)
     assert info["index"] == [str(label) for label in expected.index]
     assert info["indexName"] == (None if expected.index.name is None else str(expected.index.name))
+    assert info["numeric"] == [_numeric(expected.iloc[:, j]) for j in range(expected.shape[1])]
 
 
 def test_column_labels_keep_their_kind_and_unencodable_text_is_escaped():
@@ -107,14 +109,6 @@ def test_column_labels_keep_their_kind_and_unencodable_text_is_escaped():
     assert [_render._frameColumn(df, c) for c in (1, "1", np.int64(1), 2.5)] == [["1"], ["2"], ["1"], ["3"]]
     df = pd.DataFrame({"t": pd.Series(["ünï", "日本", "\ud800x"], dtype=object)})
     assert _render._frameInfo(df)["text"]["t"] == ["ünï", "日本", "\\ud800x"]
-
-
-def test_empty_frames():
-    assert _render._frameInfo(pd.DataFrame())["columns"] == []
-    noRows = pd.DataFrame({c: pd.Series(v).iloc[:0] for c, v in COLUMNS.items()})
-    info = _render._frameInfo(noRows)
-    assert info["rows"] == 0 and info["numeric"] == [_numeric(noRows[c]) for c in noRows.columns]
-    assert all(texts == [] for texts in info["distinct"].values())
 
 
 @settings(max_examples=200, deadline=None)
