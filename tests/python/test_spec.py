@@ -48,7 +48,7 @@ def test_keyword_construction_keeps_the_given_objects(cls):
     assert "DataFrame(2×2)" in text and repr(FRAME) not in text and "\n" not in text
 
 
-def test_families_combine_by_inheritance():
+def test_families_combine_and_extend_by_inheritance():
     Both = type("Both", (_spec.Bars, _spec.Matrix), {})
     assert Both().kind == "sequential" and Both().stacked is False
     assert fields(Both) == fields(_spec.Bars) | fields(_spec.Matrix)
@@ -57,9 +57,7 @@ def test_families_combine_by_inheritance():
     # Where two families share a name, the first base's default wins.
     assert type("BG", (_spec.Bars, _spec.Graph), {})().positions is None
     assert type("GB", (_spec.Graph, _spec.Bars), {})().positions == {}
-
-
-def test_subclasses_may_add_attributes_and_override_defaults():
+    # Subclasses may add attributes and override defaults.
     class Labelled(_spec.Gate):
         labelColor: str = "#000000"
         bins = 5
