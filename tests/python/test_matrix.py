@@ -31,21 +31,15 @@ def _buttons(fig):
     return fig.layout.updatemenus[0].buttons if fig.layout.updatemenus else ()
 
 
-def test_views_are_every_scale_under_every_order_in_scale_major_order():
+def test_plain_tables_and_views_of_every_scale_under_every_order():
     fig = _matrix(xlabel="", ylabel="")  # a plain table: one float32 heatmap, no controls, default axis names
     assert fig.data[0].z.dtype == np.float32 and not _buttons(fig)
     assert fig.data[0].hovertemplate.startswith("row: %{y}<br>column: %{x}<br>value: %{z:.4g}<br>")
+    # The view payloads are pinned by the golden matrix; orders may be any integer sequence.
     orders = {"a": ([2, 1, 0], [1, 0]), "b": (np.array([0, 2, 1]), [0, 1])}
-    fig = _matrix(scales={"s1": _table(), "s2": _table(offset=5.0)}, orders=orders, scaleKinds={"s2": "diverging"})
-    buttons = _buttons(fig)
+    buttons = _buttons(_matrix(scales={"s1": _table(), "s2": _table(offset=5.0)}, orders=orders))
     assert [b.label for b in buttons] == ["s1 · a", "s1 · b", "s2 · a", "s2 · b"]
-    restyle, relayout, traces = buttons[3].args
-    assert list(traces) == [0]
-    # Every payload array is wrapped once: one entry per trace addressed.
-    assert len(restyle["z"]) == 1 and _decoded(restyle["z"][0]).min() == pytest.approx(5.0)
-    assert len(restyle["colorscale"]) == 1 and restyle["zmid"] is not None
-    assert list(relayout["yaxis.categoryarray"]) == ["g0", "g2", "g1"]
-    assert list(fig.layout.yaxis.categoryarray) == ["g2", "g1", "g0"]  # the first view's order is the axes' own
+    assert list(buttons[3].args[1]["yaxis.categoryarray"]) == ["g0", "g2", "g1"]
 
 
 def test_missing_cells_of_any_scale_get_a_flat_layer_under_the_heatmap():
@@ -61,14 +55,11 @@ def test_missing_cells_of_any_scale_get_a_flat_layer_under_the_heatmap():
     assert "customdata" not in restyle  # the tooltip tables travel once
 
 
-def test_tooltip_layers_align_by_label_and_counts_keep_separators():
+def test_tooltip_layers_align_by_label_and_text_layers_turn_every_layer_to_text():
     partial = pd.DataFrame({"c1": [7, 12000], "c0": [1, 2]}, index=["g2", "g0"])
     heatmap = _matrix(cellHover={"cells": partial}, ylabel="").data[0]
     assert heatmap.customdata.shape == (3, 2, 1) and heatmap.customdata.dtype == np.float32
     assert heatmap.customdata[0, 1, 0] == 12000 and np.isnan(heatmap.customdata[1, 0, 0])
-    full = _matrix(cellHover={"cells": (_table() * 1000).astype(int)}).data[0]
-    assert "cells: %{customdata[0]:,d}<br>" in full.hovertemplate
-    assert full.customdata.dtype == np.uint16 and full.customdata[2, 1, 0] == 500
     # A text layer turns every layer into escaped strings.
     words = pd.DataFrame([["<b>x</b>", "y"]] * 2, index=["g0", "g1"], columns=["c0", "c1"])
     heatmap = _matrix(cellHover={"n": _table().astype(int), "seen": words}).data[0]
