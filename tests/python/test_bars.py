@@ -35,15 +35,12 @@ def test_drawing_area_for_few_and_many_bars(rows, horizontal, plot):
     assert plot[1] is None or fig.layout.height - margin.t - margin.b == plot[1]
 
 
-def test_numeric_tick_labels_show_as_text_and_missing_colours_are_grey():
+def test_tick_labels_and_user_text_read_literally_and_missing_colours_are_grey():
     fig = _bars(tickLabels=[1.5, 2, 3], colors={"a": "#FF0000"})
     assert list(fig.layout.xaxis.ticktext) == ["1.5", "2", "3"]
     assert (fig.data[0].marker.color, fig.data[1].marker.color) == ("#FF0000", "#999999")
-
-
-def test_user_text_reads_literally_in_legend_ticks_and_tooltips():
     pivot = pd.DataFrame({"<b>A</b>": [1.0], "%{y}": [2.0]}, index=["a&b"])
-    fig = _bars(pivot=pivot, barLabel="<i>x</i>")
+    fig = _bars(pivot=pivot, barLabel="<i>x</i>")  # in legend, ticks and tooltips
     assert [t.name for t in fig.data] == ["&lt;b&gt;A&lt;/b&gt;", "&#37;{y}"]
     assert list(fig.layout.xaxis.ticktext) == ["a&amp;b"]
     assert "%{y}" not in fig.data[1].hovertemplate.replace("%{y:.3g}", "")

@@ -6,27 +6,19 @@ import pytest
 from tessarine.pl._interactive import _layout, _render, _spec
 
 
-def test_finishes_the_same_plotly_object_in_place():
-    fig = go.Figure(go.Bar(x=["a", "b"], y=[1, 2], name="<b>x</b>"))
+def test_finishes_the_same_plotly_object_in_place_shortening_only_too_wide_names():
+    long = "Oligodendrocyte precursor cells " * 6
+    fig = go.Figure([go.Bar(x=["a", "b"], y=[1, 2], name="<b>x</b>"), go.Bar(y=[1], name=long)])
     fig.add_annotation(text="mine", x="a", y=1)
-    out = _render.finishFigure(fig, _spec.Bars(title="T & C"), plot=(400, 300))
-    assert out is fig
-    assert fig.layout.title.text == "T &amp; C"
-    assert fig.layout.width > 400 and fig.layout.margin.l > 0
+    assert _render.finishFigure(fig, _spec.Bars(title="T & C"), plot=(400, 300)) is fig
+    assert fig.layout.title.text == "T &amp; C" and fig.layout.width > 400 and fig.layout.margin.l > 0
     assert fig.layout.annotations[0].text == "mine"
     assert fig.data[0].name == "<b>x</b>"  # traces are the host's own
+    assert fig.data[1].name.endswith("…") and len(fig.data[1].name) < len(long)
     go.Figure(fig.to_dict())
     mapping = {"data": [{"type": "scatter", "x": [1, 2], "y": [1, 2]}], "layout": {}}
     _render.finishFigure(mapping, None)  # a plain mapping is finished too
     assert mapping["layout"]["width"] > 0 and "template" in mapping["layout"]
-
-
-def test_legend_names_too_wide_for_the_figure_are_shortened_on_the_host_traces():
-    long = "Oligodendrocyte precursor cells " * 6
-    fig = go.Figure([go.Bar(y=[1], name=long), go.Bar(y=[2], name="b")])
-    _render.finishFigure(fig, None)
-    assert fig.data[0].name.endswith("…") and len(fig.data[0].name) < len(long)
-    assert fig.data[1].name == "b"
 
 
 def test_controls_go_into_the_band_above_the_plot():

@@ -32,7 +32,6 @@ def test_record_hands_over_only_what_is_set_without_copies_and_cycles_are_collec
     data = np.zeros((1, 1))
     trace = Hover(data, ["a"], "t<br>").trace()
     assert trace["hovertemplate"] == "t<br>" + EXTRA and trace["customdata"] is data
-    assert list(Hover(text=["a"]).trace()) == ["hovertemplate", "text"]
     probe = type("Probe", (), {})()
     probe.hover = Hover(customdata=probe)
     alive = weakref.ref(probe)

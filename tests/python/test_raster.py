@@ -137,9 +137,7 @@ def test_trace_is_valid_plotly_and_its_png_round_trips():
     assert trace["meta"]["label"] == "cell type & 5%" and trace["meta"]["categories"] == names
     assert trace["meta"]["colors"] == ["#B2182B"] + ["#666666"] * 4
     assert grid.sum() == len(x)  # the default window holds every point
-
-
-def test_uncategorised_points_get_one_grey_and_the_default_caption():
+    # Uncategorised points get one grey and the default caption.
     trace, grid, image, _ = rasterTrace(*cloud(500)[:2], label=None)
     assert grid.shape == (_raster.GRID, _raster.GRID, 1) and trace["name"] == "category"
     assert set(map(tuple, image[image[..., 3] > 0][:, :3])) == {(0x4C, 0x4C, 0x4C)}

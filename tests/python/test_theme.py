@@ -19,9 +19,7 @@ PLACEHOLDER = re.compile(r"%{([^\s%{}:]*)([:|\|][^}]*)?}")
 
 def test_template_passes_plotly_validation_and_is_new_each_call():
     template = _theme.template()
-    fig = go.Figure(layout={"template": template})
-    fig.add_trace(go.Heatmap(z=[[1, 2]], colorscale=_theme.colorscale(None)))
-    assert fig.layout.template.layout.font.family == _theme.FONT_FAMILY
+    go.Figure(go.Heatmap(z=[[1, 2]], colorscale=_theme.colorscale(None)), layout={"template": template})
     template.layout.font.size = 99
     assert _theme.template().layout.font.size == _theme.TICK_PX
 
