@@ -54,7 +54,7 @@ def test_constant_columns_are_template_lines_varying_ones_arrays():
     assert h.template == "area: %{customdata[0]:.4g}<br>" and np.isnan(h.customdata[1, 0])
 
 
-def test_integer_and_boolean_matrix_keeps_formats_floats_make_it_float32():
+def test_integer_and_boolean_matrix_keeps_formats_floats_make_it_float32_other_kinds_text():
     h = hover({"n": np.array([1, 2], dtype=np.int64), "b": [True, False], "u": np.array([3, 4], dtype=np.uint8)})
     assert h.template == "n: %{customdata[0]:,d}<br>b: %{customdata[1]:d}<br>u: %{customdata[2]:,d}<br>"
     assert h.customdata.dtype == np.int32 and h.customdata.tolist() == [[1, 1, 3], [2, 0, 4]]
@@ -62,9 +62,7 @@ def test_integer_and_boolean_matrix_keeps_formats_floats_make_it_float32():
     # Past 2**53 only text shows the right digits.
     h = hover({"id": np.array([2**64 - 1, 1], dtype=np.uint64)})
     assert h.template == "id: %{customdata[0]}<br>" and h.customdata.tolist() == [["18446744073709551615"], ["1"]]
-
-
-def test_text_forms_of_other_kinds():
+    # Other kinds take their text forms.
     h = hover({"cat": pd.Categorical(["b", None, "a"]), "when": pd.to_datetime(["2020-01-01", None, "2021-05-06"]),
                "s": pd.array(["x", None, "z"], dtype="string")}, ["cat", "when", "s"])
     assert h.template.startswith("when: %{text}<br>")

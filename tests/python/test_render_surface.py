@@ -6,12 +6,6 @@ import pytest
 
 from tessarine.pl._interactive import _render, _spec
 
-def test_public_names_are_reachable_and_the_empty_figure_is_fresh():
-    assert all(callable(getattr(_render, name)) for name in _render.__all__)
-    fig = _render._figure()
-    assert isinstance(fig, go.Figure) and fig.data == () and _render._figure() is not fig
-
-
 @pytest.mark.parametrize("thing", [pd.DataFrame(), {"a": 1}, None, 3, "Points", _spec.Points])
 def test_figure_for_refuses_what_is_no_spec(thing):
     with pytest.raises(TypeError) as caught:
@@ -19,7 +13,10 @@ def test_figure_for_refuses_what_is_no_spec(thing):
     assert str(caught.value) == f"{type(thing).__name__} is not an interactive spec."
 
 
-def test_dispatch_takes_the_first_family_in_table_order(monkeypatch):
+def test_public_names_are_reachable_and_dispatch_takes_the_first_family_in_table_order(monkeypatch):
+    assert all(callable(getattr(_render, name)) for name in _render.__all__)
+    fig = _render._figure()
+    assert isinstance(fig, go.Figure) and fig.data == () and _render._figure() is not fig  # fresh each call
     called = []
     for name in ("matrix", "bars", "volcano"):
         monkeypatch.setattr(_render, name, lambda spec, name=name: called.append(name) or name)
