@@ -47,12 +47,6 @@ def decodePng(data: bytes) -> np.ndarray:
     return np.frombuffer(bytes(out), np.uint8).reshape(rows, cols, bpp)
 
 
-def sourceImage(trace: dict) -> np.ndarray:
-    prefix = "data:image/png;base64,"
-    assert trace["source"].startswith(prefix)
-    return decodePng(base64.b64decode(trace["source"][len(prefix):]))
-
-
 def rasterTrace(x, y, codes=None, names=(), colors=None, window=None, shape=None, label="category"):
     """The call sequence the renderer makes for a raster layer."""
     names = list(names)
@@ -133,7 +127,9 @@ def test_trace_is_valid_plotly_and_its_png_round_trips():
     trace, grid, image, _ = rasterTrace(x, y, codes, names, {0: "#B2182B"}, shape=(60, 80), label="cell type & 5%")
     go.Image(**trace)
     assert image.shape == (60, 80, 4) and image.dtype == np.uint8
-    np.testing.assert_array_equal(sourceImage(trace), image)
+    prefix, data = trace["source"].split(",", 1)
+    assert prefix == "data:image/png;base64"
+    np.testing.assert_array_equal(decodePng(base64.b64decode(data)), image)
     assert trace["meta"]["label"] == "cell type & 5%" and trace["meta"]["categories"] == names
     assert trace["meta"]["colors"] == ["#B2182B"] + ["#666666"] * 4
     assert grid.sum() == len(x)  # the default window holds every point
