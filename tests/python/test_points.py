@@ -10,53 +10,38 @@ from tessarine.pl._interactive import _render, _spec
 
 def _cells(n, seed=0, name=None):
     rng = np.random.default_rng(seed)
-    frame = pd.DataFrame({
-        "x": rng.normal(size=n), "y": rng.normal(size=n),
-        "type": rng.choice(["T", "B", "NK"], size=n),
-        "CD8A": rng.gamma(2.0, size=n),
-        "sample": rng.choice(["s1", "s2"], size=n),
-    }, index=pd.Index([f"cell{i}" for i in range(n)], name=name))
-    return frame
+    return pd.DataFrame({"x": rng.normal(size=n), "y": rng.normal(size=n), "type": rng.choice(["T", "B", "NK"], size=n),
+                         "CD8A": rng.gamma(2.0, size=n), "sample": rng.choice(["s1", "s2"], size=n)},
+                        index=pd.Index([f"cell{i}" for i in range(n)], name=name))
 
 
 def _spec_for(frame, **kw):
-    kw.setdefault("x", "x")
-    kw.setdefault("y", "y")
-    kw.setdefault("keys", ["type"])
-    kw.setdefault("categorical", {"type": True, "sample": True})
-    kw.setdefault("colors", {"type": {"T": "#E15759", "B": "#4E79A7", "NK": "#59A14F", "empty": "#000000"},
-                             "sample": {"s1": "#111111", "s2": "#222222"}})
-    kw.setdefault("size", 4.0)
-    kw.setdefault("alpha", 0.8)
-    return _spec.Points(frame=frame, **kw)
+    return _spec.Points(frame=frame, **{
+        "x": "x", "y": "y", "keys": ["type"], "categorical": {"type": True, "sample": True}, "size": 4.0, "alpha": 0.8,
+        "colors": {"type": {"T": "#E15759", "B": "#4E79A7", "NK": "#59A14F", "empty": "#000000"},
+                   "sample": {"s1": "#111111", "s2": "#222222"}}, **kw})
 
 
 def _draw(spec):
-    fig = _render.figureFor(spec)
-    go.Figure(fig.to_dict())
+    go.Figure((fig := _render.figureFor(spec)).to_dict())
     return fig
 
 
 def test_one_trace_per_category_with_the_rows_behind_it():
     frame = _cells(300)
-    spec = _spec_for(frame, rows=np.arange(1000, 1300))
+    spec = _spec_for(frame, rows=np.arange(1000, 1300), equalAspect=True, invertY=True)
+    own = spec.renderRows
+    own.append("stale")
     fig = _draw(spec)
+    assert spec.renderRows is own and len(own) == 4  # the spec's own list, refilled
     assert [t.name for t in fig.data] == ["T", "B", "NK", "empty"]
-    assert len(spec.renderRows) == 4
-    for trace, rows in zip(fig.data, spec.renderRows):
+    for trace, rows in zip(fig.data, own):
         members = rows - 1000
         assert np.array_equal(np.asarray(trace.x), frame["x"].to_numpy(np.float32)[members])
         assert (frame["type"].to_numpy()[members] == trace.name).all() or trace.name == "empty"
-    assert len(spec.renderRows[3]) == 0 and fig.data[3].hovertemplate == "<extra></extra>"
-    assert sum(len(r) for r in spec.renderRows) == 300
-
-
-def test_render_rows_is_the_specs_own_list_refilled():
-    spec = _spec_for(_cells(20))
-    own = spec.renderRows
-    own.append("stale")
-    _draw(spec)
-    assert spec.renderRows is own and not any(isinstance(rows, str) for rows in own)
+    assert len(own[3]) == 0 and fig.data[3].hovertemplate == "<extra></extra>"
+    assert sum(len(r) for r in own) == 300
+    assert fig.layout.yaxis.scaleanchor == "x" and fig.layout.yaxis.autorange == "reversed"
 
 
 @pytest.mark.parametrize("n, name, kind, identity", [
@@ -71,61 +56,33 @@ def test_webgl_and_cell_identity_switch_at_their_thresholds(n, name, kind, ident
     assert fig.data[0].hovertemplate.startswith(f"{identity}: %{{text}}") is (identity is not None)
 
 
-def test_two_keys_the_second_continuous_hidden_until_chosen():
-    spec = _spec_for(_cells(100), keys=["type", "CD8A"], scales={"CD8A": ("magma", None, None, None, "sequential")})
-    fig = _draw(spec)
-    assert [t.visible for t in fig.data] == [True, True, True, True, False]
-    scaled = fig.data[-1]
-    assert scaled.marker.showscale and scaled.marker.color.dtype == np.float32
-    buttons = fig.layout.updatemenus[0].buttons
-    assert [b.label for b in buttons] == ["type", "CD8A"]
-    assert buttons[1].args[0]["visible"] == [False, False, False, False, True]
-
-
 def test_cells_outside_the_mapping_are_in_no_trace_of_that_key_only():
     frame = _cells(60)
     frame.loc[frame.index[:5], "type"] = "unknown"
-    spec = _spec_for(frame, keys=["type", "sample"])
-    _draw(spec)
-    assert sum(len(r) for r in spec.renderRows[:4]) == 55
-    assert sum(len(r) for r in spec.renderRows[4:]) == 60
+    _draw(spec := _spec_for(frame, keys=["type", "sample"]))
+    assert sum(len(r) for r in spec.renderRows[:4]) == 55 and sum(len(r) for r in spec.renderRows[4:]) == 60
 
 
-def test_equal_aspect_and_inverted_y():
-    fig = _draw(_spec_for(_cells(30), equalAspect=True, invertY=True))
-    assert fig.layout.yaxis.scaleanchor == "x" and fig.layout.yaxis.scaleratio == 1
-    assert fig.layout.yaxis.autorange == "reversed"
-
-
-@pytest.mark.parametrize(
-    "change, error",
-    [({"keys": []}, ValueError), ({"x": "nope"}, KeyError), ({"keys": ["nope"]}, KeyError),
-     ({"keys": ["CD8A"], "scales": {"CD8A": ("viridis", 0)}}, ValueError), ({"frame": None}, TypeError)],
-)
+@pytest.mark.parametrize("change, error", [
+    ({"keys": []}, ValueError), ({"x": "nope"}, KeyError),
+    ({"keys": ["CD8A"], "scales": {"CD8A": ("viridis", 0)}}, ValueError), ({"frame": None}, TypeError)])
 def test_bad_specs_fail_with_ordinary_errors(change, error):
     kw = {"frame": _cells(10), **change}
-    frame = kw.pop("frame")
     with pytest.raises(error):
-        _render.figureFor(_spec_for(frame, **kw))
+        _render.figureFor(_spec_for(kw.pop("frame"), **kw))
 
 
-@pytest.mark.parametrize(
-    "xs, ys, equal, categories, expected",
-    [([0, 1], [0, 1], False, 18, (560.0, 520.0)), ([0, 1], [0, 1], False, 19, (560.0, 528.0)),
-     ([0, 1], [0, 1], False, 40, (560.0, 780.0)), ([0, 3], [0, 1], True, 1, (820.0, 520.0)),
-     ([0, 1], [0, 2], True, 1, (360.0, 520.0)), ([0, 5], [1, 1], True, 1, (560.0, 520.0)),
-     ([0, np.nan], [0, 1], True, 1, (560.0, 520.0)), ([], [], True, 1, (560.0, 520.0))],
-)
-def test_point_area(xs, ys, equal, categories, expected):
-    spec = _spec_for(pd.DataFrame({"x": xs, "y": ys, "type": "T"}), equalAspect=equal)
+@pytest.mark.parametrize("xs, equal, categories, expected", [
+    ([0, 1], False, 19, (560.0, 528.0)), ([0, 3], True, 1, (820.0, 520.0)), ([0, np.nan], True, 1, (560.0, 520.0))])
+def test_point_area_grows_with_the_legend_and_the_data_aspect(xs, equal, categories, expected):
+    spec = _spec_for(pd.DataFrame({"x": xs, "y": [0, 1], "type": "T"}), equalAspect=equal)
     assert _render._pointArea(spec, spec.frame, categories) == expected
 
 
-def _split_spec(n, **kw):
+def _split_spec(n):
     frame = _cells(n)
-    kw.setdefault("keys", ["type", "CD8A"])
-    kw.setdefault("hover", ["sample", "CD8A"])
-    return frame, _spec_for(frame, scales={"CD8A": ("magma", None, None, None, "sequential")}, **kw)
+    return frame, _spec_for(frame, keys=["type", "CD8A"], hover=["sample", "CD8A"],
+                            scales={"CD8A": ("magma", None, None, None, "sequential")})
 
 
 def test_large_figures_split_traces_by_few_valued_text_instead_of_repeating_it():
@@ -139,16 +96,15 @@ def test_large_figures_split_traces_by_few_valued_text_instead_of_repeating_it()
             (value,) = set(samples[rows])
             assert f"sample: {value}<br>" in trace.hovertemplate
             assert np.array_equal(np.asarray(trace.y), frame["y"].to_numpy(np.float32)[rows])
-    # Each category keeps one legend entry, which toggles its pieces together.
+    # Each category keeps one legend entry; the continuous key's pieces share limits and one colour bar.
     assert [t.name for t in fig.data[:7] if t.showlegend is not False] == ["T", "B", "NK", "empty"]
     assert len({t.legendgroup for t in fig.data[:2]}) == 1
-    # Pieces of the continuous key share its limits; one colour bar is drawn.
     scaled = fig.data[7:]
-    assert [t.marker.showscale for t in scaled] == [True, False]
-    assert scaled[0].marker.cmin == scaled[1].marker.cmin and scaled[0].marker.cmax == scaled[1].marker.cmax
+    assert [t.marker.showscale for t in scaled] == [True, False] and scaled[0].marker.color.dtype == np.float32
+    assert (scaled[0].marker.cmin, scaled[0].marker.cmax) == (scaled[1].marker.cmin, scaled[1].marker.cmax)
     assert np.array_equal(np.sort(np.concatenate(spec.renderRows[7:])), np.arange(5000))
     buttons = fig.layout.updatemenus[0].buttons
-    assert buttons[1].args[0]["visible"] == [False] * 7 + [True] * 2
+    assert [b.label for b in buttons] == ["type", "CD8A"] and buttons[1].args[0]["visible"] == [False] * 7 + [True] * 2
 
 
 @pytest.mark.parametrize("n, values", [(3999, 2), (5000, 17)])
@@ -157,4 +113,5 @@ def test_small_figures_and_many_valued_text_keep_one_trace_per_category(n, value
     frame["sample"] = [f"sample number {i % values}" for i in range(n)]
     fig = _draw(spec)
     assert [t.name for t in fig.data] == ["T", "B", "NK", "empty", "CD8A"]
+    assert [t.visible for t in fig.data] == [True, True, True, True, False]  # the second key hidden until chosen
     assert "sample: %{text}" in fig.data[0].hovertemplate

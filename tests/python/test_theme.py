@@ -19,69 +19,57 @@ PLACEHOLDER = re.compile(r"%{([^\s%{}:]*)([:|\|][^}]*)?}")
 
 def test_template_passes_plotly_validation_and_is_new_each_call():
     template = _theme.template()
-    fig = go.Figure(layout={"template": template})
-    fig.add_trace(go.Heatmap(z=[[1, 2]], colorscale=_theme.colorscale(None)))
-    assert fig.layout.template.layout.font.family == _theme.FONT_FAMILY
+    go.Figure(go.Heatmap(z=[[1, 2]], colorscale=_theme.colorscale(None)), layout={"template": template})
     template.layout.font.size = 99
     assert _theme.template().layout.font.size == _theme.TICK_PX
 
 
-def unescape(text):
-    """What plotly.js shows: entities decoded after tags and templates are handled."""
+def unescape(text):  # what plotly.js shows: entities decoded after tags and templates are handled
     return text.replace("&#37;", "%").replace("&lt;", "<").replace("&gt;", ">").replace("&amp;", "&")
 
 
-class TestEscape:
-    @pytest.mark.parametrize(
-        ("text", "expected"),
-        [(None, ""), (3, "3"), (np.float64(2.5), "2.5"), (pd.NA, "&lt;NA&gt;"), ("a\ud800<", "a\ud800&lt;")],
-    )
-    def test_cases(self, text, expected):
-        assert _theme.escape(text) == expected
-
-    def test_str_failures_propagate(self):
-        broken = type("Broken", (), {"__str__": lambda self: 1 / 0})()
-        with pytest.raises(ZeroDivisionError):
-            _theme.escape(broken)
-
-    @settings(max_examples=300)
-    @given(st.text())
-    def test_text_shows_as_typed_and_never_forms_markup(self, text):
-        out = _theme.escape(text)
-        assert unescape(out) == text
-        assert "<" not in out and ">" not in out
-        assert PLACEHOLDER.search(out + "{x}") is None
+@settings(max_examples=300)
+@given(st.text())
+def test_escaped_text_shows_as_typed_and_never_forms_markup(text):
+    assert [_theme.escape(v) for v in (None, np.float64(2.5), pd.NA)] == ["", "2.5", "&lt;NA&gt;"]
+    out = _theme.escape(text)
+    assert unescape(out) == text
+    assert "<" not in out and ">" not in out
+    assert PLACEHOLDER.search(out + "{x}") is None
 
 
-class TestColorscale:
-    @pytest.mark.parametrize("name", ["viridis", "magma", "RdBu", "Blues_r"])
-    def test_maps_match_plotlys_own(self, name):
-        theirs = ColorscaleValidator("colorscale", "heatmap").validate_coerce(name)
-        ours = _theme.colorscale(name)
+def test_colour_scales_match_plotlys_own_and_fill_in_the_maps_it_lacks():
+    for name in ("magma", "RdBu", "Blues_r"):
+        theirs, ours = ColorscaleValidator("colorscale", "heatmap").validate_coerce(name), _theme.colorscale(name)
         assert [p for p, _ in ours] == pytest.approx([p for p, _ in theirs])
         assert [_theme.rgba(c, 1) for _, c in ours] == [_theme.rgba(c, 1) for _, c in theirs]
+    for name in ("greys", "coolwarm", "bwr"):
+        go.Heatmap(z=[[0]], colorscale=_theme.colorscale(name))
+    assert _theme.colorscale(None) == _theme.colorscale("viridis")
+    assert _theme.colorscale("", "diverging") == _theme.colorscale("RdBu_r")
+    assert _theme.colorscale(((0, "red"), (1.0, "#00f"))) == [[0, "red"], [1.0, "#00f"]]
+    for name in (*ColorValidator.named_colors, _theme.MISSING, *_theme.COLORWAY):
+        go.Scatter(fillcolor=_theme.rgba(name.upper(), 0.5))  # every CSS name and theme colour
 
-    def test_defaults_explicit_scales_and_maps_plotly_lacks(self):
-        for name in ("greys", "coolwarm", "bwr"):
-            go.Heatmap(z=[[0]], colorscale=_theme.colorscale(name))
-        assert _theme.colorscale(None) == _theme.colorscale(None, None) == _theme.colorscale("viridis")
-        assert _theme.colorscale("", "diverging") == _theme.colorscale("RdBu_r")
-        assert _theme.colorscale(((0, "red"), (1.0, "#00f"))) == [[0, "red"], [1.0, "#00f"]]
 
-    @pytest.mark.parametrize(
-        ("cmap", "kind", "error"),
-        [([[0, "red"], [0.5, "blue"]], "sequential", ValueError), (3, "sequential", TypeError),
-         ({"a": 1}, "sequential", TypeError), ("viridis", 1, TypeError)],
-    )
-    def test_errors(self, cmap, kind, error):
-        with pytest.raises(error):
-            _theme.colorscale(cmap, kind)
-        with pytest.raises(ValueError, match="'Viridos'.*viridis"):
-            _theme.colorscale("Viridos")
+@pytest.mark.parametrize(("call", "error", "match"), [
+    (lambda: _theme.escape(type("Broken", (), {"__str__": lambda self: 1 / 0})()), ZeroDivisionError, None),
+    (lambda: _theme.colorscale([[0, "red"], [0.5, "blue"]]), ValueError, None),
+    (lambda: _theme.colorscale(3), TypeError, None),
+    (lambda: _theme.colorscale("Viridos"), ValueError, "'Viridos'.*viridis"),
+    (lambda: _theme.colorLimits([1], vmin=2, vmax=1), ValueError, None),
+    (lambda: _theme.colorLimits(np.array([1j])), TypeError, None),
+    (lambda: _theme.colorLimits([1], vmin="low"), TypeError, None),
+    (lambda: _theme.rgba("#12345", 0.5), ValueError, None),
+    (lambda: _theme.rgba(None, 0.5), TypeError, None),
+])
+def test_refusals(call, error, match):
+    with pytest.raises(error, match=match):
+        call()
 
 
 def reference(values, kind):
-    """The documented rule, written with a full sort."""
+    """The rule, written with a full sort."""
     v = np.sort(np.asarray(values, dtype=float).ravel())
     v = v[np.isfinite(v)]
     k = len(v) // 100
@@ -97,49 +85,19 @@ def reference(values, kind):
     return (low - 0.5, high + 0.5, None) if low == high else (low, high, None)
 
 
-class TestColorLimits:
-    @settings(max_examples=200, deadline=None)
-    @given(
-        hnp.arrays(np.float64, st.integers(0, 400),
-                   elements=st.floats(-1e6, 1e6) | st.sampled_from([np.nan, np.inf, -np.inf, 0.0, 5e-324, 1e-323])),
-        st.sampled_from(["sequential", "diverging"]),
-    )
-    def test_follows_the_rule_and_leaves_the_input_alone(self, values, kind):
-        before = values.copy()
-        assert _theme.colorLimits(values, kind) == pytest.approx(reference(values, kind))
-        np.testing.assert_array_equal(values, before)
+@settings(max_examples=200, deadline=None)
+@given(hnp.arrays(np.float64, st.integers(0, 400),
+                  elements=st.floats(-1e6, 1e6) | st.sampled_from([np.nan, np.inf, -np.inf, 0.0, 5e-324, 1e-323])),
+       st.sampled_from(["sequential", "diverging"]))
+def test_colour_limits_follow_the_rule_and_leave_the_input_alone(values, kind):
+    before = values.copy()
+    assert _theme.colorLimits(values, kind) == pytest.approx(reference(values, kind))
+    np.testing.assert_array_equal(values, before)
 
-    @pytest.mark.parametrize(
-        "values",
-        [np.arange(12, dtype=np.int64).reshape(3, 4), np.arange(12.0).repeat(2)[::2], np.arange(12.0).reshape(3, 4).T,
-         [0, None, 11, float("nan")], pd.DataFrame({"a": np.arange(6), "b": np.arange(6.0, 12.0)})],
-    )
-    def test_array_likes(self, values):
+
+def test_colour_limits_of_array_likes_and_given_bounds():
+    for values in (np.arange(12, dtype=np.int64).reshape(3, 4), np.arange(12.0).repeat(2)[::2], np.arange(12.0).reshape(3, 4).T,
+                   [0, None, 11, float("nan")], pd.DataFrame({"a": np.arange(6), "b": np.arange(6.0, 12.0)})):
         assert _theme.colorLimits(values) == (0.0, 11.0, None)
-
-    def test_bounds_pass_through(self):
-        assert _theme.colorLimits([0, 10], vmin=2, vmax=np.float32(3)) == (2.0, 3.0, None)
-        assert _theme.colorLimits(None, "diverging", center=1) == (0.0, 2.0, 1.0)
-
-    @pytest.mark.parametrize(
-        ("kwargs", "error"),
-        [({"values": [1], "vmin": 2, "vmax": 1}, ValueError), ({"values": ["a"]}, TypeError),
-         ({"values": np.array([1j])}, TypeError), ({"values": [1], "vmin": "low"}, TypeError),
-         ({"values": [1], "kind": 2}, TypeError)],
-    )
-    def test_errors(self, kwargs, error):
-        with pytest.raises(error):
-            _theme.colorLimits(**kwargs)
-
-
-class TestRgba:
-    def test_every_css_name_and_theme_colour_gives_a_plotly_colour(self):
-        for name in (*ColorValidator.named_colors, _theme.MISSING, *_theme.COLORWAY):
-            go.Scatter(fillcolor=_theme.rgba(name.upper(), 0.5))
-
-    @pytest.mark.parametrize(
-        ("color", "alpha", "error"), [("#12345", 0.5, ValueError), ("red", 1.5, ValueError), (None, 0.5, TypeError)]
-    )
-    def test_errors(self, color, alpha, error):
-        with pytest.raises(error):
-            _theme.rgba(color, alpha)
+    assert _theme.colorLimits([0, 10], vmin=2, vmax=np.float32(3)) == (2.0, 3.0, None)
+    assert _theme.colorLimits(None, "diverging", center=1) == (0.0, 2.0, 1.0)
