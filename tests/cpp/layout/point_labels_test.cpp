@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "errors.hpp"
@@ -207,12 +209,6 @@ Array place(const std::vector<LabelRecord>& labels, const PointLabelOptions& opt
   return pointLabels(labels, {0, 10}, {0, 10}, W, H, options);
 }
 
-Audit auditLinear(const Array& out, std::vector<Point> markers = {}, std::vector<Box> obstacles = {}) {
-  Picture pic{{0, 10}, {0, 10}, false, false, {}, std::move(obstacles)};
-  for (Point m : markers) pic.markers.push_back(screenOf(pic, m.x, m.y));
-  return audit(out, pic);
-}
-
 TEST(PointLabels, LoneLabelSitsRightOfItsPointOnWholePixelsEscapedAndColoured) {
   Array out = place({{5, 5, "CD8A", std::string("#B2182B")}, {5, 1, "<b>A&B</b> 50%", {}}});
   ASSERT_EQ(out.size(), 2u);
@@ -241,30 +237,25 @@ TEST(PointLabels, UndrawablePointsGetNoLabel) {
 
 TEST(PointLabels, ReversedAndZeroWidthRangesWork) {
   // Reversed: x = 2 of [10, 0] is 80 % across; zero width: plotly widens [5, 5] to [4, 6].
-  Picture reversed{{10, 0}, {0, 10}};
-  Array out = pointLabels(std::vector<LabelRecord>{{2, 5, "rev", {}}}, {10, 0}, {0, 10}, W, H, {FONT, RADIUS});
-  ASSERT_EQ(out.size(), 1u);
-  EXPECT_NEAR(drawnOf(out[0].asObject(), reversed).box.x0, 0.8 * W + RADIUS + 1.5, 1);
-  Picture flat{{4, 6}, {0, 10}};
-  out = pointLabels(std::vector<LabelRecord>{{5.5, 5, "flat", {}}}, {5, 5}, {0, 10}, W, H, {FONT, RADIUS});
-  ASSERT_EQ(out.size(), 1u);
-  EXPECT_NEAR(drawnOf(out[0].asObject(), flat).box.x0, 0.75 * W + RADIUS + 1.5, 1);
+  for (auto [given, drawn, x, share] : {std::tuple{std::array{10.0, 0.0}, std::array{10.0, 0.0}, 2.0, 0.8},
+                                        std::tuple{std::array{5.0, 5.0}, std::array{4.0, 6.0}, 5.5, 0.75}}) {
+    Array out = pointLabels(std::vector<LabelRecord>{{x, 5, "a", {}}}, given, {0, 10}, W, H, {FONT, RADIUS});
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_NEAR(drawnOf(out[0].asObject(), Picture{drawn, {0, 10}}).box.x0, share * W + RADIUS + 1.5, 1);
+  }
 }
 
-TEST(PointLabels, ManyLabelsAtOnePointFanOutOnLeaders) {
+TEST(PointLabels, ManyLabelsAtOnePointFanOutOnLeadersMostImportantFirst) {
   std::vector<LabelRecord> labels;
   for (int i = 0; i < 40; ++i) labels.push_back({5, 5, "gene" + std::to_string(i), {}});
   Array out = place(labels);
   // Leaders share the point, so the inner labels wall off much of the outer rings.
   EXPECT_GE(out.size(), 16u);
-  EXPECT_EQ(auditLinear(out, {{5, 5}}).faults(), 0u);
-  EXPECT_EQ(out[0].asObject().at("text").asString(), "gene0");  // the most important first
-}
-
-TEST(PointLabels, MoreImportantLabelWinsWhenOnlyOneFits) {
-  // A drawing area that holds one label of this size right of the point and no more.
-  Array out = pointLabels(std::vector<LabelRecord>{{0.1, 0.5, "first", {}}, {0.1, 0.5, "second", {}}}, {0, 1},
-                          {0, 1}, 60, 40, {FONT, RADIUS});
+  EXPECT_EQ(audit(out, Picture{{0, 10}, {0, 10}, false, false, {{W / 2, H / 2}}}).faults(), 0u);
+  EXPECT_EQ(out[0].asObject().at("text").asString(), "gene0");
+  // A drawing area that holds one label of this size right of the point and no more: the more important wins.
+  out = pointLabels(std::vector<LabelRecord>{{0.1, 0.5, "first", {}}, {0.1, 0.5, "second", {}}}, {0, 1}, {0, 1}, 60,
+                    40, {FONT, RADIUS});
   ASSERT_EQ(out.size(), 1u);
   EXPECT_EQ(out[0].asObject().at("text").asString(), "first");
 }
