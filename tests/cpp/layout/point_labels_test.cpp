@@ -69,19 +69,13 @@ Drawn drawnOf(const Object& a, const Picture& pic) {
   double u = jsRound(textWidth(d.text, size) + 2 + pad), v = jsRound(jsRound(line.ascent) + jsRound(line.descent) + pad);
   double hx = axisPixel(a.at("x").asDouble(), pic.xRange, W, false);
   double hy = axisPixel(a.at("y").asDouble(), pic.yRange, H, true);
-  double cx, cy;
   d.leader = a.at("showarrow").asBool();
-  if (d.leader) {
-    EXPECT_EQ(a.at("axref").asString(), "pixel");
-    cx = hx + a.at("ax").asDouble();
-    cy = hy + a.at("ay").asDouble();
-  } else {
-    cx = hx + u * anchorShare(a.at("xanchor").asString()) + a.at("xshift").asDouble();
-    cy = hy + v * anchorShare(a.at("yanchor").asString()) - a.at("yshift").asDouble();
-  }
-  d.box = {jsRound(cx - u / 2), jsRound(cy - v / 2), 0, 0};
-  d.box.x1 = d.box.x0 + u;
-  d.box.y1 = d.box.y0 + v;
+  EXPECT_TRUE(!d.leader || a.at("axref").asString() == "pixel");
+  double cx = d.leader ? hx + a.at("ax").asDouble()
+                       : hx + u * anchorShare(a.at("xanchor").asString()) + a.at("xshift").asDouble();
+  double cy = d.leader ? hy + a.at("ay").asDouble()
+                       : hy + v * anchorShare(a.at("yanchor").asString()) - a.at("yshift").asDouble();
+  d.box = {jsRound(cx - u / 2), jsRound(cy - v / 2), jsRound(cx - u / 2) + u, jsRound(cy - v / 2) + v};
   if (d.leader) {
     // From where the line from the box centre to the head leaves the box, to the head less the standoff.
     double dx = hx - cx, dy = hy - cy, len = std::hypot(dx, dy);
