@@ -13,8 +13,6 @@ namespace {
 
 TEST(JsonTest, ScalarsAsPythonWritesThem) {
   EXPECT_EQ(toJson(Value()), "null");
-  EXPECT_EQ(toJson(Value(true)), "true");
-  EXPECT_EQ(toJson(Value(-7)), "-7");
   EXPECT_EQ(toJson(Value(1.0)), "1.0");
   EXPECT_EQ(toJson(Value(0.1)), "0.1");
   EXPECT_EQ(toJson(Value(1e-5)), "1e-05");

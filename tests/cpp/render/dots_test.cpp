@@ -33,6 +33,7 @@ DotsSpec spec() {
 }
 
 const Object& trace(const figure::Figure& fig, std::size_t i) { return fig.data.at(i).asObject(); }
+
 std::string cell(const Object& t, std::size_t dot, std::size_t column) {
   const auto& cells = std::get<figure::TextArray>(t.at("customdata").storage());
   return std::string(cells[dot * cells.columns() + column]);
