@@ -134,9 +134,8 @@ TEST(TickPolicy, KnownRungsEdgesAndBadInputs) {
   EXPECT_EQ(std::tuple(p.angle, p.font, p.step), std::tuple(0.0, 10.0, std::int64_t{1}));
 
   EXPECT_NEAR(tickPolicy({}, 300, std::nullopt, 'x').extent, 22.4, 0.02);  // one 12 px line, as Chromium draws it
-  std::vector<std::string> blank = {""};
-  EXPECT_DOUBLE_EQ(tickPolicy({}, 300, std::nullopt, 'y').extent,
-                   tickPolicy(blank, 300, std::nullopt, 'y').extent);  // a zero-width label
+  EXPECT_DOUBLE_EQ(tickPolicy({}, 300, std::nullopt, 'y').extent,  // a zero-width label
+                   tickPolicy(std::vector<std::string>{""}, 300, std::nullopt, 'y').extent);
   std::vector<std::string> labels = {"a"};
   EXPECT_THROW(tickPolicy(labels, std::nan(""), std::nullopt, 'x'), ValueError);
   EXPECT_THROW(tickPolicy(labels, 100, 0.0, 'x'), ValueError);
