@@ -36,12 +36,14 @@ TEST(FrameTest, ConstructionChecksShapes) {
   EXPECT_THROW(Frame({"a", "b"}, {ints({1}), ints({1, 2})}), ValueError);
 }
 
-TEST(FrameTest, EmptyFramesAndFramesWithoutRows) {
+TEST(FrameTest, EmptyFramesFramesWithoutRowsAndMissingLabels) {
   EXPECT_EQ(Frame().rows() + Frame().width(), 0u);
   Frame noRows({"a"}, {ints({})});
   EXPECT_EQ(noRows.alignTo(ints({0})).column("a").texts(), (Texts{"nan"}));
   Frame rowsOnly({}, {}, ints({1, 2}));
   EXPECT_EQ(rowsOnly.take(Rows{1}).index().texts(), (Texts{"2"}));
+  Frame f({"v"}, {ints({1, 2})}, words({"a", std::nullopt}));  // a missing label finds the missing row
+  EXPECT_EQ(f.alignTo(words({std::nullopt})).column("v").texts(), (Texts{"2"}));
 }
 
 TEST(FrameTest, SelectKeepsTheOrderAskedAndTheIndexName) {
@@ -51,11 +53,6 @@ TEST(FrameTest, SelectKeepsTheOrderAskedAndTheIndexName) {
   EXPECT_EQ(s.indexName()->text, "cell");
   std::vector<Name> missing{"gene", "nope"};
   EXPECT_THROW(sample().select(missing), KeyError);
-}
-
-TEST(FrameTest, AlignToAMissingLabelFindsTheMissingRow) {
-  Frame f({"v"}, {ints({1, 2})}, words({"a", std::nullopt}));
-  EXPECT_EQ(f.alignTo(words({std::nullopt})).column("v").texts(), (Texts{"2"}));
 }
 
 }  // namespace
