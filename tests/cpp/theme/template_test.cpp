@@ -45,8 +45,8 @@ TEST(template_test, default_text_sizes_are_the_ones_layout_measures) {
   Object layout = theme::templateLayout();
   for (auto path : {"font.size", "legend.font.size", "annotationdefaults.font.size", "xaxis.tickfont.size"})
     EXPECT_EQ(sizeAt(layout, path), theme::TICK_PX) << path;
-  EXPECT_EQ(sizeAt(layout, "yaxis.title.font.size"), theme::BODY_PX);
-  EXPECT_EQ(sizeAt(layout, "coloraxis.colorbar.title.font.size"), theme::BODY_PX);
+  for (auto path : {"yaxis.title.font.size", "coloraxis.colorbar.title.font.size"})
+    EXPECT_EQ(sizeAt(layout, path), theme::BODY_PX) << path;
   EXPECT_EQ(sizeAt(layout, "title.font.size"), theme::TITLE_PX);
 }
 
@@ -57,8 +57,7 @@ TEST(template_test, leaves_margins_and_placement_to_the_finisher) {
   const Object& title = layout.at("title").asObject();
   for (auto key : {"x", "y", "xanchor", "yanchor"}) EXPECT_FALSE(title.contains(key)) << key;
   EXPECT_EQ(title.at("automargin"), Value(false));
-  EXPECT_EQ(layout.at("xaxis").asObject().at("automargin"), Value(false));
-  EXPECT_EQ(layout.at("yaxis").asObject().at("automargin"), Value(false));
+  for (auto axis : {"xaxis", "yaxis"}) EXPECT_EQ(layout.at(axis).asObject().at("automargin"), Value(false));
 }
 
 }  // namespace
