@@ -33,7 +33,7 @@ TIMEOUT_S = 180.0
 # A page is reloaded after this many figures, so that leftovers of old plots cannot pile up.
 FIGURES_PER_PAGE = 25
 # Browser-side log entries that say nothing about the figure.
-IGNORED_LOG = ("GL Driver Message", "GPU stall due to ReadPixels")
+IGNORED_LOG = ("GL Driver Message", "GPU stall due to ReadPixels", "Performance warning: clear() called with no buffers")
 
 
 class BrowserError(RuntimeError):
