@@ -33,7 +33,7 @@ def main():
     parser.add_argument("--cells", type=int, default=1_000_000)
     args = parser.parse_args()
     go.Figure()
-    build, (fig,) = _best(lambda: points._ours(args.cells)[1][:1])
+    build, (fig,) = min((points._ours(args.cells) for _ in range(3)), key=lambda made: made[0])
     plain, dictionary = _best(fig.to_dict)
     plotlys, _ = _best(lambda: go.Figure.to_dict(fig))
     options = orjson.OPT_NON_STR_KEYS | orjson.OPT_SERIALIZE_NUMPY
