@@ -3,7 +3,8 @@ peak memory (max RSS) is its own, and the faster of two runs is kept.
 
 Besides the build (spec to Figure), each side is timed to the page a user waits for: spec to
 HTML through `to_html`, and through `write_html` to a file, with plotly.js left out of the
-page and the JSON engine the installed dependencies give plotly.py.
+page and the JSON engine the installed dependencies give plotly.py (`BENCH_JSON_ENGINE=json`
+measures with plotly.py's other engine).
 
 A benchmark script defines `_ours(*args)` and `_peer(*args)`, each returning (seconds,
 [figures]), and calls `child(sys.argv)` first thing in `main`.
@@ -25,7 +26,9 @@ TIMES = ("seconds", "htmlSeconds", "writeSeconds")
 
 def _measure(build, args):
     import plotly.graph_objects as go
+    import plotly.io as pio
 
+    pio.json.config.default_engine = os.environ.get("BENCH_JSON_ENGINE", "auto")
     go.Figure()  # plotly's validators load once, outside the timing
     elapsed, figs = build(*args)
     start = time.perf_counter()
