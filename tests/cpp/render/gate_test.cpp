@@ -33,8 +33,9 @@ TEST(Histogram, RefusesWhatCannotBeBinned) {
 }
 
 std::vector<std::string> tickTexts(std::int64_t highest) {
+  figure::Object bar = _countColorbar(highest);
   std::vector<std::string> out;
-  for (const auto& t : _countColorbar(highest).at("ticktext").asArray()) out.push_back(t.asString());
+  for (const auto& t : bar.at("ticktext").asArray()) out.push_back(t.asString());
   return out;
 }
 
