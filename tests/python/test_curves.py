@@ -46,14 +46,14 @@ def test_tooltips_name_time_and_value_then_the_counts():
 
 def test_the_note_and_y_title_follow_the_feature_in_every_state():
     features = {"CD8": {"a": _table()}, "SPP1 <b>": {"a": _table()}, "MKI67": {"a": _table()}}
-    fig = _curves(curves=features, ylabel="survival", annotations={"SPP1 <b>": "p = 0.01", "absent": "x"})
+    fig = _curves(curves=features, ylabel="survival", annotations={"SPP1 <b>": "p < 0.01", "absent": "x"})
     assert fig.layout.yaxis.title.text == "CD8 · survival"
     assert fig.layout.annotations[0].visible is False  # the first feature has no note
     states = [button.args for button in fig.layout.updatemenus[0].buttons]
     assert [s[1]["yaxis.title.text"] for s in states] == [
         "CD8 · survival", "SPP1 &lt;b&gt; · survival", "MKI67 · survival"]
     assert [(s[1]["annotations[0].text"], s[1]["annotations[0].visible"]) for s in states] == [
-        ("", False), ("p = 0.01", True), ("", False)]
+        ("", False), ("p &lt; 0.01", True), ("", False)]
     assert [s[0]["visible"] for s in states][1] == [False, False, True, True, False, False]
 
 
