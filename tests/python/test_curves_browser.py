@@ -115,3 +115,14 @@ def test_the_note_shown_belongs_to_the_feature_shown(notes):
                         "each its own": {first: "p = 0.003", second: "p = 0.41"}}[notes]
     drawn, wanted = _notesShown(spec)
     assert drawn == wanted and len(drawn) == 3 and any(drawn)
+
+
+def test_a_row_without_its_upper_limit_splits_the_band_into_two_filled_pieces():
+    spec = examples.curvesSurvival()
+    first, tables = next(iter(spec.curves.items()))
+    table = tables["high"].copy()
+    table.loc[5, "high"] = np.nan
+    spec.curves = {first: {"high": table}}
+    pieces = onPlot(_render.figureFor(spec), """async (div) => Array.from(
+      div.querySelectorAll(".scatterlayer .trace path.js-fill"), (p) => p.getAttribute("d").split("M").length - 1)""")
+    assert pieces == [2]

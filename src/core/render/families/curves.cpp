@@ -2,7 +2,10 @@
 #include "render/families/curves.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <limits>
+#include <optional>
 
 #include "errors.hpp"
 #include "render/controls/builders.hpp"
@@ -20,17 +23,23 @@ namespace {
 
 // Every feature draws in the same area, so switching features never moves the plot.
 constexpr PlotArea kPlot{600.0, 440.0};
+constexpr double kGap = std::numeric_limits<double>::quiet_NaN();
 
-// A limit drawn as steps: each value held until the next time.
-void appendSteps(std::span<const double> time, std::span<const double> values, std::vector<double>& x,
-                 std::vector<double>& y) {
-  for (std::size_t i = 0; i < time.size(); ++i) {
-    if (i > 0) {
+// One limit over the rows [first, last), forward. As steps, each value is held until the
+// next time, the last one until `until` when that is known.
+void appendLimit(std::span<const double> time, std::span<const double> values, std::size_t first, std::size_t last,
+                 bool step, std::optional<double> until, std::vector<double>& x, std::vector<double>& y) {
+  for (std::size_t i = first; i < last; ++i) {
+    if (step && i > first) {
       x.push_back(time[i]);
       y.push_back(values[i - 1]);
     }
     x.push_back(time[i]);
     y.push_back(values[i]);
+  }
+  if (step && until) {
+    x.push_back(*until);
+    y.push_back(values[last - 1]);
   }
 }
 
@@ -120,18 +129,30 @@ std::pair<std::vector<double>, std::vector<double>> _bandOutline(std::span<const
                                                                  std::span<const double> low, bool step) {
   if (high.size() != time.size() || low.size() != time.size())
     throw ValueError("a band needs one high and one low per time");
-  std::vector<double> x, y, backX, backY;
-  if (step) {
-    appendSteps(time, high, x, y);
-    appendSteps(time, low, backX, backY);
-  } else {
-    x.assign(time.begin(), time.end());
-    y.assign(high.begin(), high.end());
-    backX.assign(time.begin(), time.end());
-    backY.assign(low.begin(), low.end());
+  std::size_t n = time.size();
+  auto known = [&](std::size_t i) { return !std::isnan(time[i]) && !std::isnan(high[i]) && !std::isnan(low[i]); };
+  std::vector<double> x, y;
+  for (std::size_t first = 0; first < n;) {
+    if (!known(first)) {
+      ++first;
+      continue;
+    }
+    std::size_t last = first;
+    while (last < n && known(last)) ++last;
+    // A row with a missing limit ends one closed piece; plotly fills each piece between gaps.
+    if (!x.empty()) {
+      x.push_back(kGap);
+      y.push_back(kGap);
+    }
+    std::optional<double> until;
+    if (last < n && !std::isnan(time[last])) until = time[last];
+    std::vector<double> backX, backY;
+    appendLimit(time, high, first, last, step, until, x, y);
+    appendLimit(time, low, first, last, step, until, backX, backY);
+    x.insert(x.end(), backX.rbegin(), backX.rend());
+    y.insert(y.end(), backY.rbegin(), backY.rend());
+    first = last;
   }
-  x.insert(x.end(), backX.rbegin(), backX.rend());
-  y.insert(y.end(), backY.rbegin(), backY.rend());
   return {std::move(x), std::move(y)};
 }
 

@@ -35,7 +35,8 @@ inline constexpr double BAND_OPACITY = 0.15;
 
 /// The outline of a band: forward along `high`, back along `low`. With `step`, each limit
 /// holds its value until the next time, as an "hv" curve does, so the curve drawn as steps
-/// stays inside. ValueError unless the three have one entry per time.
+/// stays inside. A row missing its time or a limit splits the band into pieces, separated
+/// by a NaN point. ValueError unless the three have one entry per time.
 std::pair<std::vector<double>, std::vector<double>> _bandOutline(std::span<const double> time,
                                                                  std::span<const double> high,
                                                                  std::span<const double> low, bool step);
