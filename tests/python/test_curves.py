@@ -1,4 +1,5 @@
-"""The curves family end to end: the cases the golden figure leaves open, and that each validates."""
+"""The curves family end to end: the cases the golden figure leaves open, and that each validates.
+Bands, notes and the feature dropdown as drawn: test_curves_browser.py."""
 
 import numpy as np
 import pandas as pd
@@ -42,28 +43,6 @@ def test_tooltips_name_time_and_value_then_the_counts():
     assert "atRisk" in curve.hovertemplate and "events" in curve.hovertemplate and "extra:" not in curve.hovertemplate
     assert np.asarray(curve.customdata).tolist() == [[40, 0], [38, 2], [31, 7], [20, 0]]
     assert fig.data[0].hoverinfo == "skip"
-
-
-def test_the_note_and_y_title_follow_the_feature_in_every_state():
-    features = {"CD8": {"a": _table()}, "SPP1 <b>": {"a": _table()}, "MKI67": {"a": _table()}}
-    fig = _curves(curves=features, ylabel="survival", annotations={"SPP1 <b>": "p < 0.01", "absent": "x"})
-    assert fig.layout.yaxis.title.text == "CD8 · survival"
-    assert fig.layout.annotations[0].visible is False  # the first feature has no note
-    states = [button.args for button in fig.layout.updatemenus[0].buttons]
-    assert [s[1]["yaxis.title.text"] for s in states] == [
-        "CD8 · survival", "SPP1 &lt;b&gt; · survival", "MKI67 · survival"]
-    assert [(s[1]["annotations[0].text"], s[1]["annotations[0].visible"]) for s in states] == [
-        ("", False), ("p &lt; 0.01", True), ("", False)]
-    assert [s[0]["visible"] for s in states][1] == [False, False, True, True, False, False]
-
-
-def test_step_bands_step_and_straight_bands_do_not():
-    table = pd.DataFrame({"time": [0.0, 10.0], "value": [1.0, 0.2], "low": [1.0, 0.1], "high": [1.0, 0.3]})
-    stepped, straight = (_curves(curves={"f": {"a": table}}, step=step) for step in (True, False))
-    assert stepped.data[1].line.shape == "hv" and straight.data[1].line.shape == "linear"
-    # Up to time 10 the curve holds 1.0, so the band must too, then drop with it.
-    assert list(zip(stepped.data[0].x, stepped.data[0].y))[:3] == [(0, 1.0), (10, 1.0), (10, 0.3)]
-    assert len(straight.data[0].x) == 4
 
 
 @pytest.mark.parametrize("curves, error, match", [

@@ -1,4 +1,4 @@
-// Band outlines that step with their curve (the figure and its states: tests/python/test_curves.py).
+// Band outlines that step with their curve (the figure and its states: tests/python/test_curves*.py).
 #include "render/families/curves.hpp"
 
 #include <gtest/gtest.h>
@@ -11,17 +11,7 @@
 namespace tess::render {
 namespace {
 
-TEST(BandOutlineTest, StepsHoldEachLimitUntilTheNextTimeAndComeBackAlongTheLowOne) {
-  std::vector<double> time{0, 5, 9}, high{1.0, 0.7, 0.4}, low{1.0, 0.3, 0.1};
-  auto [x, y] = _bandOutline(time, high, low, true);
-  EXPECT_EQ(x, (std::vector<double>{0, 5, 5, 9, 9, 9, 9, 5, 5, 0}));
-  EXPECT_EQ(y, (std::vector<double>{1.0, 1.0, 0.7, 0.7, 0.4, 0.1, 0.3, 0.3, 1.0, 1.0}));
-  auto [lx, ly] = _bandOutline(time, high, low, false);  // straight segments join the points
-  EXPECT_EQ(lx, (std::vector<double>{0, 5, 9, 9, 5, 0}));
-  EXPECT_EQ(ly, (std::vector<double>{1.0, 0.7, 0.4, 0.1, 0.3, 1.0}));
-  EXPECT_TRUE(_bandOutline({}, {}, {}, true).first.empty());
-  EXPECT_THROW(_bandOutline(time, high, std::vector<double>{1.0}, true), ValueError);
-}
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
 // NaN (a gap between pieces) as -1, so that outlines compare whole.
 std::vector<double> gapsMarked(std::vector<double> values) {
@@ -30,17 +20,17 @@ std::vector<double> gapsMarked(std::vector<double> values) {
   return values;
 }
 
-TEST(BandOutlineTest, ARowWithoutALimitSplitsTheBandAndTheStepBeforeItStillHolds) {
-  constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+TEST(BandOutlineTest, LimitsHoldUntilTheNextTimeAndARowWithoutOneSplitsTheBand) {
   std::vector<double> time{0, 5, 9, 12}, high{1.0, NaN, 0.4, 0.3}, low{1.0, 0.3, 0.1, 0.05};
   auto [x, y] = _bandOutline(time, high, low, true);
-  // Row 0's limits hold until time 5, where row 1 has none; rows 2 and 3 close a piece of their own.
+  // Forward along the high limit, back along the low one. Row 0's limits hold until time 5,
+  // where row 1 has none; rows 2 and 3 close a piece of their own.
   EXPECT_EQ(gapsMarked(x), (std::vector<double>{0, 5, 5, 0, -1, 9, 12, 12, 12, 12, 9}));
   EXPECT_EQ(gapsMarked(y), (std::vector<double>{1.0, 1.0, 1.0, 1.0, -1, 0.4, 0.4, 0.3, 0.05, 0.1, 0.1}));
-  auto [lx, ly] = _bandOutline(time, high, low, false);
-  EXPECT_EQ(gapsMarked(lx), (std::vector<double>{0, 0, -1, 9, 12, 12, 9}));
-  time[2] = NaN;  // a missing time ends a piece too; nothing is drawn for a lone row without it
+  EXPECT_EQ(gapsMarked(_bandOutline(time, high, low, false).first), (std::vector<double>{0, 0, -1, 9, 12, 12, 9}));
+  time[2] = NaN;  // a missing time ends a piece too
   EXPECT_EQ(gapsMarked(_bandOutline(time, high, low, false).first), (std::vector<double>{0, 0, -1, 12, 12}));
+  EXPECT_THROW(_bandOutline(time, high, std::vector<double>{1.0}, true), ValueError);
 }
 
 }  // namespace
