@@ -17,7 +17,8 @@ pytestmark = pytest.mark.browser
 # along it, still holds it.
 INSIDE = """async (div) => {
   const check = () => {
-    const drawn = new Map(Array.from(div.querySelectorAll(".scatterlayer .trace"), (g) => [g.__data__[0].trace.index, g]));
+    const traces = div.querySelectorAll(".scatterlayer .trace");
+    const drawn = new Map(Array.from(traces, (g) => [g.__data__[0].trace.index, g]));
     const shown = div._fullData.filter((t) => t.visible === true);
     return shown.filter((t) => t.fill === "none").flatMap((curve) => {
       const band = shown.find((t) => t.fill === "toself" && t.legendgroup === curve.legendgroup);

@@ -333,7 +333,8 @@ def curvesSurvival():
                 for feature, groups in cohort.items()},
         colors={"high": "#B2182B", "low": "#2166AC"}, xlabel="months since surgery", ylabel="overall survival",
         step=True, annotations={first: f"log-rank p = {_logRankP(cohort[first].values()):.2g}"},
-        title="Overall survival by tissue composition", note="400 patients · split at each feature's median · deaths recorded at quarterly visits",
+        title="Overall survival by tissue composition",
+        note="400 patients · split at each feature's median · deaths recorded at quarterly visits",
     )
 
 

@@ -179,7 +179,8 @@ figure::Figure curves(const CurvesSpec& spec) {
     DropdownOptions dropdown{.label = "feature", .axisTitle = "y", .axisBase = spec.ylabel};
     if (noted)
       for (const std::string& note : notes)
-        dropdown.stateLayout.push_back(Object{{"annotations[0].text", note}, {"annotations[0].visible", !note.empty()}});
+        dropdown.stateLayout.push_back(
+            Object{{"annotations[0].text", note}, {"annotations[0].visible", !note.empty()}});
     options.controls.push_back(dropdownControl(features, groups, dropdown));
     fig.updateAxes('y', Object{{"title_text", axisTitleFor(features.front(), spec.ylabel)}});
   }
