@@ -31,7 +31,7 @@ constexpr std::array<Bound, render::DISPATCH.size()> BUILDERS = {{
     {Family::Distribution, &notBuiltYet<Family::Distribution>, "Violins, boxes or strips of groups of values."},
     {Family::Graph, &notBuiltYet<Family::Graph>, "Nodes and edges with a threshold slider."},
     {Family::Intervals, &notBuiltYet<Family::Intervals>, "Estimates with intervals, one row per feature."},
-    {Family::Curves, &notBuiltYet<Family::Curves>, "Curves with confidence bands, one feature at a time."},
+    {Family::Curves, &drawCurves, "Curves with confidence bands, one feature at a time."},
     {Family::Volcano, &notBuiltYet<Family::Volcano>, "Effect against significance, with movable cuts."},
     {Family::Gate, &drawGate, "A gate on one marker's distribution, or on a pair."},
     {Family::Ranked, &notBuiltYet<Family::Ranked>, "A ranked list of features."},

@@ -20,6 +20,7 @@ nb::object drawMatrix(nb::handle spec);  // _render/matrix.cpp
 nb::object drawDots(nb::handle spec);    // _render/dots.cpp
 nb::object drawBars(nb::handle spec);    // _render/bars.cpp
 nb::object drawGate(nb::handle spec);    // _render/gate.cpp
+nb::object drawCurves(nb::handle spec);  // _render/curves.cpp
 
 /// Families come one at a time; until its builder lands a family says so plainly.
 template <render::Family F>

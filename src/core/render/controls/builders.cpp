@@ -195,11 +195,15 @@ Object dropdownControl(std::span<const std::string> labels, std::span<const std:
   std::optional<std::string_view> base;
   if (options.axisBase) base = *options.axisBase;
 
+  const std::vector<Object>& extra = options.stateLayout;
+  if (!extra.empty() && extra.size() != labels.size())
+    throw ValueError("a dropdown of " + std::to_string(labels.size()) + " states with " +
+                     std::to_string(extra.size()) + " layout updates");
   Array buttons;
   for (std::size_t k = 0; k < labels.size(); ++k) {
     std::vector<bool> mask = _visibility(groups, static_cast<std::int64_t>(k));
     Array args{Object{{"visible", Array(mask.begin(), mask.end())}}};
-    Object relayout = k < options.layouts.size() ? options.layouts[k] : Object{};
+    Object relayout = extra.empty() ? Object{} : extra[k];
     if (retitle) relayout.set(*axis + "axis.title.text", axisTitleFor(labels[k], base));
     if (!relayout.empty()) args.emplace_back(std::move(relayout));
     // Button labels are drawn as markup, so a state's name must not open a tag.

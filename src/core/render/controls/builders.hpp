@@ -45,11 +45,14 @@ struct DropdownOptions {
   std::string align = "left";            ///< side of the band
   std::optional<std::string> axisTitle = std::nullopt;  ///< "x" or "y" retitles that axis per state
   std::optional<std::string> axisBase = std::nullopt;   ///< what the axis says, kept after the state's name
-  std::vector<figure::Object> layouts = {};  ///< layout changes of each state, before its axis title
+  /// Further layout updates of each state (one per label, or none), before its axis title:
+  /// a note that belongs to the state, the gate lines of a marker.
+  std::vector<figure::Object> stateLayout = {};
 };
 
 /// A dropdown whose state k shows only the k-th run of traces (`groups` counts the traces
-/// of each state). Button labels are escaped: plotly draws them as markup.
+/// of each state). Button labels are escaped: plotly draws them as markup. ValueError when
+/// `stateLayout` is given with another count than `labels`.
 figure::Object dropdownControl(std::span<const std::string> labels, std::span<const std::int64_t> groups,
                                const DropdownOptions& options = {});
 

@@ -184,7 +184,7 @@ figure::Figure gate(const GateSpec& spec) {
     dropdown.label = "marker";
     for (State& state : states) {
       labels.push_back(state.label);
-      dropdown.layouts.push_back(std::move(state.layout));
+      dropdown.stateLayout.push_back(std::move(state.layout));
     }
     std::vector<std::int64_t> groups(states.size(), 1);
     options.controls.push_back(dropdownControl(labels, groups, dropdown));
