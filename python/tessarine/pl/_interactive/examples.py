@@ -351,7 +351,7 @@ def clusterGraph(seed=3):
         for j in range(i + 1, len(_CLUSTERS)):
             same = lineage[i] == lineage[j]
             fromStem = 4 in (lineage[i], lineage[j])
-            weight = rng.beta(5, 2) if same else rng.beta(1.2, 6) * (1.6 if fromStem else 0.7)
+            weight = rng.beta(5, 2) if same else rng.beta(1.2, 6) * (1.4 if fromStem else 0.45)
             if weight >= 0.12:
                 rows.append((_CLUSTERS[i], _CLUSTERS[j], round(float(weight), 4)))
     edges = pd.DataFrame(rows, columns=["source", "target", "connectivity"])
