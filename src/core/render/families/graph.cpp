@@ -111,18 +111,9 @@ Object thresholdSlider(const std::vector<std::string>& names, const std::vector<
                               {"method", "restyle"},
                               {"args", Array{Object{{"visible", std::move(visible)}}, toggled}}});
   }
-  Object slider{{"active", 0},
-                {"steps", std::move(steps)},
-                {"len", 0.5},
-                {"pad", Object{{"t", 0}, {"b", 0}}},
-                {"currentvalue", Object{{"prefix", "edges: "},
-                                        {"xanchor", "left"},
-                                        {"font", Object{{"size", theme::TICK_PX}, {"color", layout::CAPTION_COLOR}}}}},
-                {"font", Object{{"size", theme::TICK_PX}}},
-                {"ticklen", 3},
-                {"tickwidth", 1},
-                {"bgcolor", "#D8D8D8"},
-                {"bordercolor", "#FFFFFF"}};
+  Object slider = bandSlider(0, std::move(steps), "edges: ");
+  slider.set("len", 0.5);
+  slider.set("font", Object{{"size", theme::TICK_PX}});
   return layout::control(std::move(slider), "slider");
 }
 
