@@ -43,18 +43,19 @@ def test_no_edges_draws_one_empty_state_without_tooltips_or_threshold_slider():
     assert [s.currentvalue.prefix for s in fig.layout.sliders] == ["node size: "]
 
 
-def test_states_as_pairs_step_through_edges_and_the_tooltip_trace_keeps_every_row():
+def test_states_as_pairs_step_through_edges_and_arrows_and_tooltips_keep_every_row():
     states = [("loose", [True, True, True, True]), ("strict", np.array([True, False, False, False]))]
-    fig = _graph(edges=_edges(), states=states, edgeLabel="<b>weight</b>")
-    assert [t.visible for t in _byName(fig, "edges")] == [True, False]
-    assert len(fig.data[0].x) == 9 and len(fig.data[1].x) == 3  # ghost's edge is never drawn
-    tips = fig.data[2]
-    assert tips.name == "&lt;b&gt;weight&lt;/b&gt;"
-    assert np.isnan(tips.x[3]) and list(tips.x[:3]) == [1.0, 1.0, 0.5]  # midpoints when undirected
-    assert "_mask" not in tips.hovertemplate and "weight" in tips.hovertemplate
+    fig = _graph(edges=_edges(), states=states, directed=True, edgeLabel="<b>weight</b>")
+    assert [t.visible for t in fig.data[:4]] == [True, False, True, False]  # edges, then arrows
+    assert len(fig.data[0].x) == 9 and len(fig.data[3].x) == 1  # ghost's edge is never drawn
     threshold = _threshold(fig)
     assert [s.label for s in threshold.steps] == ["loose", "strict"]
-    assert threshold.steps[1].args == ({"visible": [False, True]}, (0, 1))
+    assert threshold.steps[1].args == ({"visible": [False, False, True, True]}, (0, 2, 1, 3))
+    tips = fig.data[4]
+    assert tips.name == "&lt;b&gt;weight&lt;/b&gt;"
+    # On each arrowhead, so that a to b and b to a keep apart; the ghost's row stays, as NaN.
+    assert list(tips.x[:3]) == [1.5, 0.5, 0.25] and np.isnan(tips.x[3])
+    assert "_mask" not in tips.hovertemplate and "weight" in tips.hovertemplate
 
 
 def test_names_read_literally_and_integer_names_match_their_text():
