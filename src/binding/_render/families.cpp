@@ -29,7 +29,7 @@ constexpr std::array<Bound, render::DISPATCH.size()> BUILDERS = {{
     {Family::Dots, &drawDots, "A dot plot: colour for one number, area for a second."},
     {Family::Bars, &drawBars, "Stacked or grouped bars whose percentages follow the legend."},
     {Family::Distribution, &notBuiltYet<Family::Distribution>, "Violins, boxes or strips of groups of values."},
-    {Family::Graph, &notBuiltYet<Family::Graph>, "Nodes and edges with a threshold slider."},
+    {Family::Graph, &drawGraph, "Nodes and edges with a threshold slider."},
     {Family::Intervals, &notBuiltYet<Family::Intervals>, "Estimates with intervals, one row per feature."},
     {Family::Curves, &drawCurves, "Curves with confidence bands, one feature at a time."},
     {Family::Volcano, &notBuiltYet<Family::Volcano>, "Effect against significance, with movable cuts."},
@@ -53,6 +53,7 @@ void bindFamilies(nb::module_& m) {
   bindDotsHelpers(m);
   bindMatrixHelpers(m);
   bindGateHelpers(m);
+  bindGraphHelpers(m);
 }
 
 }  // namespace tess::bind

@@ -21,6 +21,7 @@ nb::object drawDots(nb::handle spec);    // _render/dots.cpp
 nb::object drawBars(nb::handle spec);    // _render/bars.cpp
 nb::object drawGate(nb::handle spec);    // _render/gate.cpp
 nb::object drawCurves(nb::handle spec);  // _render/curves.cpp
+nb::object drawGraph(nb::handle spec);   // _render/graph.cpp
 
 /// Families come one at a time; until its builder lands a family says so plainly.
 template <render::Family F>
@@ -35,5 +36,6 @@ void bindPointsHelpers(nb::module_& m);  // _pointArea
 void bindDotsHelpers(nb::module_& m);    // _cellArea
 void bindMatrixHelpers(nb::module_& m);  // _matrixState, _matrixHover, _matrixRowLabels
 void bindGateHelpers(nb::module_& m);    // _column, _gateShape, _countColorbar
+void bindGraphHelpers(nb::module_& m);   // _nodeRanges
 
 }  // namespace tess::bind

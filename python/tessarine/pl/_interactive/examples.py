@@ -365,6 +365,107 @@ def curvesSurvival():
     )
 
 
+_SIGNALLING_TYPES = [
+    "Tumour cells", "CAFs", "Myofibroblasts", "Endothelium", "Pericytes", "CD8+ T cells", "CD4+ T cells",
+    "Tregs", "NK cells", "B cells", "Plasma cells", "SPP1+ macrophages", "Monocytes", "cDC2", "Mast cells",
+]
+# Ligand-receptor pairs a sender's signals are typically carried by.
+_SIGNALS = {
+    "Tumour cells": ["MIF → CD74", "SPP1 → CD44", "APP → CD74"], "CAFs": ["CXCL12 → CXCR4", "COL1A1 → SDC1"],
+    "Myofibroblasts": ["TGFB1 → TGFBR2", "FN1 → ITGB1"], "Endothelium": ["VEGFA → KDR", "DLL4 → NOTCH1"],
+    "Pericytes": ["PDGFB → PDGFRB", "ANGPT1 → TEK"], "CD8+ T cells": ["IFNG → IFNGR1", "CCL5 → CCR5"],
+    "CD4+ T cells": ["IL2 → IL2RA", "CD40LG → CD40"], "Tregs": ["TGFB1 → TGFBR1", "IL10 → IL10RA"],
+    "NK cells": ["XCL1 → XCR1", "CCL4 → CCR5"], "B cells": ["LTB → LTBR", "CD22 → PTPRC"],
+    "Plasma cells": ["MIF → CXCR4", "APP → CD74"], "SPP1+ macrophages": ["SPP1 → CD44", "C1QA → LRP1"],
+    "Monocytes": ["IL1B → IL1R1", "TNF → TNFRSF1A"], "cDC2": ["CCL17 → CCR4", "CD86 → CTLA4"],
+    "Mast cells": ["KIT → KITLG", "TPSAB1 → F2R"],
+}
+
+
+def signallingNetwork(seed=11):
+    """Directed communication strengths between 15 cell types of a tumour: a few strong
+    axes (stroma to tumour, macrophages to T cells) over weak background signalling."""
+    rng = np.random.default_rng(seed)
+    types = _SIGNALLING_TYPES
+    n = len(types)
+    strength = rng.gamma(1.2, 0.08, size=(n, n))
+    hubs = {"Tumour cells": 1.6, "CAFs": 1.8, "SPP1+ macrophages": 1.7, "Endothelium": 1.3, "Tregs": 1.2}
+    for name, boost in hubs.items():
+        strength[types.index(name), :] *= boost
+    np.fill_diagonal(strength, 0.0)
+    strength /= strength.max()
+    rows = []
+    for i, sender in enumerate(types):
+        for j, receiver in enumerate(types):
+            if strength[i, j] < 0.22:
+                continue
+            pairs = int(2 + round(strength[i, j] * 30 + rng.integers(0, 4)))
+            signal = _SIGNALS[sender][int(rng.integers(0, len(_SIGNALS[sender])))]
+            rows.append((sender, receiver, round(float(strength[i, j]), 4), pairs, signal))
+    edges = pd.DataFrame(rows, columns=["source", "target", "strength", "interactions", "top pair"])
+    angles = np.pi / 2 - 2 * np.pi * np.arange(n) / n
+    positions = {name: (round(float(np.cos(a)), 6), round(float(np.sin(a)), 6)) for name, a in zip(types, angles)}
+    cells = rng.integers(300, 6000, size=n)
+    sizes = {name: round(float(8 + 12 * np.sqrt(c / cells.max())), 2) for name, c in zip(types, cells)}
+    cuts = [0.22, 0.35, 0.55]
+    return edges, positions, sizes, cuts
+
+
+def graphSignalling():
+    """A directed cell-communication network of 15 cell types at three strength thresholds."""
+    edges, positions, sizes, cuts = signallingNetwork()
+    strength = edges["strength"].to_numpy()
+    return _spec.Graph(
+        edges=edges, states={f"strength ≥ {cut:g}": strength >= cut for cut in cuts}, directed=True,
+        positions=positions, names=list(positions), nodeSizes=sizes, nodeColors=_palette(list(positions)),
+        edgeLabel="communication", title="Cell-cell communication",
+        note="15 cell types · arrows point from sender to receiver · node size follows cell count",
+    )
+
+
+_CLUSTERS = [
+    "0 Naive CD4+ T", "1 CD8+ effector T", "2 NK", "3 Naive B", "4 Memory B", "5 Plasma", "6 Classical mono",
+    "7 Non-classical mono", "8 cDC2", "9 pDC", "10 Platelets", "11 Erythroid", "12 HSPC",
+]
+
+
+def clusterGraph(seed=3):
+    """Connectivities between the clusters of a blood sample: strong within a lineage,
+    weak across, at cluster centroids of a two-dimensional embedding."""
+    rng = np.random.default_rng(seed)
+    lineage = [0, 0, 0, 1, 1, 1, 2, 2, 2, 2, 3, 3, 4]
+    centres = np.array([[-3.0, 2.0], [3.0, 2.5], [3.5, -2.5], [-3.0, -3.0], [0.0, 0.0]])
+    spots = np.array([[-1.4, 0.9], [1.4, 0.9], [0.0, -1.4], [0.0, 0.0]])
+    counts = np.zeros(len(centres), dtype=int)
+    points = []
+    for group in lineage:
+        points.append(centres[group] + spots[counts[group]] + rng.normal(0, 0.2, size=2))
+        counts[group] += 1
+    rows = []
+    for i in range(len(_CLUSTERS)):
+        for j in range(i + 1, len(_CLUSTERS)):
+            same = lineage[i] == lineage[j]
+            fromStem = 4 in (lineage[i], lineage[j])
+            weight = rng.beta(5, 2) if same else rng.beta(1.2, 6) * (1.4 if fromStem else 0.45)
+            if weight >= 0.12:
+                rows.append((_CLUSTERS[i], _CLUSTERS[j], round(float(weight), 4)))
+    edges = pd.DataFrame(rows, columns=["source", "target", "connectivity"])
+    positions = {name: (round(float(x), 4), round(float(y), 4)) for name, (x, y) in zip(_CLUSTERS, points)}
+    cells = rng.integers(150, 5000, size=len(_CLUSTERS))
+    sizes = {name: round(float(10 + 16 * np.sqrt(c / cells.max())), 2) for name, c in zip(_CLUSTERS, cells)}
+    return edges, positions, sizes
+
+
+def graphClusters():
+    """An undirected cluster graph: 13 clusters, edges for connectivities of at least 0.12."""
+    edges, positions, sizes = clusterGraph()
+    return _spec.Graph(
+        edges=edges, positions=positions, names=list(positions), nodeSizes=sizes,
+        nodeColors=_palette(list(positions)), edgeLabel="connectivity", title="Cluster connectivity",
+        note="13 clusters · edges for connectivities of at least 0.12 · node size follows cluster size",
+    )
+
+
 def figureAndConfig(make):
     """The finished figure and config of an example: through figureFor and configFor for a
     spec, or as composed by an example that builds its page itself."""
@@ -390,8 +491,10 @@ EXAMPLES = [
     ("raster-tissue", "Raster: 3,000,000 cells as one density image", rasterTissue),
     ("gate-markers", "Gate: three markers' intensities, one at a time", gateMarkers),
     ("gate-pairs", "Gate: two marker pairs as densities", gatePairs),
+    ("graph-signalling", "Graph: cell-cell communication (directed, three thresholds)", graphSignalling),
+    ("graph-clusters", "Graph: cluster connectivity (undirected)", graphClusters),
 ]
 
 # Examples small enough to keep their finished figures in the repository.
 GOLDEN = ["bars-proportions", "bars-horizontal", "bars-sized", "matrix-markers", "dots-markers", "points-small",
-          "gate-markers", "gate-pairs", "curves-survival"]
+          "gate-markers", "gate-pairs", "curves-survival", "graph-signalling", "graph-clusters"]

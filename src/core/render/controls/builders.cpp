@@ -144,7 +144,7 @@ std::optional<Object> sizeSlider(const figure::Figure& fig, const std::optional<
 
   Array steps;
   std::size_t active = 0;
-  Object current{{"prefix", std::string(label) + ": "}};
+  std::optional<std::string> suffix;
   if (!uniform) {
     active = unitFactor();
     for (double factor : layout::SIZE_FACTORS) {
@@ -157,12 +157,18 @@ std::optional<Object> sizeSlider(const figure::Figure& fig, const std::optional<
     active = at;
     for (double size : ladder)
       steps.emplace_back(step(formatG(size), Array(found.kept.size(), Value(size)), found.kept));
-    current.set("suffix", " px");
+    suffix = " px";
   }
+  return layout::control(bandSlider(static_cast<std::int64_t>(active), std::move(steps), std::string(label) + ": ", suffix),
+                         "slider");
+}
+
+Object bandSlider(std::int64_t active, Array steps, std::string prefix, std::optional<std::string> suffix) {
+  Object current{{"prefix", std::move(prefix)}};
+  if (suffix) current.set("suffix", std::move(*suffix));
   current.set("xanchor", "left");
   current.set("font", Object{{"size", theme::TICK_PX}, {"color", layout::CAPTION_COLOR}});
-
-  Object slider{{"active", active},
+  return Object{{"active", active},
                 {"steps", std::move(steps)},
                 {"pad", Object{{"t", 0}, {"b", 0}}},
                 {"currentvalue", std::move(current)},
@@ -170,7 +176,6 @@ std::optional<Object> sizeSlider(const figure::Figure& fig, const std::optional<
                 {"tickwidth", 1},
                 {"bgcolor", "#D8D8D8"},
                 {"bordercolor", "#FFFFFF"}};
-  return layout::control(std::move(slider), "slider");
 }
 
 std::string axisTitleFor(std::string_view name, std::optional<std::string_view> base) {

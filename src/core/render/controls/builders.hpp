@@ -35,6 +35,11 @@ std::optional<figure::Object> sizeSlider(const figure::Figure& fig,
                                          const std::optional<std::vector<std::int64_t>>& indices = std::nullopt,
                                          std::string_view label = "point size", bool relative = false);
 
+/// A slider record in the band's style: `steps` with `active` chosen, the chosen step's label
+/// shown after `prefix` (and before `suffix`) in the caption colour.
+figure::Object bandSlider(std::int64_t active, figure::Array steps, std::string prefix,
+                          std::optional<std::string> suffix = std::nullopt);
+
 /// An axis title naming a dropdown state: the escaped name, then " · " and the escaped
 /// base when the base is given and not empty.
 std::string axisTitleFor(std::string_view name, std::optional<std::string_view> base = std::nullopt);

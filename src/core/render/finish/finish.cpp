@@ -146,7 +146,7 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
   _followCategoryOrders(fig, 'x');
   _followCategoryOrders(fig, 'y');
   if (!options.labels.empty()) {
-    Array placed = _placeLabels(fig, options.labels, width, height);
+    Array placed = _placeLabels(fig, options.labels, width, height, options.labelClearance);
     annotations.insert(annotations.end(), placed.begin(), placed.end());
   }
   if (!annotations.empty()) {

@@ -8,6 +8,7 @@
 #include "figure/figure.hpp"
 #include "layout/point_labels.hpp"
 #include "render/families/common/area.hpp"
+#include "render/finish/labels.hpp"
 
 namespace tess::render {
 
@@ -27,6 +28,7 @@ struct FinishOptions {
   std::optional<PlotArea> plot;           ///< the drawing area; the theme's default when unset
   std::vector<figure::Object> controls;   ///< control entries for the band, in order
   std::vector<layout::LabelRecord> labels;  ///< point labels, most important first
+  LabelClearance labelClearance;            ///< markers the labels keep off besides their own
   std::optional<double> tickFont;          ///< tick font size overriding the spec's
 };
 

@@ -2,6 +2,7 @@
 #include "render/finish/labels.hpp"
 
 #include <array>
+#include <cmath>
 #include <optional>
 
 #include "layout/constants.hpp"
@@ -56,20 +57,45 @@ std::vector<layout::Box> _paperObstacles(const figure::Figure& fig, double plotW
   return boxes;
 }
 
+std::pair<std::array<double, 2>, std::array<double, 2>> _drawnRanges(const figure::Figure& fig,
+                                                                     std::array<double, 2> xRange,
+                                                                     std::array<double, 2> yRange, double plotWidth,
+                                                                     double plotHeight) {
+  const Value* y = fig.layout.find("yaxis");
+  if (!y || figure::memberText(*y, "scaleanchor") != "x" || isLog(fig, "xaxis") || isLog(fig, "yaxis"))
+    return {xRange, yRange};
+  const Value* ratio = figure::member(*y, "scaleratio");
+  double r = ratio && ratio->isNumber() && ratio->asDouble() > 0 ? ratio->asDouble() : 1.0;
+  double spanX = std::abs(xRange[1] - xRange[0]), spanY = std::abs(yRange[1] - yRange[0]);
+  if (!(spanX > 0) || !(spanY > 0)) return {xRange, yRange};
+  // Pixels per x unit each axis allows; the smaller one wins and the other range widens.
+  double byX = plotWidth / spanX, byY = plotHeight / (spanY * r);
+  auto widened = [](std::array<double, 2> range, double factor) {
+    double centre = (range[0] + range[1]) / 2.0, half = (range[1] - range[0]) / 2.0 * factor;
+    return std::array<double, 2>{centre - half, centre + half};
+  };
+  if (byX > byY) return {widened(xRange, byX / byY), yRange};
+  if (byY > byX) return {xRange, widened(yRange, byY / byX)};
+  return {xRange, yRange};
+}
+
 figure::Array _placeLabels(const figure::Figure& fig, std::span<const layout::LabelRecord> labels, double plotWidth,
-                           double plotHeight) {
+                           double plotHeight, const LabelClearance& clearance) {
   std::vector<layout::LabelRecord> checked(labels.begin(), labels.end());
   for (std::size_t i = 0; i < checked.size(); ++i)
     if (checked[i].color) checked[i].color = checkedColor("labels[" + std::to_string(i) + "]['color']", *checked[i].color);
   auto xRange = rangeOf(fig, "xaxis");
   auto yRange = rangeOf(fig, "yaxis");
   if (!xRange || !yRange) return {};
+  auto [drawnX, drawnY] = _drawnRanges(fig, *xRange, *yRange, plotWidth, plotHeight);
   std::vector<layout::Box> obstacles = _paperObstacles(fig, plotWidth, plotHeight);
   layout::PointLabelOptions options;
+  if (clearance.markerRadiusPx) options.markerRadiusPx = *clearance.markerRadiusPx;
+  options.points = clearance.points;
   options.obstacles = obstacles;
   options.logX = isLog(fig, "xaxis");
   options.logY = isLog(fig, "yaxis");
-  return layout::pointLabels(checked, *xRange, *yRange, plotWidth, plotHeight, options);
+  return layout::pointLabels(checked, drawnX, drawnY, plotWidth, plotHeight, options);
 }
 
 }  // namespace tess::render

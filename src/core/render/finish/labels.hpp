@@ -1,7 +1,10 @@
 // Point labels: what is already drawn inside the plot, and the hand-over to the placer.
 #pragma once
 
+#include <array>
+#include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "figure/figure.hpp"
@@ -12,9 +15,23 @@ namespace tess::render {
 /// Boxes (drawing-area pixels, y up) of the paper-referenced annotations already in the figure.
 std::vector<layout::Box> _paperObstacles(const figure::Figure& fig, double plotWidth, double plotHeight);
 
+/// The ranges plotly draws: a y axis scale-anchored to x widens whichever range would draw
+/// its unit larger, about its centre, so that the units keep their ratio. Linear axes only.
+std::pair<std::array<double, 2>, std::array<double, 2>> _drawnRanges(const figure::Figure& fig,
+                                                                     std::array<double, 2> xRange,
+                                                                     std::array<double, 2> yRange, double plotWidth,
+                                                                     double plotHeight);
+
+/// What labels keep clear of besides each other: the radius of the markers at labelled
+/// points and other markers (data coordinates) drawn at that radius.
+struct LabelClearance {
+  std::optional<double> markerRadiusPx;
+  std::vector<std::array<double, 2>> points;
+};
+
 /// Annotations placing `labels` off each other and off what is drawn; none while an axis
 /// range is left to plotly, since pixel placement needs the final ranges.
 figure::Array _placeLabels(const figure::Figure& fig, std::span<const layout::LabelRecord> labels, double plotWidth,
-                           double plotHeight);
+                           double plotHeight, const LabelClearance& clearance = {});
 
 }  // namespace tess::render
