@@ -30,7 +30,7 @@ constexpr std::array<Bound, render::DISPATCH.size()> BUILDERS = {{
     {Family::Bars, &drawBars, "Stacked or grouped bars whose percentages follow the legend."},
     {Family::Distribution, &notBuiltYet<Family::Distribution>, "Violins, boxes or strips of groups of values."},
     {Family::Graph, &notBuiltYet<Family::Graph>, "Nodes and edges with a threshold slider."},
-    {Family::Intervals, &notBuiltYet<Family::Intervals>, "Estimates with intervals, one row per feature."},
+    {Family::Intervals, &drawIntervals, "Estimates with intervals, one row per feature."},
     {Family::Curves, &notBuiltYet<Family::Curves>, "Curves with confidence bands, one feature at a time."},
     {Family::Volcano, &notBuiltYet<Family::Volcano>, "Effect against significance, with movable cuts."},
     {Family::Gate, &notBuiltYet<Family::Gate>, "A gate on one marker's distribution, or on a pair."},

@@ -83,7 +83,23 @@ std::vector<std::int64_t> everyTrace(const figure::Figure& fig) {
   return all;
 }
 
+// Attribute paths of a trace's tree, e.g. "error_x.array".
+void flatten(const Object& attributes, const std::string& prefix, Object& out) {
+  for (const auto& [key, value] : attributes) {
+    std::string path = prefix + key;
+    if (value.isObject()) flatten(value.asObject(), path + ".", out);
+    else if (value.isTyped()) out.set(path, Array{value.asTyped().asRecord()});
+    else out.set(path, Array{value});
+  }
+}
+
 }  // namespace
+
+Object restyleOf(const Object& attributes) {
+  Object out;
+  flatten(attributes, "", out);
+  return out;
+}
 
 std::string formatG(double x) {
   char buffer[32];
@@ -195,11 +211,16 @@ Object dropdownControl(std::span<const std::string> labels, std::span<const std:
   std::optional<std::string_view> base;
   if (options.axisBase) base = *options.axisBase;
 
+  const std::vector<Object>& layouts = options.stateLayouts;
+  if (!layouts.empty() && layouts.size() != labels.size())
+    throw ValueError(std::to_string(layouts.size()) + " state layouts for " + std::to_string(labels.size()) + " states");
   Array buttons;
   for (std::size_t k = 0; k < labels.size(); ++k) {
     std::vector<bool> mask = _visibility(groups, static_cast<std::int64_t>(k));
     Array args{Object{{"visible", Array(mask.begin(), mask.end())}}};
-    if (retitle) args.emplace_back(Object{{*axis + "axis.title.text", axisTitleFor(labels[k], base)}});
+    Object relayout = layouts.empty() ? Object{} : layouts[k];
+    if (retitle) relayout.set(*axis + "axis.title.text", axisTitleFor(labels[k], base));
+    if (!relayout.empty()) args.emplace_back(std::move(relayout));
     // Button labels are drawn as markup, so a state's name must not open a tag.
     buttons.emplace_back(Object{{"label", theme::escape(labels[k])}, {"method", "update"}, {"args", std::move(args)}});
   }

@@ -45,6 +45,9 @@ struct DropdownOptions {
   std::string align = "left";            ///< side of the band
   std::optional<std::string> axisTitle = std::nullopt;  ///< "x" or "y" retitles that axis per state
   std::optional<std::string> axisBase = std::nullopt;   ///< what the axis says, kept after the state's name
+  /// Layout each state writes besides its title (such as its own category order), one per
+  /// state or none.
+  std::vector<figure::Object> stateLayouts = {};
 };
 
 /// A dropdown whose state k shows only the k-th run of traces (`groups` counts the traces
@@ -55,6 +58,11 @@ figure::Object dropdownControl(std::span<const std::string> labels, std::span<co
 /// The `visible` mask showing group `active` only: groups[g] copies of (g == active) per
 /// group. A negative count throws ValueError.
 std::vector<bool> _visibility(std::span<const std::int64_t> groups, std::int64_t active);
+
+/// The restyle of one trace to `attributes` (a trace's attribute tree): nested objects as
+/// dotted paths, each value wrapped once (restyle reads a list as one entry per trace) and
+/// typed arrays as records, which plotly.js decodes like a trace's own arrays.
+figure::Object restyleOf(const figure::Object& attributes);
 
 /// Python's format(x, "g"): six significant digits, trailing zeros dropped.
 std::string formatG(double x);
