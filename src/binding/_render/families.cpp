@@ -34,7 +34,7 @@ constexpr std::array<Bound, render::DISPATCH.size()> BUILDERS = {{
     {Family::Curves, &notBuiltYet<Family::Curves>, "Curves with confidence bands, one feature at a time."},
     {Family::Volcano, &notBuiltYet<Family::Volcano>, "Effect against significance, with movable cuts."},
     {Family::Gate, &notBuiltYet<Family::Gate>, "A gate on one marker's distribution, or on a pair."},
-    {Family::Ranked, &notBuiltYet<Family::Ranked>, "A ranked list of features."},
+    {Family::Ranked, &drawRanked, "A ranked list of features."},
 }};
 
 consteval bool inDispatchOrder() {

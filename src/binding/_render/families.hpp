@@ -20,6 +20,7 @@ nb::object drawMatrix(nb::handle spec);  // _render/matrix.cpp
 nb::object drawDots(nb::handle spec);    // _render/dots.cpp
 nb::object drawBars(nb::handle spec);    // _render/bars.cpp
 nb::object drawIntervals(nb::handle spec);  // _render/intervals.cpp
+nb::object drawRanked(nb::handle spec);  // _render/ranked.cpp
 
 /// Families come one at a time; until its builder lands a family says so plainly.
 template <render::Family F>

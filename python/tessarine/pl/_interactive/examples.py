@@ -298,6 +298,39 @@ def intervalsAbundance():
         title="Cell-type abundance, treated against control", note="95% intervals · coloured by compartment")
 
 
+_GENE_KINDS = {"transcription factor": "#B07AA1", "surface marker": "#4E79A7", "secreted": "#F28E2B"}
+
+
+def rankedMarkers(genes=14, seed=17):
+    """Top marker genes of three cell types: score, log fold change, adjusted p-value and kind,
+    ranked by score within each type."""
+    rng = np.random.default_rng(seed)
+    kinds = list(_GENE_KINDS)
+    groups = {}
+    for g, name in enumerate(["T cells", "B cells & plasma cells", "Myeloid cells"]):
+        picked = rng.choice(len(_GENES), size=genes, replace=False)
+        score = np.sort(rng.gamma(4.0, 3.0, size=genes))[::-1].round(2)
+        groups[name] = pd.DataFrame(
+            {"value": score, "logfoldchange": (score / 4 + rng.normal(0, 0.3, genes)).round(3),
+             "pvals_adj": 10.0 ** -(score * rng.uniform(0.8, 1.4, genes)),
+             "kind": [kinds[i % len(kinds)] for i in rng.integers(0, 3, size=genes)]},
+            index=pd.Index([_GENES[i] for i in picked], name="gene"))
+    return groups
+
+
+def rankedHorizontal():
+    """Top marker genes of three cell types as horizontal bars, coloured by kind, with a cut line."""
+    return _spec.Ranked(groups=rankedMarkers(), colorBy="kind", colors=_GENE_KINDS, horizontal=True, reference=8.0,
+                        valueLabel="marker score", title="Top marker genes per cell type",
+                        note="ranked by score · dashed line: the score cut")
+
+
+def rankedVertical():
+    """The same ranking as vertical bars."""
+    return _spec.Ranked(groups=rankedMarkers(genes=16, seed=19), colorBy="kind", colors=_GENE_KINDS,
+                        reference=8.0, valueLabel="marker score", title="Top marker genes per cell type")
+
+
 def figureAndConfig(make):
     """The finished figure and config of an example: through figureFor and configFor for a
     spec, or as composed by an example that builds its page itself."""
@@ -321,8 +354,10 @@ EXAMPLES = [
     ("points-small", "Points: 600 cells drawn as SVG", pointsSmall),
     ("raster-tissue", "Raster: 3,000,000 cells as one density image", rasterTissue),
     ("intervals-abundance", "Intervals: abundance changes by compartment (two orderings)", intervalsAbundance),
+    ("ranked-horizontal", "Ranked: top marker genes of three cell types (horizontal)", rankedHorizontal),
+    ("ranked-vertical", "Ranked: top marker genes of three cell types (vertical)", rankedVertical),
 ]
 
 # Examples small enough to keep their finished figures in the repository.
 GOLDEN = ["bars-proportions", "bars-horizontal", "bars-sized", "matrix-markers", "dots-markers", "points-small",
-          "intervals-abundance"]
+          "intervals-abundance", "ranked-horizontal"]

@@ -1,0 +1,79 @@
+"""The ranked family from a spec: groups, colours, reference lines, sizes and literal names."""
+
+import numpy as np
+import pandas as pd
+import plotly.graph_objects as go
+import pytest
+
+from tessarine.pl._interactive import _layout, _render, _spec
+
+
+def _table(names=("a", "b", "c"), **extra):
+    return pd.DataFrame({"value": np.arange(len(names), 0, -1, dtype=float), **extra}, index=list(names))
+
+
+def _ranked(**kw):
+    if "groups" not in kw:
+        kw.setdefault("frame", _table())
+    fig = _render.figureFor(_spec.Ranked(**kw))
+    go.Figure(fig.to_dict())  # every figure the core builds passes plotly's validation
+    return fig
+
+
+def _plot(fig):
+    m = fig.layout.margin
+    return fig.layout.width - m.l - m.r, fig.layout.height - m.t - m.b
+
+
+@pytest.mark.parametrize("horizontal, rows, plot", [
+    (True, 5, (540, 240)), (True, 20, (540, 480)), (False, 5, (320, 460)), (False, 20, (680, 460)),
+    (True, 0, (540, 240)), (False, 100, (_layout.MAX_PLOT_WIDTH, 460))])
+def test_bars_take_their_room_between_the_floor_and_the_largest_drawing_area(horizontal, rows, plot):
+    assert _plot(_ranked(frame=_table([f"g{i}" for i in range(rows)]), horizontal=horizontal)) == plot
+
+
+def test_without_groups_the_table_is_one_unnamed_group_and_a_zero_reference_is_drawn():
+    fig = _ranked(reference=0, valueLabel="<score>")
+    (trace,) = fig.data
+    assert trace.name == "" and trace.visible and trace.orientation == "v" and not fig.layout.updatemenus
+    assert list(trace.x) == ["a", "b", "c"] and trace.marker.color == "#5B7FA6"
+    assert [(s.y0, s.line.color, s.line.dash) for s in fig.layout.shapes] == [(0.0, "#B2182B", "dash")]
+    assert fig.layout.yaxis.title.text == "&lt;score&gt;"
+
+
+def test_each_group_shows_only_its_own_bars_items_and_colours():
+    groups = {"one": _table(kind=["x", "y", "z"]), "two": _table(("d", "a"), kind=["y", "y"]),
+              "three": _table(("e",))}
+    colors = {"x": "#111111", "y": "#222222"}
+    fig = _ranked(groups=groups, colorBy="kind", colors=colors, horizontal=True, reference=1.5)
+    assert [t.visible for t in fig.data] == [True, False, False]
+    assert [tuple(t.marker.color) if not isinstance(t.marker.color, str) else t.marker.color for t in fig.data] == [
+        ("#111111", "#222222", "#5B7FA6"), ("#222222", "#222222"), "#5B7FA6"]  # no column, or no entry: the default
+    assert fig.layout.shapes[0].x0 == 1.5 and fig.layout.yaxis.autorange == "reversed"
+    assert "<b>group</b>" in {a.text for a in fig.layout.annotations}
+    buttons = fig.layout.updatemenus[0].buttons
+    assert [b.label for b in buttons] == ["one", "two", "three"]
+    for k, (button, table) in enumerate(zip(buttons, groups.values())):
+        assert button.args[0]["visible"] == [j == k for j in range(3)]
+        assert list(button.args[1]["yaxis.categoryarray"]) == list(table.index)
+    assert _plot(fig)[1] == 240  # sized for the longest group
+
+
+def test_item_names_read_literally_on_the_axis_and_in_the_tooltip():
+    table = _table(("<b>A</b>", "a&b", "<b>A</b>"), note=["<i>x</i>", "y", "z"])
+    (trace,) = _ranked(frame=table, horizontal=True).data
+    assert list(trace.y[:2]) == ["&lt;b&gt;A&lt;/b&gt;", "a&amp;b"] and len(set(trace.y)) == 3
+    assert trace.hovertemplate.startswith("feature: %{text}<br>")
+    assert list(trace.text) == ["&lt;b&gt;A&lt;/b&gt;", "a&amp;b", "&lt;b&gt;A&lt;/b&gt;"]
+    assert trace.customdata[0][1] == "&lt;i&gt;x&lt;/i&gt;"
+
+
+@pytest.mark.parametrize("change, error", [
+    ({"frame": pd.DataFrame({"score": [1.0]})}, KeyError),
+    ({"groups": {"g": pd.DataFrame({"value": ["high"]})}}, TypeError),
+    ({"reference": "x"}, ValueError),
+    ({"reference": float("nan")}, ValueError),
+])
+def test_refusals(change, error):
+    with pytest.raises(error):
+        _ranked(**change)

@@ -1,0 +1,76 @@
+"""Ranked lists as the browser draws them: each group's items, and each bar's tooltip and colour."""
+
+import pandas as pd
+import pytest
+from browser.judge import judge
+from browser.plotted import onPlot
+
+from tessarine.pl._interactive import _render, _spec
+from tessarine.pl._interactive.examples import rankedHorizontal, rankedVertical
+
+pytestmark = pytest.mark.browser
+
+# Under each group: the item axis's tick labels in drawn order, and for every bar its fill, its
+# tooltip and the tick label level with it.
+BARS = """async (div, axis) => {
+  let group = 0;
+  return eachView(div, async () => {
+    const across = axis === "y" ? "y" : "x", size = axis === "y" ? "height" : "width";
+    const labels = Array.from(div.querySelectorAll(`.${axis}tick text`), (t) => {
+      const box = t.getBoundingClientRect();
+      return [box[across] + box[size] / 2, t.textContent];
+    });
+    const bars = Array.from(div.querySelectorAll(".barlayer .trace .point path"));
+    const rows = [];
+    for (let i = 0; i < bars.length; i++) {
+      const box = bars[i].getBoundingClientRect();
+      const level = box[across] + box[size] / 2;
+      const [, name] = labels.reduce((a, b) => Math.abs(a[0] - level) <= Math.abs(b[0] - level) ? a : b);
+      rows.push({name, fill: bars[i].style.fill, tooltip: await hover(div, [{curveNumber: group, pointNumber: i}])});
+    }
+    group += 1;
+    return {ticks: ticks(div, axis), rows};
+  });
+}"""
+
+
+def _rgb(colour):
+    return "rgb({}, {}, {})".format(*(int(colour[i:i + 2], 16) for i in (1, 3, 5)))
+
+
+def _checkGroups(spec):
+    fig = _render.figureFor(spec)
+    views = onPlot(fig, BARS, "y" if spec.horizontal else "x")
+    assert len(views) == len(spec.groups)
+    for table, view in zip(spec.groups.values(), views):
+        names = [str(name) for name in table.index]
+        assert view["ticks"] == names  # the group's own items, in rank order from the top or left
+        assert [row["name"] for row in view["rows"]] == names
+        for row, (name, item) in zip(view["rows"], table.iterrows()):
+            lines = dict(line.split(": ", 1) for line in row["tooltip"])
+            assert lines["feature"] == row["name"] == str(name)
+            assert float(lines["value"]) == pytest.approx(item["value"], rel=1e-3)
+            kind = str(item[spec.colorBy])
+            assert lines[spec.colorBy] == kind and row["fill"] == _rgb(spec.colors.get(kind, "#5B7FA6"))
+    report = judge(fig, _render.configFor(spec), states=True)
+    report.assertClean()
+    return report
+
+
+@pytest.mark.parametrize("make", [rankedHorizontal, rankedVertical])
+def test_each_group_of_the_gallery_pages_shows_its_own_items_tooltips_and_colours(make):
+    report = _checkGroups(make())
+    menus = [s for s in report.states if s["control"] == "updatemenu"]
+    assert [s["visible"] for s in menus] == [[0], [1], [2]]
+
+
+@pytest.mark.parametrize("horizontal", [True, False])
+def test_markup_names_read_literally_on_the_axis_and_in_tooltips(horizontal):
+    names = ["<b>CD3E</b>", "a&b", "%{x}"]
+    groups = {"<i>one</i>": pd.DataFrame({"value": [3.0, 2.0, 1.0], "kind": ["<u>up</u>", "down", "<u>up</u>"]},
+                                         index=names),
+              "two": pd.DataFrame({"value": [5.0, 1.0], "kind": ["down", "flat"]}, index=names[::-1][:2])}
+    spec = _spec.Ranked(groups=groups, colorBy="kind", colors={"<u>up</u>": "#B2182B", "down": "#2166AC"},
+                        horizontal=horizontal, reference=2.5, valueLabel="<score>")
+    report = _checkGroups(spec)
+    assert {b["text"] for b in report.boxes["ytick" if horizontal else "xtick"]} == set(names)
