@@ -7,6 +7,7 @@
 #include "layout/constants.hpp"
 #include "render/controls/builders.hpp"
 #include "render/controls/hover.hpp"
+#include "render/families/common/area.hpp"
 #include "render/families/common/category_axis.hpp"
 #include "render/families/common/reference.hpp"
 #include "theme/theme.hpp"
@@ -19,8 +20,7 @@ using figure::TypedArray;
 
 namespace {
 
-constexpr double kHorizontalBarPx = 24.0, kHorizontalFloor = 240.0, kHorizontalWidth = 540.0;
-constexpr double kVerticalBarPx = 34.0, kVerticalFloor = 320.0, kVerticalHeight = 460.0;
+constexpr double kHorizontalWidth = 540.0;
 
 // The tooltip names the item first, then shows every column of its row.
 Hover itemHover(const frame::Frame& table, const std::vector<std::string>& items) {
@@ -58,13 +58,6 @@ Object barTrace(const RankedSpec& spec, const std::string& name, const frame::Fr
   return withHover(std::move(trace), itemHover(table, table.index().texts()));
 }
 
-PlotArea plotSize(const RankedSpec& spec, std::size_t rows) {
-  auto n = static_cast<double>(rows);
-  if (spec.horizontal)
-    return {kHorizontalWidth, std::clamp(kHorizontalBarPx * n, kHorizontalFloor, layout::MAX_PLOT_HEIGHT)};
-  return {std::clamp(kVerticalBarPx * n, kVerticalFloor, layout::MAX_PLOT_WIDTH), kVerticalHeight};
-}
-
 }  // namespace
 
 figure::Figure ranked(const RankedSpec& spec) {
@@ -97,7 +90,7 @@ figure::Figure ranked(const RankedSpec& spec) {
     dropdown.stateLayouts = std::move(orders);
     options.controls.push_back(dropdownControl(names, sizes, dropdown));
   }
-  options.plot = plotSize(spec, rows);
+  options.plot = _barArea(rows, spec.horizontal, kHorizontalWidth);
   return std::move(finishFigure(fig, spec.common, options));
 }
 
