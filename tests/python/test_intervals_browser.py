@@ -4,34 +4,17 @@ import numpy as np
 import pandas as pd
 import pytest
 from browser.judge import judge
-from browser.plotted import onPlot
+from browser.plotted import onPlot, rgb
 
 from tessarine.pl._interactive import _render, _spec
 from tessarine.pl._interactive.examples import intervalsAbundance
 
 pytestmark = pytest.mark.browser
 
-# Under each ordering: the y tick labels top to bottom, and for every marker its fill, its
+# Under each ordering: the y tick labels top to bottom, and every marker with its fill, its
 # tooltip and the tick label level with it.
-ROWS = """async (div) => eachView(div, async () => {
-  const labels = Array.from(div.querySelectorAll(".ytick text"), (t) => {
-    const box = t.getBoundingClientRect();
-    return [box.y + box.height / 2, t.textContent];
-  });
-  const markers = Array.from(div.querySelectorAll(".scatterlayer .trace")[0].querySelectorAll("path.point"));
-  const rows = [];
-  for (let i = 0; i < markers.length; i++) {
-    const box = markers[i].getBoundingClientRect();
-    const level = box.y + box.height / 2;
-    const [, name] = labels.reduce((a, b) => Math.abs(a[0] - level) <= Math.abs(b[0] - level) ? a : b);
-    rows.push({name, fill: markers[i].style.fill, tooltip: await hover(div, [{curveNumber: 0, pointNumber: i}])});
-  }
-  return {ticks: ticks(div, "y"), rows};
-})"""
-
-
-def _rgb(colour):
-    return "rgb({}, {}, {})".format(*(int(colour[i:i + 2], 16) for i in (1, 3, 5)))
+ROWS = """async (div) => eachView(div, async () =>
+  ({ticks: ticks(div, "y"), rows: await marks(div, ".scatterlayer .trace path.point", "y", 0)}))"""
 
 
 def _checkOrderings(spec):
@@ -48,7 +31,7 @@ def _checkOrderings(spec):
             lines = dict(line.split(": ", 1) for line in row["tooltip"])
             assert float(lines["value"]) == pytest.approx(feature["value"], rel=1e-3)
             assert lines[spec.colorBy] == str(feature[spec.colorBy])
-            assert row["fill"] == _rgb(spec.colors.get(str(feature[spec.colorBy]), "#333333"))
+            assert row["fill"] == rgb(spec.colors.get(str(feature[spec.colorBy]), "#333333"))
     return fig
 
 

@@ -3,39 +3,20 @@
 import pandas as pd
 import pytest
 from browser.judge import judge
-from browser.plotted import onPlot
+from browser.plotted import onPlot, rgb
 
 from tessarine.pl._interactive import _render, _spec
 from tessarine.pl._interactive.examples import rankedHorizontal, rankedVertical
 
 pytestmark = pytest.mark.browser
 
-# Under each group: the item axis's tick labels in drawn order, and for every bar its fill, its
-# tooltip and the tick label level with it.
+# Under each group: the item axis's tick labels in drawn order, and every bar with its fill,
+# its tooltip and the tick label level with it.
 BARS = """async (div, axis) => {
   let group = 0;
-  return eachView(div, async () => {
-    const across = axis === "y" ? "y" : "x", size = axis === "y" ? "height" : "width";
-    const labels = Array.from(div.querySelectorAll(`.${axis}tick text`), (t) => {
-      const box = t.getBoundingClientRect();
-      return [box[across] + box[size] / 2, t.textContent];
-    });
-    const bars = Array.from(div.querySelectorAll(".barlayer .trace .point path"));
-    const rows = [];
-    for (let i = 0; i < bars.length; i++) {
-      const box = bars[i].getBoundingClientRect();
-      const level = box[across] + box[size] / 2;
-      const [, name] = labels.reduce((a, b) => Math.abs(a[0] - level) <= Math.abs(b[0] - level) ? a : b);
-      rows.push({name, fill: bars[i].style.fill, tooltip: await hover(div, [{curveNumber: group, pointNumber: i}])});
-    }
-    group += 1;
-    return {ticks: ticks(div, axis), rows};
-  });
+  return eachView(div, async () =>
+    ({ticks: ticks(div, axis), rows: await marks(div, ".barlayer .trace .point path", axis, group++)}));
 }"""
-
-
-def _rgb(colour):
-    return "rgb({}, {}, {})".format(*(int(colour[i:i + 2], 16) for i in (1, 3, 5)))
 
 
 def _checkGroups(spec):
@@ -51,7 +32,7 @@ def _checkGroups(spec):
             assert lines["feature"] == row["name"] == str(name)
             assert float(lines["value"]) == pytest.approx(item["value"], rel=1e-3)
             kind = str(item[spec.colorBy])
-            assert lines[spec.colorBy] == kind and row["fill"] == _rgb(spec.colors.get(kind, "#5B7FA6"))
+            assert lines[spec.colorBy] == kind and row["fill"] == rgb(spec.colors.get(kind, "#5B7FA6"))
     report = judge(fig, _render.configFor(spec), states=True)
     report.assertClean()
     return report

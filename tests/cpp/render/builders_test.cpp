@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "errors.hpp"
+
 namespace tess::render {
 namespace {
 
@@ -45,6 +47,14 @@ TEST(RestyleTest, NestedAttributesBecomePathsAndEveryValueIsWrappedOnce) {
   ASSERT_TRUE(array.isTyped());
   EXPECT_TRUE(array.asTyped().isRecord());  // decoded by plotly.js, not written out as decimals
   EXPECT_EQ(restyle.find("error_x"), nullptr);
+}
+
+TEST(DropdownTest, StateLayoutsMustMatchTheStates) {
+  DropdownOptions options;
+  options.stateLayouts = {figure::Object{}};
+  std::vector<std::string> labels{"a", "b"};
+  std::vector<std::int64_t> groups{1, 1};
+  EXPECT_THROW(dropdownControl(labels, groups, options), ValueError);
 }
 
 }  // namespace
