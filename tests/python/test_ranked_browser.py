@@ -10,12 +10,13 @@ from tessarine.pl._interactive.examples import rankedHorizontal, rankedVertical
 
 pytestmark = pytest.mark.browser
 
-# Under each group: the item axis's tick labels in drawn order, and every bar with its fill,
-# its tooltip and the tick label level with it.
+# Under each group: the item axis's tick labels in drawn order, every bar with its fill, its
+# tooltip and the tick label level with it, and how many texts are written on the bars.
 BARS = """async (div, axis) => {
   let group = 0;
   return eachView(div, async () =>
-    ({ticks: ticks(div, axis), rows: await marks(div, ".barlayer .trace .point path", axis, group++)}));
+    ({ticks: ticks(div, axis), rows: await marks(div, ".barlayer .trace .point path", axis, group++),
+      written: div.querySelectorAll(".barlayer text").length}));
 }"""
 
 
@@ -26,7 +27,7 @@ def _checkGroups(spec):
     for table, view in zip(spec.groups.values(), views):
         names = [str(name) for name in table.index]
         assert view["ticks"] == names  # the group's own items, in rank order from the top or left
-        assert [row["name"] for row in view["rows"]] == names
+        assert [row["name"] for row in view["rows"]] == names and view["written"] == 0  # no text on the bars
         for row, (name, item) in zip(view["rows"], table.iterrows()):
             lines = dict(line.split(": ", 1) for line in row["tooltip"])
             assert lines["feature"] == row["name"] == str(name)

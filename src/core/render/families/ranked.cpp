@@ -54,7 +54,8 @@ Object barTrace(const RankedSpec& spec, const std::string& name, const frame::Fr
                {"marker", Object{{"color", std::move(colors)}, {"line", Object{{"width", 0}}}}},
                {"name", theme::escape(name)},
                {"showlegend", false},
-               {"visible", visible}};
+               {"visible", visible},
+               {"textposition", "none"}};  // the tooltip's text, not a label on the bar
   return withHover(std::move(trace), itemHover(table, table.index().texts()));
 }
 
