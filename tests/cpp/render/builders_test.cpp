@@ -31,24 +31,6 @@ TEST(NumberTextTest, RoundingFollowsTheExactBinaryValueTiesToEven) {
   EXPECT_TRUE(std::isnan(roundTo2(NAN)));
 }
 
-TEST(RestyleTest, NestedAttributesBecomePathsAndEveryValueIsWrappedOnce) {
-  using figure::Array;
-  using figure::Object;
-  using figure::Value;
-  auto values = figure::TypedArray::of(std::vector<double>{1.0, 2.0});
-  Object restyle = restyleOf(Object{{"y", Array{"a", "b"}},
-                                    {"error_x", Object{{"array", values}, {"width", 3}}},
-                                    {"marker", Object{{"color", Array{"#111111", "#222222"}}}}});
-  // A bare list would hand its entries to successive traces: "a" to trace 0, "b" to trace 1.
-  EXPECT_EQ(restyle.at("y"), Value(Array{Array{"a", "b"}}));
-  EXPECT_EQ(restyle.at("error_x.width"), Value(Array{3}));
-  EXPECT_EQ(restyle.at("marker.color"), Value(Array{Array{"#111111", "#222222"}}));
-  const Value& array = restyle.at("error_x.array").asArray().at(0);
-  ASSERT_TRUE(array.isTyped());
-  EXPECT_TRUE(array.asTyped().isRecord());  // decoded by plotly.js, not written out as decimals
-  EXPECT_EQ(restyle.find("error_x"), nullptr);
-}
-
 TEST(DropdownTest, StateLayoutsMustMatchTheStates) {
   DropdownOptions options;
   options.stateLayouts = {figure::Object{}};
