@@ -62,5 +62,5 @@ def test_figure_draws_cleanly_in_the_browser(name):
     fig, config = figureAndConfig(CASES[name])
     report = judge(fig, config, states=True)
     report.assertClean()
-    keyed = [t for t in fig.data if t.showlegend is not False]  # one trace per state keys nothing
+    keyed = [t for t in fig.data if t.to_plotly_json().get("showlegend") is not False]  # a trace per state keys nothing
     assert report.boxes.get("legend") or len(keyed) < 2

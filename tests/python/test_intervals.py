@@ -69,6 +69,7 @@ def test_orderings_send_their_own_rows_colours_and_tooltips():
     ({"orders": {"bad": [0.5]}}, TypeError),
     ({"reference": "x"}, ValueError),
     ({"reference": float("inf")}, ValueError),
+    ({"reference": 0.0, "logScale": True}, ValueError),
     ({"frame": None}, TypeError),
 ])
 def test_refusals(change, error):

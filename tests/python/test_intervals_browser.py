@@ -44,8 +44,9 @@ def test_markup_names_read_literally_in_every_ordering():
     names = ["<b>CD3E</b>", "a&b", "%{y}", "plain"]
     frame = pd.DataFrame({"value": [1.0, -1.0, 0.5, 2.0], "low": [0.0, -2.0, 0.0, 1.0], "high": [2.0, 0.0, 1.0, 3.0],
                           "kind": ["<i>up</i>", "down", "<i>up</i>", "flat"]}, index=names)
-    spec = _spec.Intervals(frame=frame, orders={"given": [0, 1, 2, 3], "by value": np.argsort(-frame["value"]).tolist()},
-                           colorBy="kind", colors={"<i>up</i>": "#B2182B", "down": "#2166AC"}, reference=0.0,
+    orders = {"given": [0, 1, 2, 3], "by value": np.argsort(-frame["value"]).tolist()}
+    colors = {"<i>up</i>": "#B2182B", "down": "#2166AC"}
+    spec = _spec.Intervals(frame=frame, orders=orders, colorBy="kind", colors=colors, reference=0.0,
                            valueLabel="<effect>")
     _checkOrderings(spec)
     report = judge(_render.figureFor(spec), _render.configFor(spec), states=True)

@@ -14,7 +14,8 @@ using frame::Column;
 TEST(IntervalsTest, ErrorBarsReachFromTheEstimateAndKeepTheSignOfAValueOutsideItsInterval) {
   auto numbers = [](std::vector<double> v) { return Column::numbers(Buffer::of(std::move(v))); };
   IntervalsSpec s;
-  s.frame = frame::Frame({"value", "low", "high"}, {numbers({2.0, 5.0, 1.0}), numbers({1.0, 4.0, 2.0}), numbers({3.0, 7.0, 3.0})},
+  s.frame = frame::Frame({"value", "low", "high"},
+                         {numbers({2.0, 5.0, 1.0}), numbers({1.0, 4.0, 2.0}), numbers({3.0, 7.0, 3.0})},
                          Column::strings({"A", "B", "C"}));
   figure::Figure fig = intervals(s);
   const Object& bars = fig.data.at(0).asObject().at("error_x").asObject();

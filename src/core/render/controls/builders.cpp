@@ -213,7 +213,8 @@ Object dropdownControl(std::span<const std::string> labels, std::span<const std:
 
   const std::vector<Object>& layouts = options.stateLayouts;
   if (!layouts.empty() && layouts.size() != labels.size())
-    throw ValueError(std::to_string(layouts.size()) + " state layouts for " + std::to_string(labels.size()) + " states");
+    throw ValueError(std::to_string(layouts.size()) + " state layouts for " + std::to_string(labels.size()) +
+                     " states");
   Array buttons;
   for (std::size_t k = 0; k < labels.size(); ++k) {
     std::vector<bool> mask = _visibility(groups, static_cast<std::int64_t>(k));

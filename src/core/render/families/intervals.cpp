@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "errors.hpp"
 #include "layout/constants.hpp"
 #include "layout/control.hpp"
 #include "render/controls/builders.hpp"
@@ -62,7 +63,8 @@ Object payload(const IntervalsSpec& spec, const Rows& rows, std::span<const std:
                                 {"thickness", 1},
                                 {"width", 3}}}};
   if (rows.colorKeys)
-    out.set("marker", Object{{"color", rowColors("colors", spec.colors, *rows.colorKeys, part, INTERVAL_MARKER_COLOR)}});
+    out.set("marker",
+            Object{{"color", rowColors("colors", spec.colors, *rows.colorKeys, part, INTERVAL_MARKER_COLOR)}});
   for (auto& [key, value] : _hoverColumns(spec.frame, rows.hoverColumns, part).trace()) out.set(key, value);
   return out;
 }
@@ -102,8 +104,11 @@ figure::Figure intervals(const IntervalsSpec& spec) {
 
   figure::Figure fig;
   fig.addTrace(markerTrace(parts.front()));
+  if (spec.reference && spec.logScale && !(*spec.reference > 0))  // plotly would draw no line at all
+    throw ValueError("reference: " + formatG(*spec.reference) + " has no place on a logarithmic axis");
   if (spec.reference) addReference(fig, 'x', *spec.reference, "#999999");
-  fig.updateAxes('x', Object{{"title_text", theme::escape(spec.valueLabel)}, {"type", spec.logScale ? "log" : "linear"}});
+  fig.updateAxes('x',
+                 Object{{"title_text", theme::escape(spec.valueLabel)}, {"type", spec.logScale ? "log" : "linear"}});
   fig.updateAxes('y', Object{{"autorange", "reversed"}, {"title_text", ""}});
 
   FinishOptions options;
