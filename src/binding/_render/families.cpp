@@ -22,7 +22,6 @@ struct Bound {
   const char* doc;
 };
 
-
 constexpr std::array<Bound, render::DISPATCH.size()> BUILDERS = {{
     {Family::Points, &drawPoints, "A scatter of cells: a trace per category of each colour key, switched by a dropdown."},
     {Family::Matrix, &drawMatrix, "A heatmap with hover, a missing-value layer and precomputed views."},
@@ -30,11 +29,11 @@ constexpr std::array<Bound, render::DISPATCH.size()> BUILDERS = {{
     {Family::Bars, &drawBars, "Stacked or grouped bars whose percentages follow the legend."},
     {Family::Distribution, &notBuiltYet<Family::Distribution>, "Violins, boxes or strips of groups of values."},
     {Family::Graph, &drawGraph, "Nodes and edges with a threshold slider."},
-    {Family::Intervals, &notBuiltYet<Family::Intervals>, "Estimates with intervals, one row per feature."},
+    {Family::Intervals, &drawIntervals, "Estimates with intervals, one row per feature."},
     {Family::Curves, &drawCurves, "Curves with confidence bands, one feature at a time."},
     {Family::Volcano, &notBuiltYet<Family::Volcano>, "Effect against significance, with movable cuts."},
     {Family::Gate, &drawGate, "A gate on one marker's distribution, or on a pair."},
-    {Family::Ranked, &notBuiltYet<Family::Ranked>, "A ranked list of features."},
+    {Family::Ranked, &drawRanked, "A ranked list of features."},
 }};
 
 consteval bool inDispatchOrder() {

@@ -22,6 +22,8 @@ nb::object drawBars(nb::handle spec);    // _render/bars.cpp
 nb::object drawGate(nb::handle spec);    // _render/gate.cpp
 nb::object drawCurves(nb::handle spec);  // _render/curves.cpp
 nb::object drawGraph(nb::handle spec);   // _render/graph.cpp
+nb::object drawIntervals(nb::handle spec);  // _render/intervals.cpp
+nb::object drawRanked(nb::handle spec);  // _render/ranked.cpp
 
 /// Families come one at a time; until its builder lands a family says so plainly.
 template <render::Family F>

@@ -16,17 +16,6 @@ using namespace nb::literals;
 
 namespace {
 
-// Whole numbers as Python indexes them: floats and strings are refused (TypeError).
-std::vector<std::int64_t> indexes(nb::handle sequence) {
-  std::vector<std::int64_t> out;
-  for (nb::handle item : sequence) {
-    nb::object index = nb::steal(PyNumber_Index(item.ptr()));
-    if (!index.is_valid()) throw nb::python_error();
-    out.push_back(nb::cast<std::int64_t>(index));
-  }
-  return out;
-}
-
 render::Order orderFrom(nb::handle value) {
   nb::tuple pair = nb::tuple(value);
   if (pair.size() != 2)

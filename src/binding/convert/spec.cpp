@@ -97,6 +97,16 @@ bool truth(nb::handle value) {
   return result == 1;
 }
 
+std::vector<std::int64_t> indexes(nb::handle sequence) {
+  std::vector<std::int64_t> out;
+  for (nb::handle item : sequence) {
+    nb::object index = nb::steal(PyNumber_Index(item.ptr()));
+    if (!index.is_valid()) throw nb::python_error();
+    out.push_back(nb::cast<std::int64_t>(index));
+  }
+  return out;
+}
+
 std::vector<double> numbers(nb::handle sequence) {
   nb::object array = nb::module_::import_("numpy").attr("asarray")(sequence, "float64").attr("ravel")();
   auto view = nb::cast<nb::ndarray<const double, nb::ndim<1>, nb::c_contig>>(array);

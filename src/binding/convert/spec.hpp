@@ -64,6 +64,8 @@ std::vector<std::string> texts(nb::handle sequence);
 std::string strictText(nb::handle value, const char* what);
 /// bool() of a value.
 bool truth(nb::handle value);
+/// Whole numbers as Python indexes them: floats and strings are refused (TypeError).
+std::vector<std::int64_t> indexes(nb::handle sequence);
 /// A sequence of numbers as doubles, through numpy.
 std::vector<double> numbers(nb::handle sequence);
 

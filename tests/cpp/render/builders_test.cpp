@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "errors.hpp"
+
 namespace tess::render {
 namespace {
 
@@ -27,6 +29,14 @@ TEST(NumberTextTest, RoundingFollowsTheExactBinaryValueTiesToEven) {
   EXPECT_EQ(roundTo2(1e300), 1e300);
   EXPECT_TRUE(std::isinf(roundTo2(INFINITY)));
   EXPECT_TRUE(std::isnan(roundTo2(NAN)));
+}
+
+TEST(DropdownTest, StateLayoutsMustMatchTheStates) {
+  DropdownOptions options;
+  options.stateLayout = {figure::Object{}};
+  std::vector<std::string> labels{"a", "b"};
+  std::vector<std::int64_t> groups{1, 1};
+  EXPECT_THROW(dropdownControl(labels, groups, options), ValueError);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@ import plotly.io as pio
 
 from browser.judge import _run
 
-# `body` is an async function of (div, ...args); it may use `figure`, eachView, ticks and
+# `body` is an async function of (div, ...args); it may use `figure`, eachView, ticks, marks and
 # hover(div, at), which waits out plotly's 50 ms hover throttle, hovers `at` (points or a data
 # position), reads the tooltip's lines (null without one; the closing <br>'s empty line dropped)
 # and unhovers.
@@ -32,6 +32,20 @@ SCRIPT = """(async (figure, args) => {
   // An axis's ("x" or "y") tick labels in drawn order.
   const ticks = (div, axis) => Array.from(div.querySelectorAll(`.${axis}tick text`),
     (t) => [t.getBoundingClientRect()[axis], t.textContent]).sort((a, b) => a[0] - b[0]).map((p) => p[1]);
+  // Each mark of `selector` in drawn order: its fill, its tooltip (as trace `curve`'s point)
+  // and the text of the `axis` tick label level with it.
+  const marks = async (div, selector, axis, curve) => {
+    const [along, size] = axis === "y" ? ["y", "height"] : ["x", "width"];
+    const middle = (e) => e.getBoundingClientRect()[along] + e.getBoundingClientRect()[size] / 2;
+    const labels = Array.from(div.querySelectorAll(`.${axis}tick text`), (t) => [middle(t), t.textContent]);
+    const found = [];
+    for (const [i, mark] of Array.from(div.querySelectorAll(selector)).entries()) {
+      const near = (a, b) => Math.abs(a[0] - middle(mark)) <= Math.abs(b[0] - middle(mark)) ? a : b;
+      found.push({name: labels.reduce(near)[1], fill: mark.style.fill,
+                  tooltip: await hover(div, [{curveNumber: curve, pointNumber: i}])});
+    }
+    return found;
+  };
   const div = document.createElement("div");
   document.body.appendChild(div);
   try {
@@ -48,3 +62,8 @@ def onPlot(fig, body: str, *args):
     """What `body` returns for fig as drawn; args are passed on as JSON."""
     script = SCRIPT % (body, pio.to_json(fig), json.dumps(args))
     return _run(lambda b: b.evaluate(script))
+
+
+def rgb(colour: str) -> str:
+    """A "#RRGGBB" colour as the browser reports a drawn fill."""
+    return "rgb({}, {}, {})".format(*(int(colour[i:i + 2], 16) for i in (1, 3, 5)))

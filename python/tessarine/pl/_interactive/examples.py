@@ -464,6 +464,65 @@ def graphClusters():
         nodeColors=_palette(list(positions)), edgeLabel="connectivity", title="Cluster connectivity",
         note="13 clusters · edges for connectivities of at least 0.12 · node size follows cluster size",
     )
+_COMPARTMENTS = {"immune": "#4E79A7", "stromal": "#F28E2B", "epithelial": "#59A14F"}
+
+
+def abundanceChanges(types=18, seed=13):
+    """Log2 change in abundance per cell type with its 95% interval, the cells counted and
+    the compartment each type belongs to, in a fixed (alphabetical-free) order."""
+    rng = np.random.default_rng(seed)
+    names = _CELL_TYPES[:types]
+    compartment = ["immune"] * 13 + ["stromal"] * 5 + ["epithelial"] * 2
+    value = rng.normal(0.0, 0.9, size=types).round(3)
+    spread = rng.gamma(3.0, 0.12, size=types)
+    frame = pd.DataFrame({"value": value, "low": (value - spread * rng.uniform(0.7, 1.3, types)).round(3),
+                          "high": (value + spread * rng.uniform(0.7, 1.3, types)).round(3),
+                          "cells": rng.integers(200, 9000, size=types), "compartment": compartment[:types]},
+                         index=pd.Index(names, name="cell type"))
+    return frame
+
+
+def intervalsAbundance():
+    """Change in abundance of 18 cell types, coloured by compartment, in two orderings."""
+    frame = abundanceChanges()
+    return _spec.Intervals(
+        frame=frame, orders={"by change": np.argsort(-frame["value"].to_numpy(), kind="stable").tolist(),
+                             "alphabetical": np.argsort(frame.index.to_numpy(), kind="stable").tolist()},
+        colorBy="compartment", colors=_COMPARTMENTS, reference=0.0, valueLabel="log2 change in abundance",
+        title="Cell-type abundance, treated against control", note="95% intervals · coloured by compartment")
+
+
+_GENE_KINDS = {"transcription factor": "#B07AA1", "surface marker": "#4E79A7", "secreted": "#F28E2B"}
+
+
+def rankedMarkers(genes=14, seed=17):
+    """Top marker genes of three cell types: score, log fold change, adjusted p-value and kind,
+    ranked by score within each type."""
+    rng = np.random.default_rng(seed)
+    kinds = list(_GENE_KINDS)
+    groups = {}
+    for g, name in enumerate(["T cells", "B cells & plasma cells", "Myeloid cells"]):
+        picked = rng.choice(len(_GENES), size=genes, replace=False)
+        score = np.sort(rng.gamma(4.0, 3.0, size=genes))[::-1].round(2)
+        groups[name] = pd.DataFrame(
+            {"value": score, "logfoldchange": (score / 4 + rng.normal(0, 0.3, genes)).round(3),
+             "pvals_adj": 10.0 ** -(score * rng.uniform(0.8, 1.4, genes)),
+             "kind": [kinds[i % len(kinds)] for i in rng.integers(0, 3, size=genes)]},
+            index=pd.Index([_GENES[i] for i in picked], name="gene"))
+    return groups
+
+
+def rankedHorizontal():
+    """Top marker genes of three cell types as horizontal bars, coloured by kind, with a cut line."""
+    return _spec.Ranked(groups=rankedMarkers(), colorBy="kind", colors=_GENE_KINDS, horizontal=True, reference=8.0,
+                        valueLabel="marker score", title="Top marker genes per cell type",
+                        note="ranked by score · dashed line: the score cut")
+
+
+def rankedVertical():
+    """The same ranking as vertical bars."""
+    return _spec.Ranked(groups=rankedMarkers(genes=16, seed=19), colorBy="kind", colors=_GENE_KINDS,
+                        reference=8.0, valueLabel="marker score", title="Top marker genes per cell type")
 
 
 def figureAndConfig(make):
@@ -493,8 +552,12 @@ EXAMPLES = [
     ("gate-pairs", "Gate: two marker pairs as densities", gatePairs),
     ("graph-signalling", "Graph: cell-cell communication (directed, three thresholds)", graphSignalling),
     ("graph-clusters", "Graph: cluster connectivity (undirected)", graphClusters),
+    ("intervals-abundance", "Intervals: abundance changes by compartment (two orderings)", intervalsAbundance),
+    ("ranked-horizontal", "Ranked: top marker genes of three cell types (horizontal)", rankedHorizontal),
+    ("ranked-vertical", "Ranked: top marker genes of three cell types (vertical)", rankedVertical),
 ]
 
 # Examples small enough to keep their finished figures in the repository.
 GOLDEN = ["bars-proportions", "bars-horizontal", "bars-sized", "matrix-markers", "dots-markers", "points-small",
-          "gate-markers", "gate-pairs", "curves-survival", "graph-signalling", "graph-clusters"]
+          "gate-markers", "gate-pairs", "curves-survival", "graph-signalling", "graph-clusters",
+          "intervals-abundance", "ranked-horizontal"]

@@ -83,7 +83,23 @@ std::vector<std::int64_t> everyTrace(const figure::Figure& fig) {
   return all;
 }
 
+// Attribute paths of a trace's tree, e.g. "error_x.array".
+void flatten(const Object& attributes, const std::string& prefix, Object& out) {
+  for (const auto& [key, value] : attributes) {
+    std::string path = prefix + key;
+    if (value.isObject()) flatten(value.asObject(), path + ".", out);
+    else if (value.isTyped()) out.set(path, Array{value.asTyped().asRecord()});
+    else out.set(path, Array{value});
+  }
+}
+
 }  // namespace
+
+Object restyleOf(const Object& attributes) {
+  Object out;
+  flatten(attributes, "", out);
+  return out;
+}
 
 std::string formatG(double x) {
   char buffer[32];

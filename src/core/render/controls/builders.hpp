@@ -65,6 +65,11 @@ figure::Object dropdownControl(std::span<const std::string> labels, std::span<co
 /// group. A negative count throws ValueError.
 std::vector<bool> _visibility(std::span<const std::int64_t> groups, std::int64_t active);
 
+/// The restyle of one trace to `attributes` (a trace's attribute tree): nested objects as
+/// dotted paths, each value wrapped once (restyle reads a list as one entry per trace) and
+/// typed arrays as records, which plotly.js decodes like a trace's own arrays.
+figure::Object restyleOf(const figure::Object& attributes);
+
 /// Python's format(x, "g"): six significant digits, trailing zeros dropped.
 std::string formatG(double x);
 /// Python's round(x, 2): the exact binary value rounded to two decimals, ties to even.

@@ -6,6 +6,7 @@
 #include "errors.hpp"
 #include "layout/constants.hpp"
 #include "render/controls/hover.hpp"
+#include "render/families/common/area.hpp"
 #include "render/families/common/category_axis.hpp"
 #include "theme/theme.hpp"
 
@@ -17,9 +18,7 @@ using figure::TypedArray;
 
 namespace {
 
-// Pixels per bar and the floor of the running dimension; the other dimension is fixed.
-constexpr double kHorizontalBarPx = 24.0, kHorizontalFloor = 240.0, kHorizontalWidth = 560.0;
-constexpr double kVerticalBarPx = 34.0, kVerticalFloor = 320.0, kVerticalHeight = 460.0;
+constexpr double kHorizontalWidth = 560.0;
 
 std::vector<double> positionsOf(const BarsSpec& spec) {
   std::size_t rows = spec.pivot.rows();
@@ -73,13 +72,6 @@ Object barTrace(const BarsSpec& spec, const frame::Name& name, const TypedArray&
   return withHover(std::move(trace), barHover(spec, name, countsOf(spec, name)));
 }
 
-PlotArea plotSize(const BarsSpec& spec, std::size_t positions) {
-  double n = static_cast<double>(std::max<std::size_t>(positions, 1));
-  if (spec.horizontal)
-    return {kHorizontalWidth, std::clamp(kHorizontalBarPx * n, kHorizontalFloor, layout::MAX_PLOT_HEIGHT)};
-  return {std::clamp(kVerticalBarPx * n, kVerticalFloor, layout::MAX_PLOT_WIDTH), kVerticalHeight};
-}
-
 }  // namespace
 
 figure::Figure bars(const BarsSpec& spec) {
@@ -105,7 +97,7 @@ figure::Figure bars(const BarsSpec& spec) {
   if (spec.horizontal) fig.updateAxes('y', Object{{"autorange", "reversed"}});
 
   FinishOptions options;
-  options.plot = plotSize(spec, at.size());
+  options.plot = _barArea(at.size(), spec.horizontal, kHorizontalWidth);
   return std::move(finishFigure(fig, spec.common, options));
 }
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <unordered_map>
 
 #include "errors.hpp"
 #include "parallel.hpp"
@@ -70,33 +69,11 @@ std::vector<View> viewsOf(const MatrixSpec& spec, const std::vector<Scaled>& sca
   return out;
 }
 
-// Category values as the figure holds them: escaped, since plotly draws categories and
-// the "%{x}" of a tooltip as markup, and repeats told apart by zero-width spaces, since a
-// category axis would draw two rows of one name in one place.
-Array categories(const std::vector<std::string>& texts) {
-  std::unordered_map<std::string, int> seen;
-  Array out;
-  out.reserve(texts.size());
-  for (const std::string& text : texts) {
-    std::string value = theme::escape(text);
-    for (int k = seen[text]++; k > 0; --k) value += "\u200B";
-    out.emplace_back(std::move(value));
-  }
-  return out;
-}
-
 // The names at `positions`; negative positions count from the end.
 Array ordered(const Array& names, const std::vector<std::int64_t>& positions, const char* what) {
-  auto n = static_cast<std::int64_t>(names.size());
   Array out;
   out.reserve(positions.size());
-  for (std::int64_t p : positions) {
-    std::int64_t at = p < 0 ? p + n : p;
-    if (at < 0 || at >= n)
-      throw IndexError(std::string(what) + " position " + std::to_string(p) + " out of range for " +
-                       std::to_string(n));
-    out.push_back(names[static_cast<std::size_t>(at)]);
-  }
+  for (std::size_t at : rowsAt(positions, names.size(), what)) out.push_back(names[at]);
   return out;
 }
 
@@ -172,8 +149,8 @@ ScaleState scaleState(const MatrixSpec& spec, const Scaled& scaled) {
 Object stateOf(const MatrixSpec& spec, const frame::Frame& table, std::pair<std::optional<Value>, std::string> hover,
                const ScaleState& scale) {
   Object state{{"z", scale.cells},
-               {"x", categories(columnTexts(table))},
-               {"y", categories(_matrixRowLabels(spec, table))}};
+               {"x", categoryValues(columnTexts(table))},
+               {"y", categoryValues(_matrixRowLabels(spec, table))}};
   if (hover.first) state.set("customdata", std::move(*hover.first));
   state.set("hovertemplate", std::move(hover.second));
   for (const auto& [attribute, value] : scale.encoding) state.set(attribute, value);

@@ -31,4 +31,13 @@ PlotArea _cellArea(std::size_t rows, std::size_t columns, double cellWidth, doub
           held(static_cast<double>(rows) * cellHeight, floor.height, layout::MAX_PLOT_HEIGHT)};
 }
 
+PlotArea _barArea(std::size_t bars, bool horizontal, double width) {
+  // Pixels per bar and the floor of the running side; the other side is fixed.
+  constexpr double kHorizontalBarPx = 24.0, kHorizontalFloor = 240.0;
+  constexpr double kVerticalBarPx = 34.0, kVerticalFloor = 320.0, kVerticalHeight = 460.0;
+  auto n = static_cast<double>(bars);
+  if (horizontal) return {width, std::clamp(kHorizontalBarPx * n, kHorizontalFloor, layout::MAX_PLOT_HEIGHT)};
+  return {std::clamp(kVerticalBarPx * n, kVerticalFloor, layout::MAX_PLOT_WIDTH), kVerticalHeight};
+}
+
 }  // namespace tess::render

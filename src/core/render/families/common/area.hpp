@@ -22,4 +22,9 @@ struct PlotArea {
 PlotArea _cellArea(std::size_t rows, std::size_t columns, double cellWidth, double cellHeight,
                    std::span<const std::string> names = {}, PlotArea floor = {240.0, 200.0}, bool square = false);
 
+/// The drawing area of a bar chart of `bars` bars: 24 px a bar, at least 240 px tall, beside
+/// `width` when horizontal; 34 px a bar, at least 320 px wide, 460 px tall, when upright. The
+/// running side is held within the layout's largest drawing area.
+PlotArea _barArea(std::size_t bars, bool horizontal, double width);
+
 }  // namespace tess::render

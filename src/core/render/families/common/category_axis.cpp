@@ -1,5 +1,7 @@
 #include "render/families/common/category_axis.hpp"
 
+#include <unordered_map>
+
 #include "errors.hpp"
 #include "theme/theme.hpp"
 
@@ -12,6 +14,18 @@ Array escapedTexts(std::span<const std::string> texts) {
   Array out;
   out.reserve(texts.size());
   for (const std::string& text : texts) out.emplace_back(theme::escape(text));
+  return out;
+}
+
+Array categoryValues(std::span<const std::string> texts) {
+  std::unordered_map<std::string, int> seen;
+  Array out;
+  out.reserve(texts.size());
+  for (const std::string& text : texts) {
+    std::string value = theme::escape(text);
+    for (int k = seen[text]++; k > 0; --k) value += "\u200B";
+    out.emplace_back(std::move(value));
+  }
   return out;
 }
 

@@ -13,6 +13,11 @@ namespace tess::render {
 /// category values as markup.
 figure::Array escapedTexts(std::span<const std::string> texts);
 
+/// Category values as a figure holds them: escaped, since plotly draws categories and the
+/// "%{x}" or "%{y}" of a tooltip as markup, and repeats told apart by zero-width spaces,
+/// since a category axis would draw two rows of one name in one place.
+figure::Array categoryValues(std::span<const std::string> texts);
+
 /// Positions 0, 1, ..., n - 1.
 figure::Array positions(std::size_t n);
 

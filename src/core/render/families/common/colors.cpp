@@ -22,6 +22,20 @@ std::string categoryColor(std::string_view attribute, const ColorMap& colors, st
   return categoryColor(subscripted(attribute, name), found->second, fallback);
 }
 
+figure::Array rowColors(std::string_view attribute, const ColorMap& colors, const frame::Column& keys,
+                        std::span<const std::size_t> rows, std::string_view fallback) {
+  std::map<std::string, std::string> known;  // each key checked once
+  figure::Array out;
+  out.reserve(rows.size());
+  for (std::size_t row : rows) {
+    std::string key = keys.text(row);
+    auto found = known.find(key);
+    if (found == known.end()) found = known.emplace(key, categoryColor(attribute, colors, key, fallback)).first;
+    out.emplace_back(found->second);
+  }
+  return out;
+}
+
 Object colorEncoding(const ColorScale& scale, std::span<const double> values, char prefix) {
   if (prefix != 'c' && prefix != 'z') throw ValueError("a colour encoding is keyed 'c' or 'z'");
   std::string lead = scale.owner.empty() ? "" : scale.owner + " ";

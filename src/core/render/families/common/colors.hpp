@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "figure/value.hpp"
+#include "frame/column.hpp"
 
 namespace tess::render {
 
@@ -21,6 +22,11 @@ std::string categoryColor(std::string_view attribute, std::optional<std::string_
                           std::string_view fallback);
 std::string categoryColor(std::string_view attribute, const ColorMap& colors, std::string_view name,
                           std::string_view fallback);
+
+/// One colour per row of `rows`: the colour `colors` gives the text of that row's key, the
+/// fallback where it gives none. Checked as categoryColor checks them.
+figure::Array rowColors(std::string_view attribute, const ColorMap& colors, const frame::Column& keys,
+                        std::span<const std::size_t> rows, std::string_view fallback);
 
 /// A continuous colour encoding as specs request it: map name, explicit limits, centre
 /// and colour kind, all handed to the theme.

@@ -5,6 +5,8 @@
 #include <limits>
 #include <type_traits>
 
+#include "errors.hpp"
+
 namespace tess::render {
 
 namespace {
@@ -17,6 +19,20 @@ bool sameLabels(const frame::Column& a, const frame::Column& b) {
 }
 
 }  // namespace
+
+std::vector<std::size_t> rowsAt(std::span<const std::int64_t> positions, std::size_t n, std::string_view what) {
+  auto size = static_cast<std::int64_t>(n);
+  std::vector<std::size_t> out;
+  out.reserve(positions.size());
+  for (std::int64_t p : positions) {
+    std::int64_t at = p < 0 ? p + size : p;
+    if (at < 0 || at >= size)
+      throw IndexError(std::string(what) + " position " + std::to_string(p) + " out of range for " +
+                       std::to_string(n));
+    out.push_back(static_cast<std::size_t>(at));
+  }
+  return out;
+}
 
 frame::Frame alignedTable(const frame::Frame& table, const frame::Column& rows, std::span<const frame::Name> columns) {
   bool sameColumns = table.names().size() == columns.size() &&

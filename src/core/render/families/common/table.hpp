@@ -1,8 +1,10 @@
 // Per-cell tables of grid plots, matched to the grid by their row and column labels.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "frame/frame.hpp"
@@ -14,6 +16,10 @@ namespace tess::render {
 /// (integers turn float64, as in pandas). A table already in that shape and order is
 /// returned as it is, so repeated labels are refused only where matching needs them.
 frame::Frame alignedTable(const frame::Frame& table, const frame::Column& rows, std::span<const frame::Name> columns);
+
+/// Positions into `n` rows as Python indexes a sequence, negative ones counting from the
+/// end; IndexError naming `what` for one outside.
+std::vector<std::size_t> rowsAt(std::span<const std::int64_t> positions, std::size_t n, std::string_view what);
 
 /// The texts of the table's row labels and of its column names, in order.
 std::vector<std::string> rowTexts(const frame::Frame& table);
