@@ -19,6 +19,7 @@ nb::object drawPoints(nb::handle spec);  // _render/points.cpp
 nb::object drawMatrix(nb::handle spec);  // _render/matrix.cpp
 nb::object drawDots(nb::handle spec);    // _render/dots.cpp
 nb::object drawBars(nb::handle spec);    // _render/bars.cpp
+nb::object drawDistribution(nb::handle spec);  // _render/distribution.cpp
 
 /// Families come one at a time; until its builder lands a family says so plainly.
 template <render::Family F>
