@@ -315,7 +315,7 @@ def distributionDonors():
         parts[cohort] = values
         points[cohort] = [f"D{c + 1}{d + 1:02d} ({cohort})" for d in range(donors)]
     return _spec.Distribution(
-        parts=parts, points=points, colors=_palette(list(cohorts)), style="strip",
+        parts=parts, order=list(cohorts), points=points, colors=_palette(list(cohorts)), style="strip",
         thresholds={"reference share": 0.08}, valueLabel="Treg share of T cells", groupLabel="cohort",
         title="Regulatory T cells per donor", note="48 donors · 6 without a value after quality control",
     )

@@ -24,6 +24,10 @@ namespace {
 
 // Pixels between a threshold line and the lower edge of its label's box.
 constexpr int LABEL_LIFT = 3;
+// Tick count a log axis aims at. plotly's own count labels every digit of a decade once
+// two or three decades fill the axis, and then the 9 runs into the next power of ten; at
+// four it labels 2 and 5 there, or whole decades over a wider span. 0 is plotly's default.
+constexpr int LOG_TICKS = 4;
 
 enum class Style { Violin, Box, Strip };
 
@@ -152,7 +156,7 @@ void addThresholds(figure::Figure& fig, const DistributionSpec& spec) {
 // (plotly would otherwise convert the positions itself, placing a hidden label at zero
 // back at one), showing only what that axis can place.
 Object axisTypeState(const DistributionSpec& spec, bool log) {
-  Object state{{"yaxis.type", log ? "log" : "linear"}};
+  Object state{{"yaxis.type", log ? "log" : "linear"}, {"yaxis.nticks", log ? LOG_TICKS : 0}};
   for (std::size_t i = 0; i < spec.thresholds.size(); ++i) {
     double value = spec.thresholds[i].second;
     std::optional<double> at = _thresholdPosition(value, log);
@@ -205,6 +209,7 @@ figure::Figure distribution(const DistributionSpec& spec) {
   }
   addThresholds(fig, spec);
   fig.updateAxes('y', Object{{"title_text", theme::escape(spec.valueLabel)}, {"type", spec.log ? "log" : "linear"}});
+  if (spec.log) fig.updateAxes('y', Object{{"nticks", LOG_TICKS}});
   fig.updateAxes('x', Object{{"title_text", theme::escape(spec.groupLabel)}});
   fig.updateLayout(Object{{"showlegend", spec.ordered >= 2}, {"hovermode", "closest"}});
 
