@@ -50,3 +50,9 @@ def compare(script, *args):
            f"{peer['bytes'] / 1e6:>8.1f} {size:>6.2f} {ours['peakBytes'] / 1e6:>8.0f}M {peer['peakBytes'] / 1e6:>7.0f}M "
            f"{ours['pageSeconds']:>11.2f} {peer['pageSeconds']:>9.2f}")
     return ours, peer, speedUp, size, row
+
+
+def targets(speedUp, size, speedTarget, sizeTarget):
+    """The line that says whether the ratios meet their targets."""
+    return (f"targets: speed-up >= {speedTarget:.0f}x {'met' if speedUp >= speedTarget else 'MISSED'}, "
+            f"size <= {sizeTarget} {'met' if size <= sizeTarget else 'MISSED'}")

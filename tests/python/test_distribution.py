@@ -27,14 +27,24 @@ PANELS = {"CD3E": {"T": [1.0, 2.0], "B": [0.5]}, "MS4A1": {"B": [3.0, 4.0, 5.0]}
 
 def test_each_panel_is_a_run_of_traces_the_dropdown_shows_with_its_own_axis_title():
     fig = _figure(panels=PANELS, valueLabel="expression", style="box")
-    assert [t.name for t in fig.data] == ["T", "B", "B"] and {t.type for t in fig.data} == {"box"}
-    assert [t.visible for t in fig.data] == [True, True, False]
-    assert [t.showlegend for t in fig.data] == [True, True, False]
+    # The panels hold different groups: each draws every group, T lacking in MS4A1.
+    assert [t.name for t in fig.data] == ["T", "B", "T", "B"] and {t.type for t in fig.data} == {"box"}
+    assert [len(t.y) for t in fig.data] == [2, 1, 0, 3]
+    # The axis holds both groups in every panel, the empty one too.
+    assert fig.layout.xaxis.categoryarray == ("T", "B") and fig.layout.xaxis.range == (-0.5, 1.5)
+    assert [t.visible for t in fig.data] == [True, True, False, False]
+    assert [t.showlegend for t in fig.data] == [True, True, False, False]
     menu = _menu(fig, "CD3E")
-    assert [b.args[0]["visible"] for b in menu.buttons] == [[True, True, False], [False, False, True]]
+    assert [b.args[0]["visible"] for b in menu.buttons] == [[True, True, False, False], [False, False, True, True]]
     assert [b.args[1]["yaxis.title.text"] for b in menu.buttons] == ["CD3E · expression", "MS4A1 · expression"]
     assert fig.layout.yaxis.title.text == "CD3E · expression"
     assert fig.layout.showlegend is False  # no group order
+    # Panels of the same groups draw them as they stand, in their own order.
+    fig = _figure(panels={"x": {"b": [1.0], "a": [2.0]}, "y": {"b": [3.0], "a": [4.0]}})
+    assert [t.name for t in fig.data] == ["b", "a", "b", "a"]
+    # A group's text shared by two keys of one panel keeps both.
+    fig = _figure(panels={"x": {1: [1.0], "1": [2.0]}, "y": {"c": [3.0]}})
+    assert [(t.name, list(t.y)) for t in fig.data] == [("1", [1.0]), ("1", [2.0]), ("c", []), ("1", []), ("c", [3.0])]
 
 
 def test_a_group_order_draws_every_group_in_every_panel_and_sizes_the_plot_by_it():

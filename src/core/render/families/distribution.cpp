@@ -19,6 +19,7 @@ namespace tess::render {
 
 using figure::Array;
 using figure::Object;
+using figure::Value;
 
 namespace {
 
@@ -68,6 +69,9 @@ Drawn drawnValues(const DistributionPanel& panel, const DistributionGroup& group
 
 // What every style's trace ends with; the strip's outline is transparent instead.
 void addCommon(Object& trace, const DistributionGroup& group, const std::string& color, bool first, bool outline) {
+  // Placed by x0, not by name: the legend may shorten a long name, which would move the
+  // trace to a category of its own.
+  trace.set("x0", theme::escape(group.name));
   trace.set("name", theme::escape(group.name));
   trace.set("legendgroup", group.name);
   trace.set("visible", first);
@@ -187,10 +191,37 @@ std::optional<double> _thresholdPosition(double value, bool log) {
   return std::log10(value);
 }
 
-PlotArea _distributionArea(const DistributionSpec& spec) {
+std::optional<std::vector<DistributionPanel>> _sharedGroups(const DistributionSpec& spec) {
+  auto namesOf = [](const DistributionPanel& panel) {
+    std::vector<std::string> names;
+    for (const DistributionGroup& group : panel.groups) names.push_back(group.name);
+    return names;
+  };
+  bool same = std::all_of(spec.panels.begin(), spec.panels.end(),
+                          [&](const DistributionPanel& panel) { return namesOf(panel) == namesOf(spec.panels.front()); });
+  if (spec.ordered > 0 || same) return std::nullopt;
+  std::vector<std::string> shared;
+  for (const DistributionPanel& panel : spec.panels)
+    for (const DistributionGroup& group : panel.groups)
+      if (std::find(shared.begin(), shared.end(), group.name) == shared.end()) shared.push_back(group.name);
+  std::vector<DistributionPanel> out;
+  for (const DistributionPanel& panel : spec.panels) {
+    DistributionPanel drawn{panel.name, {}};
+    for (const std::string& name : shared) {
+      std::size_t before = drawn.groups.size();
+      for (const DistributionGroup& group : panel.groups)
+        if (group.name == name) drawn.groups.push_back(group);
+      if (drawn.groups.size() == before) drawn.groups.push_back({name, {}, std::nullopt});
+    }
+    out.push_back(std::move(drawn));
+  }
+  return out;
+}
+
+PlotArea _distributionArea(std::span<const DistributionPanel> drawn) {
   // The traces each panel draws, which with a group order are that order's groups.
   std::size_t n = 1;
-  for (const DistributionPanel& panel : spec.panels) n = std::max(n, panel.groups.size());
+  for (const DistributionPanel& panel : drawn) n = std::max(n, panel.groups.size());
   return {std::clamp(GROUP_PX * static_cast<double>(n), MIN_DISTRIBUTION_WIDTH, layout::MAX_PLOT_WIDTH),
           DISTRIBUTION_HEIGHT};
 }
@@ -198,11 +229,13 @@ PlotArea _distributionArea(const DistributionSpec& spec) {
 figure::Figure distribution(const DistributionSpec& spec) {
   if (spec.panels.empty()) throw ValueError("distribution: no panel to draw");
   Style style = styleOf(spec.style);
+  std::optional<std::vector<DistributionPanel>> shared = _sharedGroups(spec);
+  const std::vector<DistributionPanel>& panels = shared ? *shared : spec.panels;
   figure::Figure fig;
   std::vector<std::int64_t> sizes;
   std::vector<std::string> names;
-  for (std::size_t p = 0; p < spec.panels.size(); ++p) {
-    const DistributionPanel& panel = spec.panels[p];
+  for (std::size_t p = 0; p < panels.size(); ++p) {
+    const DistributionPanel& panel = panels[p];
     for (const DistributionGroup& group : panel.groups) fig.addTrace(groupTrace(spec, style, panel, group, p == 0));
     sizes.push_back(static_cast<std::int64_t>(panel.groups.size()));
     names.push_back(panel.name);
@@ -210,11 +243,23 @@ figure::Figure distribution(const DistributionSpec& spec) {
   addThresholds(fig, spec);
   fig.updateAxes('y', Object{{"title_text", theme::escape(spec.valueLabel)}, {"type", spec.log ? "log" : "linear"}});
   if (spec.log) fig.updateAxes('y', Object{{"nticks", LOG_TICKS}});
-  fig.updateAxes('x', Object{{"title_text", theme::escape(spec.groupLabel)}});
+  // Every panel draws the same groups; listing them, and ranging over them, keeps a group
+  // without values in its place, where the ticks were laid out for it (plotly would leave
+  // an empty trace out of its categories and its range).
+  Array categories;
+  for (const DistributionGroup& group : panels.front().groups)
+    if (Value name = theme::escape(group.name); std::find(categories.begin(), categories.end(), name) == categories.end())
+      categories.push_back(std::move(name));
+  // The range holds every group, drawn or empty, whichever panel is shown.
+  double last = static_cast<double>(categories.size()) - 0.5;
+  fig.updateAxes('x', Object{{"title_text", theme::escape(spec.groupLabel)},
+                             {"categoryorder", "array"},
+                             {"categoryarray", std::move(categories)},
+                             {"range", Array{-0.5, std::max(last, 0.5)}}});
   fig.updateLayout(Object{{"showlegend", spec.ordered >= 2}, {"hovermode", "closest"}});
 
   FinishOptions options;
-  if (spec.panels.size() > 1) {
+  if (panels.size() > 1) {
     DropdownOptions dropdown{.label = "value", .axisTitle = "y", .axisBase = spec.valueLabel};
     options.controls.push_back(dropdownControl(names, sizes, dropdown));
     fig.updateAxes('y', Object{{"title_text", axisTitleFor(names.front(), spec.valueLabel)}});
@@ -222,7 +267,7 @@ figure::Figure distribution(const DistributionSpec& spec) {
   options.controls.push_back(axisTypeSwitch(spec));
   if (style == Style::Strip)
     if (auto slider = sizeSlider(fig, std::nullopt, "marker size")) options.controls.push_back(*slider);
-  options.plot = _distributionArea(spec);
+  options.plot = _distributionArea(panels);
   return std::move(finishFigure(fig, spec.common, options));
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -44,12 +45,19 @@ inline constexpr double GROUP_PX = 52.0, MIN_DISTRIBUTION_WIDTH = 320.0, DISTRIB
 
 /// The drawing area: GROUP_PX per group of the panel drawing the most, held between
 /// MIN_DISTRIBUTION_WIDTH and the widest drawing area.
-PlotArea _distributionArea(const DistributionSpec& spec);
+PlotArea _distributionArea(std::span<const DistributionPanel> drawn);
 
 /// Where a threshold's label stands on the value axis: the value on a linear axis, its
 /// log10 on a log axis (annotations take log positions there; lines take values). nullopt
 /// where a log axis has no place for it (zero or below).
 std::optional<double> _thresholdPosition(double value, bool log);
+
+/// The panels as drawn. Without a group order, panels that hold different groups all draw
+/// every group of any panel (in order of first appearance; a panel's own groups of one
+/// name together, a name it lacks as one empty group): the group axis is laid out once,
+/// for the panel shown first, and must hold whichever panel the dropdown shows. nullopt
+/// where the panels are drawn as they stand.
+std::optional<std::vector<DistributionPanel>> _sharedGroups(const DistributionSpec& spec);
 
 /// The finished figure: one trace per group and panel (the first panel shown), a "value"
 /// dropdown over the panels, the linear/log switch moving the threshold labels with the
