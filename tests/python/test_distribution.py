@@ -84,6 +84,10 @@ def test_non_finite_values_are_left_out_and_strip_labels_leave_with_them():
     assert list(fig.data[0].y) == [1.0, 3.0, 5.0]
     assert list(fig.data[0].text) == ["c1", "c3", "c5"]  # each label stays on its own value
     assert list(fig.data[1].text) == ["x"]  # the group's own entry when the pair has none
+    # A panel without the group draws it empty, its labels left to the panels that hold it.
+    fig = _figure(panels={"p": {"a": [1.0, 2.0]}, "q": {"b": [3.0]}}, order=["a", "b"], style="strip",
+                  points={"a": ["c1", "c2"]})
+    assert [len(t.y) for t in fig.data] == [2, 0, 0, 1] and list(fig.data[0].text) == ["c1", "c2"]
     assert fig.data[0].hovertemplate == "%{text}<br>%{y:.4g}<extra></extra>"
     unlabelled = _figure(parts={"a": values}, style="strip").data[0]
     assert unlabelled.text is None and unlabelled.hovertemplate is None

@@ -21,7 +21,10 @@ render::DistributionGroup readGroup(nb::handle panelKey, nb::handle parts, nb::h
   render::DistributionGroup out;
   out.name = textOf(group);
   nb::object values = named("parts", parts, [&](nb::handle mapping) { return entry(mapping, group); });
-  if (values.is_valid()) out.values = named("parts", values, numbers);
+  // A group the panel lacks has no points, so a group's labels meant for the panels that
+  // hold it are not held against it.
+  if (!values.is_valid()) return out;
+  out.values = named("parts", values, numbers);
   out.labels = named("points", points, [&](nb::handle mapping) -> std::optional<std::vector<std::string>> {
     nb::object labels = entry(mapping, nb::make_tuple(panelKey, group));
     if (!labels.is_valid()) labels = entry(mapping, group);
