@@ -75,6 +75,9 @@ def test_styles_and_their_controls(style, kind):
     assert (kind == "box" and fig.data[0].boxpoints == "all") is strip
     assert len(fig.layout.sliders or ()) == strip  # the size slider in strip style only
     assert [b.label for b in fig.layout.updatemenus[0].buttons] == ["linear", "log"]  # the lone control
+    # Label positions on either axis type: tests/cpp/render/distribution_test.cpp and the browser.
+    log = _figure(parts={"a": [1.0, 10.0]}, thresholds={"low": 10}, log=True, style=style)
+    assert log.layout.yaxis.type == "log" and log.layout.updatemenus[0].active == 1
 
 
 def test_non_finite_values_are_left_out_and_strip_labels_leave_with_them():
@@ -95,12 +98,6 @@ def test_non_finite_values_are_left_out_and_strip_labels_leave_with_them():
         _figure(panels={"p": {"a": values}}, style="strip", points={"a": names[:5]})
 
 
-def test_values_a_float32_would_move_travel_as_float64():
-    fig = _figure(parts={"tiny": [1e-60, 0.5], "plain": [0.25, 0.5]}, log=True)
-    assert fig.data[0].y.dtype == np.float64 and list(fig.data[0].y) == [1e-60, 0.5]
-    assert fig.data[1].y.dtype == np.float32
-
-
 def test_group_names_labels_and_thresholds_read_literally():
     fig = _figure(parts={"<b>T</b>": [1.0], "%{y}": [2.0]}, order=["<b>T</b>", "%{y}"], style="strip",
                   points={"<b>T</b>": ["<i>cell</i>"]}, thresholds={"<cut>": 1.5}, groupLabel="a&b")
@@ -109,19 +106,6 @@ def test_group_names_labels_and_thresholds_read_literally():
     assert fig.layout.annotations[0].text == "&lt;cut&gt;" and fig.layout.xaxis.title.text == "a&amp;b"
     violin = _figure(parts={"%{y}": [1.0]}).data[0]
     assert violin.hovertemplate == "&#37;{y}<br>%{y:.4g}<extra></extra>"
-
-
-def test_thresholds_on_a_log_axis_and_the_switch():
-    fig = _figure(parts={"a": [1.0, 10.0, 1000.0]}, thresholds={"low": 10, "high": 1000.0}, log=True)
-    assert fig.layout.yaxis.type == "log"
-    switch = _menu(fig, "log")
-    assert switch.active == 1 and switch.type == "buttons"
-    assert [s.y0 for s in fig.layout.shapes] == [10.0, 1000.0]
-    assert [a.y for a in fig.layout.annotations] == [1.0, 3.0]
-    assert [b.args[0]["annotations[1].y"] for b in switch.buttons] == [1000.0, 3.0]
-    linear = _figure(parts={"a": [1.0]}, thresholds={"low": 10})
-    assert linear.layout.yaxis.type == "linear" and _menu(linear, "log").active == 0
-    assert linear.layout.annotations[0].y == 10.0
 
 
 @pytest.mark.parametrize("change, error", [
