@@ -71,3 +71,9 @@ def compare(script, *args):
            f"{ours['htmlSeconds']:>15.2f} {peer['htmlSeconds']:>6.2f} {peer['htmlSeconds'] / ours['htmlSeconds']:>4.1f}x "
            f"{ours['writeSeconds']:>18.2f} {peer['writeSeconds']:>6.2f} {peer['writeSeconds'] / ours['writeSeconds']:>4.1f}x")
     return ours, peer, speedUp, size, row
+
+
+def targets(speedUp, size, speedTarget, sizeTarget):
+    """The line that says whether the ratios meet their targets."""
+    return (f"targets: speed-up >= {speedTarget:.0f}x {'met' if speedUp >= speedTarget else 'MISSED'}, "
+            f"size <= {sizeTarget} {'met' if size <= sizeTarget else 'MISSED'}")

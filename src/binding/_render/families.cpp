@@ -27,7 +27,7 @@ constexpr std::array<Bound, render::DISPATCH.size()> BUILDERS = {{
     {Family::Matrix, &drawMatrix, "A heatmap with hover, a missing-value layer and precomputed views."},
     {Family::Dots, &drawDots, "A dot plot: colour for one number, area for a second."},
     {Family::Bars, &drawBars, "Stacked or grouped bars whose percentages follow the legend."},
-    {Family::Distribution, &notBuiltYet<Family::Distribution>, "Violins, boxes or strips of groups of values."},
+    {Family::Distribution, &drawDistribution, "Violins, boxes or strips of groups of values."},
     {Family::Graph, &drawGraph, "Nodes and edges with a threshold slider."},
     {Family::Intervals, &drawIntervals, "Estimates with intervals, one row per feature."},
     {Family::Curves, &drawCurves, "Curves with confidence bands, one feature at a time."},

@@ -24,6 +24,7 @@ nb::object drawCurves(nb::handle spec);  // _render/curves.cpp
 nb::object drawGraph(nb::handle spec);   // _render/graph.cpp
 nb::object drawIntervals(nb::handle spec);  // _render/intervals.cpp
 nb::object drawRanked(nb::handle spec);  // _render/ranked.cpp
+nb::object drawDistribution(nb::handle spec);  // _render/distribution.cpp
 
 /// Families come one at a time; until its builder lands a family says so plainly.
 template <render::Family F>

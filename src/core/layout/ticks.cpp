@@ -237,7 +237,8 @@ bool looksCategorical(const Value& values) {
   return texts > 2 * numbers;
 }
 
-// A box or violin given no positions stands at its name on its category axis.
+// A box or violin given no positions stands at its x0 (y0 lying down) on its category
+// axis, or else at its name.
 const Value* namedPosition(const Value& trace, char axis) {
   std::string type = figure::memberText(trace, "type");
   if (type != "box" && type != "violin") return nullptr;
@@ -245,6 +246,8 @@ const Value* namedPosition(const Value& trace, char axis) {
   bool horizontal = orientation == "h" ||
                     (orientation.empty() && figure::member(trace, "x") && !figure::member(trace, "y"));
   if ((horizontal ? 'y' : 'x') != axis) return nullptr;
+  const Value* at = figure::member(trace, horizontal ? "y0" : "x0");
+  if (at && at->isString()) return at;
   const Value* name = figure::member(trace, "name");
   return name && name->isString() ? name : nullptr;
 }

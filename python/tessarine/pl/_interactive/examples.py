@@ -523,6 +523,55 @@ def rankedVertical():
     """The same ranking as vertical bars."""
     return _spec.Ranked(groups=rankedMarkers(genes=16, seed=19), colorBy="kind", colors=_GENE_KINDS,
                         reference=8.0, valueLabel="marker score", title="Top marker genes per cell type")
+_QC_TYPES = ["T cells", "B cells", "NK cells", "Monocytes", "Dendritic cells", "Fibroblasts", "Endothelium",
+             "Epithelium"]
+
+
+def cellCounts(seed=12):
+    """Molecules counted per cell by cell type in three samples, as quality control reads
+    them: log-normal, each type at its own level; the third sample has no dendritic cells."""
+    rng = np.random.default_rng(seed)
+    level = dict(zip(_QC_TYPES, [2600, 3400, 3000, 7800, 6200, 9500, 5200, 12000]))
+    samples = {}
+    for s, (sample, depth) in enumerate({"sample P01": 1.0, "sample P02": 0.55, "sample P03": 1.6}.items()):
+        counts = {}
+        for t, name in enumerate(_QC_TYPES):
+            if s == 2 and name == "Dendritic cells":
+                continue
+            n = int(rng.integers(60, 400))
+            counts[name] = np.round(rng.lognormal(np.log(level[name] * depth), 0.55, n))
+        samples[sample] = counts
+    return samples
+
+
+def distributionCounts():
+    """Molecules per cell in eight cell types of three samples, on a log axis, with the two
+    quality-control cut-offs."""
+    samples = cellCounts()
+    return _spec.Distribution(
+        panels=samples, order=_QC_TYPES, colors=_palette(_QC_TYPES), style="violin",
+        thresholds={"too few molecules (500)": 500, "likely doublets (40,000)": 40_000},
+        valueLabel="molecules per cell", groupLabel="cell type", log=True,
+        title="Molecules per cell by cell type", note="three samples · cut-offs at 500 and 40,000 molecules",
+    )
+
+
+def distributionDonors():
+    """Per donor, the share of regulatory T cells among T cells in three cohorts, each donor
+    named in its tooltip; donors whose sample failed quality control have no value."""
+    rng = np.random.default_rng(21)
+    cohorts = {"healthy": (0.06, 14), "mild": (0.09, 18), "severe": (0.14, 16)}
+    parts, points = {}, {}
+    for c, (cohort, (share, donors)) in enumerate(cohorts.items()):
+        values = np.round(rng.beta(share * 60, (1 - share) * 60, donors), 4)
+        values[rng.choice(donors, size=2, replace=False)] = np.nan
+        parts[cohort] = values
+        points[cohort] = [f"D{c + 1}{d + 1:02d} ({cohort})" for d in range(donors)]
+    return _spec.Distribution(
+        parts=parts, order=list(cohorts), points=points, colors=_palette(list(cohorts)), style="strip",
+        thresholds={"reference share": 0.08}, valueLabel="Treg share of T cells", groupLabel="cohort",
+        title="Regulatory T cells per donor", note="48 donors · 6 without a value after quality control",
+    )
 
 
 def figureAndConfig(make):
@@ -555,9 +604,11 @@ EXAMPLES = [
     ("intervals-abundance", "Intervals: abundance changes by compartment (two orderings)", intervalsAbundance),
     ("ranked-horizontal", "Ranked: top marker genes of three cell types (horizontal)", rankedHorizontal),
     ("ranked-vertical", "Ranked: top marker genes of three cell types (vertical)", rankedVertical),
+    ("distribution-counts", "Distribution: molecules per cell in three samples (violins, log axis)", distributionCounts),
+    ("distribution-donors", "Distribution: donors in three cohorts (strip, named points)", distributionDonors),
 ]
 
 # Examples small enough to keep their finished figures in the repository.
 GOLDEN = ["bars-proportions", "bars-horizontal", "bars-sized", "matrix-markers", "dots-markers", "points-small",
           "gate-markers", "gate-pairs", "curves-survival", "graph-signalling", "graph-clusters",
-          "intervals-abundance", "ranked-horizontal"]
+          "intervals-abundance", "ranked-horizontal", "distribution-donors"]
