@@ -32,7 +32,7 @@ constexpr std::array<Bound, render::DISPATCH.size()> BUILDERS = {{
     {Family::Graph, &notBuiltYet<Family::Graph>, "Nodes and edges with a threshold slider."},
     {Family::Intervals, &notBuiltYet<Family::Intervals>, "Estimates with intervals, one row per feature."},
     {Family::Curves, &notBuiltYet<Family::Curves>, "Curves with confidence bands, one feature at a time."},
-    {Family::Volcano, &notBuiltYet<Family::Volcano>, "Effect against significance, with movable cuts."},
+    {Family::Volcano, &drawVolcano, "Effect against significance, with movable cuts."},
     {Family::Gate, &notBuiltYet<Family::Gate>, "A gate on one marker's distribution, or on a pair."},
     {Family::Ranked, &notBuiltYet<Family::Ranked>, "A ranked list of features."},
 }};
@@ -52,6 +52,7 @@ void bindFamilies(nb::module_& m) {
   bindPointsHelpers(m);
   bindDotsHelpers(m);
   bindMatrixHelpers(m);
+  bindVolcanoHelpers(m);
 }
 
 }  // namespace tess::bind

@@ -19,6 +19,7 @@ nb::object drawPoints(nb::handle spec);  // _render/points.cpp
 nb::object drawMatrix(nb::handle spec);  // _render/matrix.cpp
 nb::object drawDots(nb::handle spec);    // _render/dots.cpp
 nb::object drawBars(nb::handle spec);    // _render/bars.cpp
+nb::object drawVolcano(nb::handle spec);  // _render/volcano.cpp
 
 /// Families come one at a time; until its builder lands a family says so plainly.
 template <render::Family F>
@@ -32,5 +33,6 @@ nb::object notBuiltYet(nb::handle) {
 void bindPointsHelpers(nb::module_& m);  // _pointArea
 void bindDotsHelpers(nb::module_& m);    // _cellArea
 void bindMatrixHelpers(nb::module_& m);  // _matrixState, _matrixHover, _matrixRowLabels
+void bindVolcanoHelpers(nb::module_& m);  // _volcanoColors, _volcanoRange
 
 }  // namespace tess::bind

@@ -19,6 +19,10 @@ frame::Frame alignedTable(const frame::Frame& table, const frame::Column& rows, 
 std::vector<std::string> rowTexts(const frame::Frame& table);
 std::vector<std::string> columnTexts(const frame::Frame& table);
 
+/// The frame with its row labels' texts as a text column named `name`, at the end; a column
+/// of that name the frame already has is replaced, so a tooltip lists it once.
+frame::Frame withIndexColumn(const frame::Frame& frame, const frame::Name& name);
+
 /// Every cell as float64, row by row; TypeError for a column that is not numeric.
 std::vector<double> cellValues(const frame::Frame& table);
 
