@@ -104,7 +104,7 @@ def test_ranges_hold_every_line_of_every_state_and_the_data():
     assert _render._volcanoRange([2.0, 2.0], floor=0.0, include=[1.30103, 2.0, 3.0]) == \
         pytest.approx([1.14812, 3.15291], abs=1e-5)
     assert _render._volcanoRange([0.01, 1.0], floor=0.0) == [0.0, pytest.approx(1.0891)]
-    assert _render._volcanoRange([0.0, 0.0], symmetric=True) == pytest.approx([-1.09, 1.09])
+    assert _render._volcanoRange([0.0, 0.0], symmetric=True) == pytest.approx([-1.18, 1.18])
     # Small effects under a large cut: the lines of the cut still lie on the picture.
     rng = np.random.default_rng(1)
     fig = _volcano(_table(rng.uniform(-0.5, 0.5, 50), rng.uniform(0.01, 0.5, 50)), effectThreshold=2.5,

@@ -19,17 +19,11 @@ pytestmark = pytest.mark.browser
 # (WebGL: the colours handed to the GPU; SVG: each marker's fill), and whether each threshold
 # line's drawn box lies inside the plot.
 STATES = """async (div) => {
-  const rgb = (c) => "rgb(" + c.slice(0, 3).map((v) => Math.round(v <= 1 && c.every((u) => u <= 1) ? v * 255 : v))
-    .join(", ") + ")";
   const colours = () => {
     const scene = div._fullLayout._plots.xy._scene;
-    if (scene && scene.markerOptions) {
-      return scene.markerOptions.map((options) => {
-        const flat = options.colors || options.color;
-        const out = [];
-        for (let i = 0; i < flat.length / 4; i++) out.push(rgb(Array.from(flat.slice(4 * i, 4 * i + 4))));
-        return out;
-      });
+    if (scene && scene.markerOptions) {  // [r, g, b, a] in 0..1 per point
+      return scene.markerOptions.map((options) => options.colors.map(
+        (c) => `rgb(${c.slice(0, 3).map((v) => Math.round(v * 255)).join(", ")})`));
     }
     return Array.from(div.querySelectorAll(".scatterlayer .trace"),
       (t) => Array.from(t.querySelectorAll("path.point"), (p) => p.style.fill.replace(/,\\s*/g, ", ")));
@@ -48,10 +42,10 @@ STATES = """async (div) => {
       inside,
     };
   };
-  const menu = div.querySelector(".updatemenu-header-group");
+  const menu = () => div.querySelector(".updatemenu-header");
   const found = [read()];
   for (let k = 0; k < figure.layout.updatemenus[0].buttons.length; k++) {
-    menu.dispatchEvent(new MouseEvent("click", {bubbles: true}));
+    menu().dispatchEvent(new MouseEvent("click", {bubbles: true}));
     await new Promise((resolve) => setTimeout(resolve, 20));
     div.querySelectorAll(".updatemenu-dropdown-button")[k].dispatchEvent(new MouseEvent("click", {bubbles: true}));
     if (div._promises && div._promises.length) await Promise.all(div._promises);

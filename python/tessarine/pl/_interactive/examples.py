@@ -281,7 +281,8 @@ def differentialTable(features=20_000, seed=11):
     effect = rng.normal(0.0, 0.35, features)
     changed = rng.random(features) < 0.06
     effect[changed] += rng.choice([-1.0, 1.0], changed.sum()) * rng.gamma(2.0, 0.8, changed.sum())
-    error = rng.uniform(0.12, 0.5, features)
+    effect = effect.clip(-6.0, 6.0)
+    error = rng.uniform(0.3, 0.8, features)
     pvalue = np.maximum([erfc(abs(z) / sqrt(2.0)) for z in effect / error], 1e-300)
     return pd.DataFrame({
         "effect": effect.round(4), "pvalue": pvalue, "logp": -np.log10(pvalue),
