@@ -17,7 +17,7 @@ carry them; `strings` = our page bytes / that form's.
 
 Each measurement runs in a fresh process; each side runs twice and the faster run is kept.
 speed-up = px seconds / ours; size = ours bytes / px bytes.
-Targets: speed-up at least 1x, page at most 0.5 of the colour-string form.
+Target: the page at most 0.5 of the colour-string form.
 
 Run: python bench/volcano.py [--sizes 20000]
 """
@@ -32,7 +32,6 @@ import numpy as np
 
 import _sides
 
-SPEED_TARGET = 1.0
 STRINGS_TARGET = 0.5
 
 
@@ -112,8 +111,8 @@ def main():
         ratio = ours / strings
         print(f"{n:>9} {row}")
         print(f"{'':>9} page {ours / 1e6:.2f} MB against {strings / 1e6:.2f} MB with colour strings: {ratio:.2f}")
-        print(f"{'':>9} targets: speed-up >= {SPEED_TARGET:.0f}x {'met' if speedUp >= SPEED_TARGET else 'MISSED'}, "
-              f"page <= {STRINGS_TARGET} of the colour-string form {'met' if ratio <= STRINGS_TARGET else 'MISSED'}")
+        print(f"{'':>9} build {speedUp:.1f}x px's speed; target: page <= {STRINGS_TARGET} of the colour-string form "
+              f"{'met' if ratio <= STRINGS_TARGET else 'MISSED'}")
 
 
 if __name__ == "__main__":
