@@ -24,7 +24,6 @@ namespace tess::render {
 using figure::Array;
 using figure::Object;
 using figure::TypedArray;
-using figure::Value;
 
 namespace {
 
@@ -235,13 +234,14 @@ figure::Figure volcano(const VolcanoSpec& spec) {
   Columns columns{frame.asDoubles("effect"), frame.asDoubles("pvalue"), frame.asDoubles("logp")};
   std::vector<Part> parts = partsOf(spec);
   std::array<std::string, 3> colors = codeColors(spec);
-  std::vector<double> pGrid = _volcanoPGrid(spec.pVal), effectGrid = _volcanoEffectGrid(spec.effectThreshold);
+  double firstEffect = spec.effectThreshold + 0.0;  // -0 reads as the grid's 0
+  std::vector<double> pGrid = _volcanoPGrid(spec.pVal), effectGrid = _volcanoEffectGrid(firstEffect);
 
   figure::Figure fig;
   frame::Frame hoverFrame = withIndexColumn(frame, "feature");
   std::vector<frame::Name> hoverColumns = hoverNames(frame);
   std::string type = _pointTraceType(frame.rows());
-  State first = stateArgs(parts, columns, spec.pVal, spec.effectThreshold);
+  State first = stateArgs(parts, columns, spec.pVal, firstEffect);
   for (std::size_t k = 0; k < parts.size(); ++k) {
     const Part& part = parts[k];
     Object trace{{"type", type},
@@ -271,7 +271,7 @@ figure::Figure volcano(const VolcanoSpec& spec) {
   for (double p : pGrid) {
     for (double effect : effectGrid) {
       // The dropdown names the state drawn first: the spec's own cuts.
-      if (p == spec.pVal && effect == spec.effectThreshold) active = static_cast<std::int64_t>(buttons.size());
+      if (p == spec.pVal && effect == firstEffect) active = static_cast<std::int64_t>(buttons.size());
       State state = stateArgs(parts, columns, p, effect);
       Array codes;
       for (const TypedArray& part : state.codes) codes.emplace_back(part.asRecord());
