@@ -33,7 +33,7 @@ constexpr std::array<Bound, render::DISPATCH.size()> BUILDERS = {{
     {Family::Intervals, &notBuiltYet<Family::Intervals>, "Estimates with intervals, one row per feature."},
     {Family::Curves, &notBuiltYet<Family::Curves>, "Curves with confidence bands, one feature at a time."},
     {Family::Volcano, &drawVolcano, "Effect against significance, with movable cuts."},
-    {Family::Gate, &notBuiltYet<Family::Gate>, "A gate on one marker's distribution, or on a pair."},
+    {Family::Gate, &drawGate, "A gate on one marker's distribution, or on a pair."},
     {Family::Ranked, &notBuiltYet<Family::Ranked>, "A ranked list of features."},
 }};
 
@@ -53,6 +53,7 @@ void bindFamilies(nb::module_& m) {
   bindDotsHelpers(m);
   bindMatrixHelpers(m);
   bindVolcanoHelpers(m);
+  bindGateHelpers(m);
 }
 
 }  // namespace tess::bind

@@ -20,6 +20,7 @@ nb::object drawMatrix(nb::handle spec);  // _render/matrix.cpp
 nb::object drawDots(nb::handle spec);    // _render/dots.cpp
 nb::object drawBars(nb::handle spec);    // _render/bars.cpp
 nb::object drawVolcano(nb::handle spec);  // _render/volcano.cpp
+nb::object drawGate(nb::handle spec);    // _render/gate.cpp
 
 /// Families come one at a time; until its builder lands a family says so plainly.
 template <render::Family F>
@@ -34,5 +35,6 @@ void bindPointsHelpers(nb::module_& m);  // _pointArea
 void bindDotsHelpers(nb::module_& m);    // _cellArea
 void bindMatrixHelpers(nb::module_& m);  // _matrixState, _matrixHover, _matrixRowLabels
 void bindVolcanoHelpers(nb::module_& m);  // _volcanoColors, _volcanoRange
+void bindGateHelpers(nb::module_& m);    // _column, _gateShape, _countColorbar
 
 }  // namespace tess::bind

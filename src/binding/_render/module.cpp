@@ -5,6 +5,7 @@
 #include "_render/bind.hpp"
 #include "convert/exceptions.hpp"
 #include "convert/frame.hpp"
+#include "convert/page_arrays.hpp"
 #include "convert/spec.hpp"
 #include "convert/value.hpp"
 #include "figure/json.hpp"
@@ -55,6 +56,8 @@ NB_MODULE(_render, m) {
         "The finished figure of the spec's family.");
   m.def("configFor", &configFor, "spec"_a.none(), "The plotly config that travels with the spec's figure.");
   m.def("_figure", &emptyFigure, "A new, empty figure.");
+  m.def("_encodeArrays", &bind::encodeArrays, "tree"_a, "isSkipped"_a,
+        "Replaces the renderer's read-only arrays in a figure's plain form by what the page writes.");
 
   bind::bindFinish(m);
   bind::bindFamilies(m);

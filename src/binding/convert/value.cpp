@@ -156,14 +156,6 @@ bool allStrings(const Array& values) {
   return std::all_of(values.begin(), values.end(), [](const Value& v) { return v.isString(); });
 }
 
-nb::handle frozenArrayType() {
-  // Held for the life of the process: a static nb::object would be released after the interpreter.
-  static nb::handle frozen = [] {
-    nb::object cls = nb::module_::import_("tessarine.pl._interactive._arrays").attr("FrozenArray");
-    return cls.release();
-  }();
-  return frozen;
-}
 
 // Strings as a read-only numpy object array. Repeated values share one Python object, so
 // a column of a few distinct values costs a reference per row, not a string per row.
@@ -182,6 +174,15 @@ nb::object frozenStrings(std::size_t n, Text text, nb::object shape = nb::object
 }
 
 }  // namespace
+
+nb::handle frozenArrayType() {
+  // Held for the life of the process: a static nb::object would be released after the interpreter.
+  static nb::handle frozen = [] {
+    nb::object cls = nb::module_::import_("tessarine.pl._interactive._arrays").attr("FrozenArray");
+    return cls.release();
+  }();
+  return frozen;
+}
 
 nb::object frozenObjects(nb::list items, nb::handle shape) {
   nb::module_ np = nb::module_::import_("numpy");
@@ -334,7 +335,7 @@ figure::Figure figureFromPython(nb::handle host) {
 }
 
 nb::object toPlotly(const figure::Figure& figure) {
-  nb::module_ go = nb::module_::import_("plotly.graph_objects");
+  nb::module_ figures = nb::module_::import_("tessarine.pl._interactive._figure");
   Records records;
   struct Scope {
     explicit Scope(Records* r) { convertedRecords = r; }
@@ -349,7 +350,7 @@ nb::object toPlotly(const figure::Figure& figure) {
   kwargs["data"] = data;
   kwargs["layout"] = layout;
   kwargs["_validate"] = false;
-  return go.attr("Figure")(**kwargs);
+  return figures.attr("Figure")(**kwargs);
 }
 
 }  // namespace tess::bind

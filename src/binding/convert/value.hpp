@@ -10,6 +10,8 @@ namespace tess::bind {
 
 namespace nb = nanobind;
 
+/// The numpy array subclass of the read-only arrays handed out (`FrozenArray`).
+nb::handle frozenArrayType();
 /// A typed array as a read-only numpy array over the same bytes (no copy).
 nb::object toNumpy(const figure::TypedArray& array);
 /// Strings as a read-only numpy object array; repeated strings share one Python object.
@@ -28,7 +30,8 @@ figure::Value fromPython(nb::handle object);
 
 /// A host plotly figure (or a mapping with "data" and "layout") as a core figure.
 figure::Figure figureFromPython(nb::handle figure);
-/// A core figure as a plotly.graph_objects.Figure whose arrays are the core's buffers.
+/// A core figure as a plotly.graph_objects.Figure (the page-writing subclass in `_figure`) whose arrays
+/// are the core's buffers.
 nb::object toPlotly(const figure::Figure& figure);
 
 }  // namespace tess::bind

@@ -304,6 +304,35 @@ def volcanoSmall():
                          title="Responders against non-responders")
 
 
+GATE_MARKERS = ["CD3E", "CD4", "CD8A", "MS4A1"]
+
+
+def markerIntensities(cells=20_000, seed=11):
+    """Per-cell intensities of four markers as a cells x markers array, from a mixture of
+    T helper, cytotoxic T, B and unstained cells: each marker bimodal, on an asinh-like scale."""
+    rng = np.random.default_rng(seed)
+    # Rows: populations; columns: whether each marker is on.
+    on = np.array([[1, 1, 0, 0], [1, 0, 1, 0], [0, 0, 0, 1], [0, 0, 0, 0]], dtype=bool)
+    population = rng.choice(len(on), size=cells, p=[0.35, 0.2, 0.25, 0.2])
+    level = np.where(on[population], rng.normal(2.4, 0.45, (cells, 4)), rng.normal(0.3, 0.25, (cells, 4)))
+    return level.astype(np.float32)
+
+
+def gateMarkers():
+    """One marker at a time from a table of 20,000 cells: three histograms, each with its gate."""
+    values = pd.DataFrame(markerIntensities(), columns=GATE_MARKERS)
+    return _spec.Gate(values=values, markers=["CD3E", "CD8A", "MS4A1"], bins=80,
+                      thresholds={"CD3E": 1.2, "CD8A": 1.35}, title="Marker intensity over all cells",
+                      note="20,000 cells · drag the red line to move the gate")
+
+
+def gatePairs():
+    """Two marker pairs of the same cells as densities, each with a gate line on both axes."""
+    return _spec.Gate(values=markerIntensities(), markers=GATE_MARKERS, pairs=[("CD4", "CD8A"), ("CD3E", "MS4A1")],
+                      bins=60, thresholds={"CD4": 1.3, "CD8A": 1.25, "CD3E": 1.2, "MS4A1": 1.1},
+                      title="Marker pairs over all cells")
+
+
 def figureAndConfig(make):
     """The finished figure and config of an example: through figureFor and configFor for a
     spec, or as composed by an example that builds its page itself."""
@@ -328,8 +357,10 @@ EXAMPLES = [
     ("raster-tissue", "Raster: 3,000,000 cells as one density image", rasterTissue),
     ("volcano-genes", "Volcano: 20,000 genes in two biotypes (threshold grid)", volcanoGenes),
     ("volcano-small", "Volcano: 300 genes, cuts off the default grid", volcanoSmall),
+    ("gate-markers", "Gate: three markers' intensities, one at a time", gateMarkers),
+    ("gate-pairs", "Gate: two marker pairs as densities", gatePairs),
 ]
 
 # Examples small enough to keep their finished figures in the repository.
 GOLDEN = ["bars-proportions", "bars-horizontal", "bars-sized", "matrix-markers", "dots-markers", "points-small",
-          "volcano-small"]
+          "volcano-small", "gate-markers", "gate-pairs"]

@@ -199,7 +199,9 @@ Object dropdownControl(std::span<const std::string> labels, std::span<const std:
   for (std::size_t k = 0; k < labels.size(); ++k) {
     std::vector<bool> mask = _visibility(groups, static_cast<std::int64_t>(k));
     Array args{Object{{"visible", Array(mask.begin(), mask.end())}}};
-    if (retitle) args.emplace_back(Object{{*axis + "axis.title.text", axisTitleFor(labels[k], base)}});
+    Object relayout = k < options.layouts.size() ? options.layouts[k] : Object{};
+    if (retitle) relayout.set(*axis + "axis.title.text", axisTitleFor(labels[k], base));
+    if (!relayout.empty()) args.emplace_back(std::move(relayout));
     // Button labels are drawn as markup, so a state's name must not open a tag.
     buttons.emplace_back(Object{{"label", theme::escape(labels[k])}, {"method", "update"}, {"args", std::move(args)}});
   }

@@ -45,6 +45,7 @@ struct DropdownOptions {
   std::string align = "left";            ///< side of the band
   std::optional<std::string> axisTitle = std::nullopt;  ///< "x" or "y" retitles that axis per state
   std::optional<std::string> axisBase = std::nullopt;   ///< what the axis says, kept after the state's name
+  std::vector<figure::Object> layouts = {};  ///< layout changes of each state, before its axis title
 };
 
 /// A dropdown whose state k shows only the k-th run of traces (`groups` counts the traces

@@ -382,6 +382,8 @@ void addCustomdata(Hover& hover, const std::vector<Named>& rest, Rows rows) {
 
 }  // namespace
 
+std::string withThousands(std::int64_t n) { return groupedInt(n); }
+
 std::string escapeValue(std::string_view text) {
   std::string out;
   out.reserve(text.size());

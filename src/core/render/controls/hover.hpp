@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -57,6 +58,9 @@ std::pair<figure::TypedArray, std::string> _numericFormat(const frame::Column& v
 /// Whether a column belongs in a typed matrix: booleans, integers and floats, nullable
 /// ones included.
 bool _isNumericColumn(const frame::Column& values);
+
+/// A whole number as d3's ",d" writes it: a comma between groups of three digits.
+std::string withThousands(std::int64_t n);
 
 /// Text shown through "%{...}": only '&', '<' and '>' become entities, since plotly.js
 /// renders substituted values as markup but never substitutes into them again.
