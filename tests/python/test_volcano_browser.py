@@ -30,17 +30,11 @@ STATES = """async (div) => {
   };
   const read = () => {
     const plot = div.querySelector(".nsewdrag").getBoundingClientRect();
-    const inside = Array.from(div.querySelectorAll(".shapelayer path"), (p) => {
-      const box = p.getBoundingClientRect();
-      return box.left >= plot.left - 1 && box.right <= plot.right + 1 && box.top >= plot.top - 1 &&
-        box.bottom <= plot.bottom + 1;
-    });
-    return {
-      shown: div.querySelector(".updatemenu-header-group .updatemenu-item-text").textContent,
-      caption: div.querySelector(".annotation[data-index='0'] .annotation-text").textContent,
-      colours: colours(),
-      inside,
-    };
+    const inside = Array.from(div.querySelectorAll(".shapelayer path"), (p) => p.getBoundingClientRect()).map((b) =>
+      b.left >= plot.left - 1 && b.right <= plot.right + 1 && b.top >= plot.top - 1 && b.bottom <= plot.bottom + 1);
+    const text = (selector) => div.querySelector(selector).textContent;
+    return {shown: text(".updatemenu-header .updatemenu-item-text"), colours: colours(), inside,
+            caption: text(".annotation[data-index='0'] .annotation-text")};
   };
   const menu = () => div.querySelector(".updatemenu-header");
   const found = [read()];
