@@ -31,7 +31,7 @@ constexpr std::array<Bound, render::DISPATCH.size()> BUILDERS = {{
     {Family::Graph, &drawGraph, "Nodes and edges with a threshold slider."},
     {Family::Intervals, &drawIntervals, "Estimates with intervals, one row per feature."},
     {Family::Curves, &drawCurves, "Curves with confidence bands, one feature at a time."},
-    {Family::Volcano, &notBuiltYet<Family::Volcano>, "Effect against significance, with movable cuts."},
+    {Family::Volcano, &drawVolcano, "Effect against significance, with movable cuts."},
     {Family::Gate, &drawGate, "A gate on one marker's distribution, or on a pair."},
     {Family::Ranked, &drawRanked, "A ranked list of features."},
 }};
@@ -51,6 +51,7 @@ void bindFamilies(nb::module_& m) {
   bindPointsHelpers(m);
   bindDotsHelpers(m);
   bindMatrixHelpers(m);
+  bindVolcanoHelpers(m);
   bindGateHelpers(m);
   bindGraphHelpers(m);
 }

@@ -270,6 +270,40 @@ def matrixLarge():
     )
 
 
+def differentialTable(features=20_000, seed=11):
+    """A differential test of `features` genes: log fold change, p-value, -log10(p), mean
+    expression and the gene's biotype (protein-coding genes four times as common)."""
+    from math import erfc, sqrt
+
+    rng = np.random.default_rng(seed)
+    letters = np.array(list("ABCDEFGHIKLMNOPRSTVWXZ"))
+    names = ["".join(rng.choice(letters, size=rng.integers(3, 6))) + str(i) for i in range(features)]
+    effect = rng.normal(0.0, 0.35, features)
+    changed = rng.random(features) < 0.06
+    effect[changed] += rng.choice([-1.0, 1.0], changed.sum()) * rng.gamma(2.0, 0.8, changed.sum())
+    effect = effect.clip(-6.0, 6.0)
+    error = rng.uniform(0.3, 0.8, features)
+    pvalue = np.maximum([erfc(abs(z) / sqrt(2.0)) for z in effect / error], 1e-300)
+    return pd.DataFrame({
+        "effect": effect.round(4), "pvalue": pvalue, "logp": -np.log10(pvalue),
+        "baseMean": rng.gamma(1.5, 200.0, features).round(1),
+        "biotype": np.where(rng.random(features) < 0.8, "protein coding", "lncRNA"),
+    }, index=pd.Index(names, name="gene"))
+
+
+def volcanoGenes():
+    """20,000 genes of a tumour-against-normal test in two biotypes, the 20 strongest named."""
+    return _spec.Volcano(frame=differentialTable(), group="biotype", pVal=0.01, effectThreshold=1.0, top=20,
+                         xlabel="log2 fold change (tumour / normal)", title="Tumour against adjacent normal tissue",
+                         note="Wald test per gene, 20,000 genes")
+
+
+def volcanoSmall():
+    """300 genes in one trace, the 8 strongest named, the spec's own cuts off the default grid."""
+    return _spec.Volcano(frame=differentialTable(features=300, seed=3), pVal=0.02, effectThreshold=0.75, top=8,
+                         title="Responders against non-responders")
+
+
 GATE_MARKERS = ["CD3E", "CD4", "CD8A", "MS4A1"]
 
 
@@ -597,6 +631,8 @@ EXAMPLES = [
     ("points-tissue", "Points: a tissue section of 50,000 cells", pointsTissue),
     ("points-small", "Points: 600 cells drawn as SVG", pointsSmall),
     ("raster-tissue", "Raster: 3,000,000 cells as one density image", rasterTissue),
+    ("volcano-genes", "Volcano: 20,000 genes in two biotypes (threshold grid)", volcanoGenes),
+    ("volcano-small", "Volcano: 300 genes, cuts off the default grid", volcanoSmall),
     ("gate-markers", "Gate: three markers' intensities, one at a time", gateMarkers),
     ("gate-pairs", "Gate: two marker pairs as densities", gatePairs),
     ("graph-signalling", "Graph: cell-cell communication (directed, three thresholds)", graphSignalling),
@@ -611,4 +647,5 @@ EXAMPLES = [
 # Examples small enough to keep their finished figures in the repository.
 GOLDEN = ["bars-proportions", "bars-horizontal", "bars-sized", "matrix-markers", "dots-markers", "points-small",
           "gate-markers", "gate-pairs", "curves-survival", "graph-signalling", "graph-clusters",
-          "intervals-abundance", "ranked-horizontal", "distribution-donors"]
+          "intervals-abundance", "ranked-horizontal", "distribution-donors",
+          "volcano-small"]

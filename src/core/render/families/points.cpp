@@ -13,6 +13,7 @@
 #include "render/controls/hover.hpp"
 #include "render/entry/checks.hpp"
 #include "render/entry/constants.hpp"
+#include "render/families/common/table.hpp"
 #include "theme/theme.hpp"
 
 namespace tess::render {
@@ -61,22 +62,6 @@ TypedArray gathered(const TypedArray& array, const Members& members) {
   std::vector<float> out(members.size());
   for (std::size_t i = 0; i < members.size(); ++i) out[i] = values[members[i]];
   return TypedArray::of(std::move(out));
-}
-
-// The frame with the cell identities as a text column, named after the index.
-frame::Frame withIdentity(const frame::Frame& frame, const frame::Name& identity) {
-  std::vector<frame::Name> names;
-  std::vector<frame::Column> columns;
-  for (std::size_t i = 0; i < frame.width(); ++i) {
-    if (frame.names()[i] == identity) continue;
-    names.push_back(frame.names()[i]);
-    columns.push_back(frame.at(i));
-  }
-  std::vector<std::optional<std::string>> texts;
-  for (const std::string& text : frame.index().texts()) texts.emplace_back(text);
-  names.push_back(identity);
-  columns.push_back(frame::Column::strings(texts));
-  return frame::Frame(std::move(names), std::move(columns), frame.index(), frame.indexName());
 }
 
 // The columns tooltips and keys read, each once: what splitting and coding may replace.
@@ -374,7 +359,7 @@ PointsFigure points(const PointsSpec& spec) {
   if (identity) hoverColumns.push_back(identityName);
   for (const frame::Name& name : spec.hover)
     if (frame.contains(name)) hoverColumns.push_back(name);
-  frame::Frame hoverFrame = hoverPart(identity ? withIdentity(frame, identityName) : frame, spec, hoverColumns);
+  frame::Frame hoverFrame = hoverPart(identity ? withIndexColumn(frame, identityName) : frame, spec, hoverColumns);
   Context c{spec, std::move(hoverFrame), std::move(hoverColumns), _pointTraceType(frame.rows()),
             TypedArray::of(_coordinates(frame, spec.x)), TypedArray::of(_coordinates(frame, spec.y)), {}};
 

@@ -87,4 +87,19 @@ std::vector<double> cellValues(const frame::Frame& table) {
   return out;
 }
 
+frame::Frame withIndexColumn(const frame::Frame& frame, const frame::Name& name) {
+  std::vector<frame::Name> names;
+  std::vector<frame::Column> columns;
+  for (std::size_t i = 0; i < frame.width(); ++i) {
+    if (frame.names()[i] == name) continue;
+    names.push_back(frame.names()[i]);
+    columns.push_back(frame.at(i));
+  }
+  std::vector<std::optional<std::string>> texts;
+  for (const std::string& text : frame.index().texts()) texts.emplace_back(text);
+  names.push_back(name);
+  columns.push_back(frame::Column::strings(texts));
+  return frame::Frame(std::move(names), std::move(columns), frame.index(), frame.indexName());
+}
+
 }  // namespace tess::render

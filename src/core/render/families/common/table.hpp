@@ -25,6 +25,10 @@ std::vector<std::size_t> rowsAt(std::span<const std::int64_t> positions, std::si
 std::vector<std::string> rowTexts(const frame::Frame& table);
 std::vector<std::string> columnTexts(const frame::Frame& table);
 
+/// The frame with its row labels' texts as a text column named `name`, at the end; a column
+/// of that name the frame already has is replaced, so a tooltip lists it once.
+frame::Frame withIndexColumn(const frame::Frame& frame, const frame::Name& name);
+
 /// Every cell as float64, row by row; TypeError for a column that is not numeric.
 std::vector<double> cellValues(const frame::Frame& table);
 
