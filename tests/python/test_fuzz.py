@@ -126,17 +126,10 @@ def _holds(build):
 _SMALL = {stem: functools.cache(make) for stem, _, make in examples.EXAMPLES if stem in examples.GOLDEN}
 
 
-def test_every_family_that_renders_is_fuzzed():
+def test_every_family_is_fuzzed():
     fuzzed = {type(spec) for spec in (make() for make in _SMALL.values()) if isinstance(spec, _spec._Spec)}
     for name in _spec.__all__:
-        family = getattr(_spec, name)
-        try:
-            _render.figureFor(family())
-        except NotImplementedError:
-            continue  # not built yet
-        except ORDINARY:
-            pass  # an empty spec may well be refused
-        assert any(issubclass(kind, family) for kind in fuzzed), f"{name} renders but has no small example"
+        assert any(issubclass(kind, getattr(_spec, name)) for kind in fuzzed), f"{name} has no small example"
 
 
 @pytest.mark.parametrize("stem", sorted(_SMALL))

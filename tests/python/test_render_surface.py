@@ -38,15 +38,9 @@ def test_config_adds_drawing_to_gates_and_selection_to_points():
 
 
 @pytest.mark.parametrize("cls", _spec.__all__)
-def test_every_family_reaches_its_own_builder(cls):
-    # An empty spec fails inside a built family (it has nothing to draw), and names the
-    # family that is not there yet; a builder bound under another name shows either way.
-    built = cls in ("Points", "Matrix", "Dots", "Bars", "Gate", "Curves", "Graph", "Intervals", "Ranked", "Distribution", "Volcano")
+def test_every_family_is_built_and_refuses_an_empty_spec_plainly(cls):
+    # An empty spec has nothing to draw: its family's builder may refuse it, with an ordinary error.
     try:
         _render.figureFor(getattr(_spec, cls)())
-    except NotImplementedError as missing:
-        assert not built and str(missing) == f"{cls.lower()} is not available yet"
     except (TypeError, ValueError, KeyError, AttributeError):
-        assert built
-    else:
-        assert built
+        pass

@@ -4,43 +4,28 @@
 
 #include <nanobind/nanobind.h>
 
-#include <utility>
-
-#include <string>
-
-#include "convert/frame.hpp"
-#include "render/entry/dispatch.hpp"
-
 namespace tess::bind {
 
 namespace nb = nanobind;
 
-nb::object drawPoints(nb::handle spec);  // _render/points.cpp
-nb::object drawMatrix(nb::handle spec);  // _render/matrix.cpp
-nb::object drawDots(nb::handle spec);    // _render/dots.cpp
-nb::object drawBars(nb::handle spec);    // _render/bars.cpp
-nb::object drawVolcano(nb::handle spec);  // _render/volcano.cpp
-nb::object drawGate(nb::handle spec);    // _render/gate.cpp
-nb::object drawCurves(nb::handle spec);  // _render/curves.cpp
-nb::object drawGraph(nb::handle spec);   // _render/graph.cpp
-nb::object drawIntervals(nb::handle spec);  // _render/intervals.cpp
-nb::object drawRanked(nb::handle spec);  // _render/ranked.cpp
+nb::object drawPoints(nb::handle spec);        // _render/points.cpp
+nb::object drawMatrix(nb::handle spec);        // _render/matrix.cpp
+nb::object drawDots(nb::handle spec);          // _render/dots.cpp
+nb::object drawBars(nb::handle spec);          // _render/bars.cpp
+nb::object drawVolcano(nb::handle spec);       // _render/volcano.cpp
+nb::object drawGate(nb::handle spec);          // _render/gate.cpp
+nb::object drawCurves(nb::handle spec);        // _render/curves.cpp
+nb::object drawGraph(nb::handle spec);         // _render/graph.cpp
+nb::object drawIntervals(nb::handle spec);     // _render/intervals.cpp
+nb::object drawRanked(nb::handle spec);        // _render/ranked.cpp
 nb::object drawDistribution(nb::handle spec);  // _render/distribution.cpp
 
-/// Families come one at a time; until its builder lands a family says so plainly.
-template <render::Family F>
-nb::object notBuiltYet(nb::handle) {
-  std::string name(render::DISPATCH[static_cast<std::size_t>(F)].builder);
-  PyErr_SetString(PyExc_NotImplementedError, (name + " is not available yet").c_str());
-  throw nb::python_error();
-}
-
 /// Private helpers of the families that the tests reach by name.
-void bindPointsHelpers(nb::module_& m);  // _pointArea
-void bindDotsHelpers(nb::module_& m);    // _cellArea
-void bindMatrixHelpers(nb::module_& m);  // _matrixState, _matrixHover, _matrixRowLabels
+void bindPointsHelpers(nb::module_& m);   // _pointArea
+void bindDotsHelpers(nb::module_& m);     // _cellArea
+void bindMatrixHelpers(nb::module_& m);   // _matrixState, _matrixHover, _matrixRowLabels
 void bindVolcanoHelpers(nb::module_& m);  // _volcanoColors, _volcanoRange
-void bindGateHelpers(nb::module_& m);    // _column, _gateShape, _countColorbar
-void bindGraphHelpers(nb::module_& m);   // _nodeRanges
+void bindGateHelpers(nb::module_& m);     // _column, _gateShape, _countColorbar
+void bindGraphHelpers(nb::module_& m);    // _nodeRanges
 
 }  // namespace tess::bind
