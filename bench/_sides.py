@@ -45,6 +45,11 @@ def _measure(build, args):
             "writeSeconds": elapsed + written}
 
 
+def shape(text):
+    """An argument such as "2000x50" as a tuple of ints."""
+    return tuple(int(part) for part in text.lower().split("x"))
+
+
 def child(module, argv):
     """In a child process (`--child side args...`), measures that side and exits."""
     if len(argv) > 2 and argv[1] == "--child":

@@ -24,10 +24,6 @@ import pandas as pd
 import _sides
 
 
-def _shape(text):
-    return tuple(int(part) for part in text.lower().split("x"))
-
-
 def _inputs(features, groups, times, seed=0):
     """feature -> group -> table of a falling step curve with limits and counts."""
     rng = np.random.default_rng(seed)
@@ -80,7 +76,7 @@ def _peer(features, groups, times):
 def main():
     _sides.child(sys.modules[__name__], sys.argv)
     parser = argparse.ArgumentParser()
-    parser.add_argument("--shapes", type=_shape, nargs="*", default=[(20, 4, 500)],
+    parser.add_argument("--shapes", type=_sides.shape, nargs="*", default=[(20, 4, 500)],
                         help="features x groups x times, e.g. 20x4x500")
     args = parser.parse_args()
     print(f"{'shape':>11} {'rows':>8} {_sides.HEADER}")

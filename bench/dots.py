@@ -27,11 +27,6 @@ import pandas as pd
 import _sides
 
 
-def _shape(text):
-    rows, cols = text.lower().split("x")
-    return int(rows), int(cols)
-
-
 def _inputs(rows, cols, seed=0):
     """Mean expression, fraction expressing and count expressing, one row per gene."""
     rng = np.random.default_rng(seed)
@@ -76,26 +71,11 @@ def _peer(rows, cols):
     return elapsed, [fig]
 
 
-def _available():
-    """None when dots can be drawn, else why not."""
-    from tessarine.pl._interactive import _render
-
-    try:
-        _render.dots(_dotsSpec(*_inputs(3, 2)))
-    except NotImplementedError as error:
-        return str(error) or "not implemented"
-    return None
-
-
 def main():
     _sides.child(sys.modules[__name__], sys.argv)
     parser = argparse.ArgumentParser()
-    parser.add_argument("--shapes", type=_shape, nargs="*", default=[(2000, 50)], help="rows x columns, e.g. 2000x50")
+    parser.add_argument("--shapes", type=_sides.shape, nargs="*", default=[(2000, 50)], help="rows x columns, e.g. 2000x50")
     args = parser.parse_args()
-    why = _available()
-    if why is not None:
-        print(f"dots benchmark not run: the installed package cannot draw dots ({why})")
-        return
     print(f"{'grid':>9} {'dots':>8} {_sides.HEADER}")
     for rows, cols in args.shapes:
         row = _sides.compare(__file__, rows, cols)[-1]

@@ -25,11 +25,6 @@ import _sides
 _COLORS = {"immune": "#4E79A7", "stromal": "#F28E2B", "epithelial": "#59A14F"}
 
 
-def _shape(text):
-    features, orderings = text.lower().split("x")
-    return int(features), int(orderings)
-
-
 def _inputs(features, orderings, seed=0):
     rng = np.random.default_rng(seed)
     value = rng.normal(0.0, 1.0, features)
@@ -71,7 +66,7 @@ def _peer(features, orderings):
 def main():
     _sides.child(sys.modules[__name__], sys.argv)
     parser = argparse.ArgumentParser()
-    parser.add_argument("--sizes", type=_shape, nargs="*", default=[(40, 3), (500, 4)],
+    parser.add_argument("--sizes", type=_sides.shape, nargs="*", default=[(40, 3), (500, 4)],
                         help="features x orderings, e.g. 40x3")
     args = parser.parse_args()
     print(f"{'features':>8} {'orders':>6} {_sides.HEADER}")
