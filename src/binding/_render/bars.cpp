@@ -19,7 +19,7 @@ render::BarsSpec readBars(nb::handle spec) {
   out.tickLabels = field(spec, "tickLabels", [](nb::handle ticks) {
     return ticks.is_none() ? std::vector<std::string>() : texts(ticks);
   });
-  out.counts = field(spec, "counts", optionalFrame);
+  out.counts = optionalFrame(spec, "counts");
   out.horizontal = field(spec, "horizontal", truth);
   out.colors = field(spec, "colors", textMap);
   out.stacked = field(spec, "stacked", truth);

@@ -20,11 +20,11 @@ namespace {
 render::DotsSpec readDots(nb::handle spec) {
   render::DotsSpec out;
   out.common = readCommon(spec);
-  out.scales = field(spec, "scales", namedTables);
+  out.scales = namedTables(spec, "scales");
   // Given scales replace the colour table, which may then be absent.
   if (out.scales.empty()) out.color = requiredFrame(spec, "color");
-  out.size = field(spec, "size", optionalFrame).value_or(frame::Frame());
-  out.extra = field(spec, "extra", namedTables);
+  out.size = optionalFrame(spec, "size").value_or(frame::Frame());
+  out.extra = namedTables(spec, "extra");
   out.scale = colorScaleOf(spec);
   out.colorLabel = field(spec, "colorLabel", textOf);
   out.sizeLabel = field(spec, "sizeLabel", textOf);

@@ -57,7 +57,7 @@ std::vector<std::pair<std::string, std::vector<bool>>> statesFrom(nb::handle sta
 render::GraphSpec readGraph(nb::handle spec) {
   render::GraphSpec out;
   out.common = readCommon(spec);
-  out.edges = field(spec, "edges", optionalFrame).value_or(frame::Frame());
+  out.edges = optionalFrame(spec, "edges").value_or(frame::Frame());
   out.states = field(spec, "states", statesFrom);
   out.directed = field(spec, "directed", truth);
   out.positions = field(spec, "positions", positionsFrom);

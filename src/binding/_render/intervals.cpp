@@ -12,13 +12,15 @@ namespace {
 render::IntervalsSpec readIntervals(nb::handle spec) {
   render::IntervalsSpec out;
   out.common = readCommon(spec);
-  out.frame = requiredFrame(spec, "frame");
+  out.colorBy = field(spec, "colorBy", optionalName);
+  ColumnAttributes namedBy;
+  if (out.colorBy) namedBy.emplace_back(*out.colorBy, "colorBy");
+  out.frame = requiredFrame(spec, "frame", {}, std::move(namedBy));
   out.orders = field(spec, "orders", [](nb::handle m) {
     std::vector<std::pair<std::string, std::vector<std::int64_t>>> orders;
     for (auto& [name, positions] : namedEntries(m, indexes)) orders.emplace_back(name.text, std::move(positions));
     return orders;
   });
-  out.colorBy = field(spec, "colorBy", optionalName);
   out.colors = field(spec, "colors", textMap);
   out.reference = field(spec, "reference", optionalNumber);
   out.valueLabel = field(spec, "valueLabel", textOf);

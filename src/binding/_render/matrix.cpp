@@ -26,13 +26,13 @@ render::Order orderFrom(nb::handle value) {
 render::MatrixSpec readMatrix(nb::handle spec) {
   render::MatrixSpec out;
   out.common = readCommon(spec);
-  out.scales = field(spec, "scales", namedTables);
+  out.scales = namedTables(spec, "scales");
   // Given scales are the views; the table itself is read only when it is the one view.
   if (out.scales.empty()) out.frame = requiredFrame(spec, "frame");
   out.orders = field(spec, "orders", [](nb::handle m) { return namedEntries(m, orderFrom); });
   out.scaleKinds = field(spec, "scaleKinds", [](nb::handle m) { return byKeyText(m, textOf); });
   out.color = colorScaleOf(spec);
-  out.cellHover = field(spec, "cellHover", namedTables);
+  out.cellHover = namedTables(spec, "cellHover");
   out.rowNotes = field(spec, "rowNotes", [](nb::handle m) { return byKeyText(m, textOf); });
   out.xlabel = field(spec, "xlabel", textOf);
   out.ylabel = field(spec, "ylabel", textOf);

@@ -57,7 +57,11 @@ render::PointsSpec readPoints(nb::handle spec) {
   for (const auto& key : out.keys)
     if (key) needs.columns->push_back(*key);
   needs.columns->insert(needs.columns->end(), out.hover.begin(), out.hover.end());
-  out.frame = requiredFrame(spec, "frame", needs);
+  ColumnAttributes namedBy{{out.x, "x"}, {out.y, "y"}};
+  for (const auto& key : out.keys)
+    if (key) namedBy.emplace_back(*key, "keys");
+  for (const frame::Name& name : out.hover) namedBy.emplace_back(name, "hover");
+  out.frame = requiredFrame(spec, "frame", needs, std::move(namedBy));
   return out;
 }
 

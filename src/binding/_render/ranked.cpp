@@ -12,10 +12,12 @@ namespace {
 render::RankedSpec readRanked(nb::handle spec) {
   render::RankedSpec out;
   out.common = readCommon(spec);
-  for (auto& [name, table] : field(spec, "groups", namedTables)) out.groups.emplace_back(name.text, std::move(table));
-  // Without groups the spec's own table is the one unnamed group.
-  if (out.groups.empty()) out.groups.emplace_back("", field(spec, "frame", tableFrom));
   out.colorBy = field(spec, "colorBy", [](nb::handle v) { return truth(v) ? optionalName(v) : std::nullopt; });
+  ColumnAttributes namedBy;
+  if (out.colorBy) namedBy.emplace_back(*out.colorBy, "colorBy");
+  for (auto& [name, table] : namedTables(spec, "groups", namedBy)) out.groups.emplace_back(name.text, std::move(table));
+  // Without groups the spec's own table is the one unnamed group.
+  if (out.groups.empty()) out.groups.emplace_back("", frameOf(spec, "frame", namedBy));
   out.colors = field(spec, "colors", textMap);
   out.horizontal = field(spec, "horizontal", truth);
   out.reference = field(spec, "reference", optionalNumber);

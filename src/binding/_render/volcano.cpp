@@ -26,11 +26,13 @@ double number(nb::handle value) { return nb::cast<double>(nb::float_(value)); }
 render::VolcanoSpec readVolcano(nb::handle spec) {
   render::VolcanoSpec out;
   out.common = readCommon(spec);
-  out.frame = requiredFrame(spec, "frame");
   nb::object group = attribute(spec, "group");
   out.showLegend = !group.is_none();
   // Any set group splits; None or an empty name draws one trace.
   if (named("group", group, truth)) out.group = named("group", group, nameFromPython);
+  ColumnAttributes namedBy;
+  if (out.group) namedBy.emplace_back(*out.group, "group");
+  out.frame = requiredFrame(spec, "frame", {}, std::move(namedBy));
   out.pVal = field(spec, "pVal", number);
   out.effectThreshold = field(spec, "effectThreshold", number);
   readColors(spec, out);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "errors.hpp"
+#include "render/entry/checks.hpp"
 
 namespace tess::bind {
 
@@ -113,19 +114,42 @@ std::vector<double> numbers(nb::handle sequence) {
   return std::vector<double>(view.data(), view.data() + view.shape(0));
 }
 
-frame::Frame requiredFrame(nb::handle spec, const char* name, const FrameNeeds& needs) {
-  return field(spec, name, [&](nb::handle value) {
+namespace {
+frame::Frame originated(frame::Frame frame, std::string attribute, ColumnAttributes namedBy = {}) {
+  frame.setOrigin({std::move(attribute), std::move(namedBy)});
+  return frame;
+}
+}  // namespace
+
+frame::Frame requiredFrame(nb::handle spec, const char* name, const FrameNeeds& needs, ColumnAttributes namedBy) {
+  frame::Frame read = field(spec, name, [&](nb::handle value) {
     if (value.is_none()) throw TypeError(std::string(name) + " must be a data frame, not None");
     return frameFromPython(value, needs);
   });
+  return originated(std::move(read), name, std::move(namedBy));
 }
 
-std::optional<frame::Frame> optionalFrame(nb::handle value) {
-  if (value.is_none()) return std::nullopt;
-  return frameFromPython(value);
+frame::Frame frameOf(nb::handle spec, const char* name, ColumnAttributes namedBy) {
+  return originated(field(spec, name, [](nb::handle value) { return frameFromPython(value); }), name,
+                    std::move(namedBy));
 }
 
-frame::Frame tableFrom(nb::handle value) { return frameFromPython(value); }
+std::optional<frame::Frame> optionalFrame(nb::handle spec, const char* name) {
+  if (attribute(spec, name).is_none()) return std::nullopt;
+  return frameOf(spec, name);
+}
+
+std::vector<std::pair<frame::Name, frame::Frame>> tablesIn(nb::handle mapping, std::string_view attribute,
+                                                           const ColumnAttributes& namedBy) {
+  auto tables = namedEntries(mapping, [](nb::handle value) { return frameFromPython(value); });
+  for (auto& [key, table] : tables) table.setOrigin({render::subscripted(attribute, key.text), namedBy});
+  return tables;
+}
+
+std::vector<std::pair<frame::Name, frame::Frame>> namedTables(nb::handle spec, const char* name,
+                                                              const ColumnAttributes& namedBy) {
+  return field(spec, name, [&](nb::handle mapping) { return tablesIn(mapping, name, namedBy); });
+}
 
 render::ColorScale colorScaleOf(nb::handle spec) {
   render::ColorScale scale;

@@ -69,13 +69,25 @@ std::vector<std::int64_t> indexes(nb::handle sequence);
 /// A sequence of numbers as doubles, through numpy.
 std::vector<double> numbers(nb::handle sequence);
 
-/// A frame attribute a family cannot draw without: None is refused (TypeError) rather
-/// than read as empty.
-frame::Frame requiredFrame(nb::handle spec, const char* name, const FrameNeeds& needs = {});
-/// None as nullopt, anything else as a frame.
-std::optional<frame::Frame> optionalFrame(nb::handle value);
-/// A table given as anything pandas.DataFrame() accepts, for namedEntries.
-frame::Frame tableFrom(nb::handle value);
+/// Which attribute names which column of a frame, for the frame's failures.
+using ColumnAttributes = std::vector<std::pair<frame::Name, std::string>>;
+
+/// spec.name as a frame a family cannot draw without: None is refused (TypeError) rather
+/// than read as empty. Failures by column lead with the attribute of `namedBy` naming the
+/// column, or with `name` (frame::Frame::setOrigin).
+frame::Frame requiredFrame(nb::handle spec, const char* name, const FrameNeeds& needs = {},
+                           ColumnAttributes namedBy = {});
+/// spec.name as anything pandas.DataFrame() accepts (None as an empty frame), failing as `name`.
+frame::Frame frameOf(nb::handle spec, const char* name, ColumnAttributes namedBy = {});
+/// spec.name: None as nullopt, anything else as a frame failing as `name`.
+std::optional<frame::Frame> optionalFrame(nb::handle spec, const char* name);
+/// A mapping of key -> table (anything pandas.DataFrame() accepts) in mapping order, each
+/// table failing as attribute[key] (its columns as `namedBy` says).
+std::vector<std::pair<frame::Name, frame::Frame>> tablesIn(nb::handle mapping, std::string_view attribute,
+                                                           const ColumnAttributes& namedBy = {});
+/// spec.name read by tablesIn.
+std::vector<std::pair<frame::Name, frame::Frame>> namedTables(nb::handle spec, const char* name,
+                                                              const ColumnAttributes& namedBy = {});
 /// The continuous colour request of a grid spec: `cmap`, `vmin`, `vmax`, `center` and `kind`
 /// (None keeps the default kind).
 render::ColorScale colorScaleOf(nb::handle spec);
@@ -95,11 +107,6 @@ auto namedEntries(nb::handle mapping, Read read) {
   if (mapping.is_none()) return out;
   for (nb::handle pair : mapping.attr("items")()) out.emplace_back(nameFromPython(pair[0]), read(pair[1]));
   return out;
-}
-
-/// A mapping of name -> table (anything pandas.DataFrame() accepts), in mapping order.
-inline std::vector<std::pair<frame::Name, frame::Frame>> namedTables(nb::handle mapping) {
-  return namedEntries(mapping, tableFrom);
 }
 
 /// A mapping read entry by entry, keyed by the keys' texts.

@@ -31,6 +31,35 @@ void Frame::validate() const {
                        " rows where the index has " + std::to_string(index_.size()));
 }
 
+namespace {
+// A text label quoted, any other (a column named 1) as it is.
+std::string shown(const Name& name) { return name.kind == LabelKind::Text ? "'" + name.text + "'" : name.text; }
+
+std::string_view contents(Kind kind) {
+  switch (kind) {
+    case Kind::Text: return "text";
+    case Kind::Categorical: return "categories";
+    default: return "objects";
+  }
+}
+}  // namespace
+
+std::string Frame::owner(const std::optional<Name>& name) const {
+  if (!origin_) return "";
+  for (const auto& [named, attribute] : origin_->namedBy)
+    if (named == name) return attribute + ": ";
+  return origin_->attribute + ": ";
+}
+
+std::string Frame::lead(const Name& name) const { return owner(name) + "column " + shown(name); }
+
+const Column& Frame::numericAt(std::size_t position) const {
+  const Column& found = at(position);
+  if (!found.isNumeric())
+    throw TypeError(lead(names_[position]) + " holds " + std::string(contents(found.kind())) + ", not numbers");
+  return found;
+}
+
 const Column& Frame::at(std::size_t position) const {
   if (position >= columns_.size())
     throw IndexError("column " + std::to_string(position) + " out of range for " + std::to_string(columns_.size()));
@@ -41,10 +70,10 @@ std::size_t Frame::position(const Name& name) const {
   std::optional<std::size_t> found;
   for (std::size_t i = 0; i < names_.size(); ++i) {
     if (names_[i] != name) continue;
-    if (found) throw ValueError("column name '" + name.text + "' is not unique");
+    if (found) throw ValueError(lead(name) + " is not unique");
     found = i;
   }
-  if (!found) throw KeyError(name.text);
+  if (!found) throw KeyError(owner(name) + "no column " + shown(name));
   return *found;
 }
 
@@ -59,7 +88,9 @@ Frame Frame::take(std::span<const std::size_t> positions) const {
   columns.reserve(columns_.size());
   Column index = index_.take(positions);  // checks the bounds once, before any column is copied
   for (const Column& c : columns_) columns.push_back(c.take(positions));
-  return Frame(names_, std::move(columns), std::move(index), indexName_);
+  Frame out(names_, std::move(columns), std::move(index), indexName_);
+  out.origin_ = origin_;
+  return out;
 }
 
 Frame Frame::select(std::span<const Name> names) const {
@@ -69,7 +100,9 @@ Frame Frame::select(std::span<const Name> names) const {
     columns.push_back(columns_[position(name)]);
     chosen.push_back(name);
   }
-  return Frame(std::move(chosen), std::move(columns), index_, indexName_);
+  Frame out(std::move(chosen), std::move(columns), index_, indexName_);
+  out.origin_ = origin_;
+  return out;
 }
 
 Frame Frame::alignTo(const Column& labels) const {
@@ -77,7 +110,7 @@ Frame Frame::alignTo(const Column& labels) const {
   rowOf.reserve(index_.size());
   for (std::size_t i = 0; i < index_.size(); ++i)
     if (!rowOf.emplace(index_.key(i), static_cast<std::int64_t>(i)).second)
-      throw ValueError("cannot align on an index with duplicate labels ('" + index_.text(i) + "')");
+      throw ValueError(owner() + "cannot align on an index with duplicate labels ('" + index_.text(i) + "')");
   std::vector<std::int64_t> positions(labels.size());
   for (std::size_t i = 0; i < labels.size(); ++i) {
     auto found = rowOf.find(labels.key(i));
@@ -86,7 +119,9 @@ Frame Frame::alignTo(const Column& labels) const {
   std::vector<Column> columns;
   columns.reserve(columns_.size());
   for (const Column& c : columns_) columns.push_back(c.takeOrAbsent(positions));
-  return Frame(names_, std::move(columns), labels, indexName_);
+  Frame out(names_, std::move(columns), labels, indexName_);
+  out.origin_ = origin_;
+  return out;
 }
 
 }  // namespace tess::frame

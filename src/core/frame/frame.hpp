@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -24,6 +25,13 @@ struct Name {
   Name(std::string t, LabelKind k = LabelKind::Text) : text(std::move(t)), kind(k) {}
   Name(const char* t) : text(t) {}
   bool operator==(const Name&) const = default;
+};
+
+/// Where a frame was read from, so that its failures say what the caller wrote.
+struct Origin {
+  std::string attribute;  ///< the spec attribute holding the frame
+  /// Attributes that name some of its columns; the first naming a column speaks for it.
+  std::vector<std::pair<Name, std::string>> namedBy;
 };
 
 /// Columns of equal length over a row index. Column names may repeat, as in pandas;
@@ -49,9 +57,12 @@ class Frame {
   std::size_t position(const Name& name) const;
   bool contains(const Name& name) const;
   const Column& column(const Name& name) const { return columns_[position(name)]; }
+  /// The named column, or the one at a position, when it holds numbers; TypeError otherwise.
+  const Column& numeric(const Name& name) const { return numericAt(position(name)); }
+  const Column& numericAt(std::size_t position) const;
 
   bool isNumeric(const Name& name) const { return column(name).isNumeric(); }
-  std::vector<double> asDoubles(const Name& name) const { return column(name).asDoubles(); }
+  std::vector<double> asDoubles(const Name& name) const { return numeric(name).asDoubles(); }
   std::string text(const Name& name, std::size_t row) const { return column(name).text(row); }
   /// The distinct values of a column in order of appearance, missing counted once.
   Column distinct(const Name& name) const { return column(name).distinct(); }
@@ -66,13 +77,25 @@ class Frame {
   /// index is `labels`, under this index's name.
   Frame alignTo(const Column& labels) const;
 
+  /// Failures by column then lead with the attribute naming the column (the frame's own
+  /// where none does) and the column: "x: column 'cell type' holds text, not numbers".
+  void setOrigin(Origin origin) { origin_ = std::make_shared<const Origin>(std::move(origin)); }
+  /// Fails as `other` does: for frames made from another's columns.
+  void setOriginOf(const Frame& other) { origin_ = other.origin_; }
+
  private:
   void validate() const;
+  /// "<attribute>: " of the attribute answering for a column (for the frame without one),
+  /// empty without an origin.
+  std::string owner(const std::optional<Name>& name = std::nullopt) const;
+  /// owner(name) + "column '<name>'".
+  std::string lead(const Name& name) const;
 
   std::vector<Name> names_;
   std::vector<Column> columns_;
   Column index_;
   std::optional<Name> indexName_;
+  std::shared_ptr<const Origin> origin_;
 };
 
 }  // namespace tess::frame

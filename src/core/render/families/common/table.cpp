@@ -46,7 +46,9 @@ frame::Frame alignedTable(const frame::Frame& table, const frame::Column& rows, 
     else out.push_back(frame::Column::numbers(
              frame::Buffer::of(std::vector<double>(rows.size(), std::numeric_limits<double>::quiet_NaN()))));
   }
-  return frame::Frame(std::move(names), std::move(out), rows, table.indexName());
+  frame::Frame aligned(std::move(names), std::move(out), rows, table.indexName());
+  aligned.setOriginOf(table);
+  return aligned;
 }
 
 std::vector<std::string> rowTexts(const frame::Frame& table) { return table.index().texts(); }
@@ -64,10 +66,10 @@ std::vector<double> cellValues(const frame::Frame& table) {
   constexpr std::size_t kBand = 64;
   std::vector<std::vector<double>> converted(m);
   for (std::size_t j = 0; j < m; ++j) {
-    const frame::Column& column = table.at(j);
+    const frame::Column& column = table.numericAt(j);
     bool plain = column.kind() == frame::Kind::Float || column.kind() == frame::Kind::Int ||
                  column.kind() == frame::Kind::Bool;
-    // Masked and other columns go through their own conversion first (TypeError if not numeric).
+    // Masked columns and float16 go through their own conversion first.
     if (!plain || column.values().type() == frame::Scalar::F16) converted[j] = column.asDoubles();
   }
   for (std::size_t start = 0; start < n; start += kBand) {
