@@ -63,6 +63,21 @@ def test_orderings_send_their_own_rows_colours_and_tooltips():
     assert list(fig.data[0].marker.color) == [colors.get(k, "#333333") for k in frame["kind"]]
 
 
+def test_a_key_lists_each_colour_category_once_and_draws_nothing():
+    frame = _frame(("A", "B", "C", "D"), kind=["up", "<i>down</i>", "up", "other"])
+    colors = {"up": "#B2182B", "<i>down</i>": "#2166AC"}
+    fig = _intervals(frame=frame, orders={"reversed": [3, 2, 1, 0], "given": [0, 1, 2, 3]}, colorBy="kind",
+                     colors=colors)
+    markers, *key = fig.data
+    assert markers.showlegend is False
+    # First seen first, in the first ordering; a category without a colour in the markers' default.
+    assert [(t.name, t.marker.color) for t in key] == [
+        ("other", "#333333"), ("up", "#B2182B"), ("&lt;i&gt;down&lt;/i&gt;", "#2166AC")]
+    assert all(t.showlegend and list(t.x) == [None] and t.hoverinfo == "skip" for t in key)
+    assert fig.layout.legend.itemclick is False  # clicking a key would hide nothing
+    assert len(_intervals(frame=frame).data) == len(_intervals(frame=frame, colorBy="absent").data) == 1
+
+
 @pytest.mark.parametrize("change, error", [
     ({"frame": _frame().drop(columns="low")}, KeyError),
     ({"orders": {"bad": [0, 3]}}, IndexError),

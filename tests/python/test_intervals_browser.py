@@ -4,7 +4,7 @@ import numpy as np
 import pandas as pd
 import pytest
 from browser.judge import judge
-from browser.plotted import onPlot, rgb
+from browser.plotted import LEGENDS, assertLegends, onPlot, rgb
 
 from tessarine.pl._interactive import _render, _spec
 from tessarine.pl._interactive.examples import intervalsAbundance
@@ -52,3 +52,17 @@ def test_markup_names_read_literally_in_every_ordering():
     report = judge(_render.figureFor(spec), _render.configFor(spec), states=True)
     report.assertClean()
     assert {b["text"] for b in report.boxes["ytick"]} == set(names)
+
+
+
+def test_the_colour_key_stays_beside_the_plot_and_lists_the_same_colours_in_every_ordering():
+    long = "tissue-resident memory compartment of the lamina propria"
+    frame = pd.DataFrame({"value": [1.0, -1.0, 0.5, 2.0], "low": [0.0, -2.0, 0.0, 1.0], "high": [2.0, 0.0, 1.0, 3.0],
+                          "kind": [long, "<i>down</i>", long, "flat"]}, index=["a", "b", "c", "d"])
+    spec = _spec.Intervals(frame=frame, orders={"given": [0, 1, 2, 3], "reversed": [3, 2, 1, 0]}, colorBy="kind",
+                           colors={long: "#B2182B", "<i>down</i>": "#2166AC"}, title="Key")
+    fig = _render.figureFor(spec)
+    report = judge(fig, _render.configFor(spec), states=True)
+    report.assertClean()  # the legend, long names shortened, covers nothing in any state
+    key = [(long, "#B2182B"), ("<i>down</i>", "#2166AC"), ("flat", "#333333")]
+    assertLegends(onPlot(fig, LEGENDS), [key] * 3)

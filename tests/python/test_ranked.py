@@ -40,9 +40,16 @@ def test_each_group_shows_only_its_own_bars_items_and_colours():
               "three": _table(("e",))}
     colors = {"x": "#111111", "y": "#222222"}
     fig = _ranked(groups=groups, colorBy="kind", colors=colors, horizontal=True, reference=1.5)
-    assert [t.visible for t in fig.data] == [True, False, False]
-    assert [tuple(t.marker.color) if not isinstance(t.marker.color, str) else t.marker.color for t in fig.data] == [
+    bars = [t for t in fig.data if t.type == "bar"]
+    assert [t.visible for t in bars] == [True, False, False]
+    assert [tuple(t.marker.color) if not isinstance(t.marker.color, str) else t.marker.color for t in bars] == [
         ("#111111", "#222222", "#5B7FA6"), ("#222222", "#222222"), "#5B7FA6"]  # no column, or no entry: the default
+    # Each group keys its own colours, shown with its bars: the key of the first at first.
+    states = [[t.visible for t in fig.data]] + [b.args[0]["visible"] for b in fig.layout.updatemenus[0].buttons]
+    keys = [[(t.name, t.marker.color) for t, shown in zip(fig.data, visible) if shown and t.type == "scatter"]
+            for visible in states]
+    first = [("x", "#111111"), ("y", "#222222"), ("z", "#5B7FA6")]
+    assert keys == [first, first, [("y", "#222222")], []]
     assert fig.layout.shapes[0].x0 == 1.5 and fig.layout.yaxis.autorange == "reversed"
     assert "<b>group</b>" in {a.text for a in fig.layout.annotations}
     assert [b.label for b in fig.layout.updatemenus[0].buttons] == ["one", "two", "three"]

@@ -54,13 +54,13 @@ def test_every_state_colours_and_counts_as_pandas_reads_its_cuts_and_the_shown_o
     frame.iloc[:4, :2] = [[0.0, 1e-3], [np.nan, 1e-3], [0.0, 0.9], [1.0, np.nan]]  # zero, missing, not significant
     fig = _volcano(frame, group="group", pVal=0.02, effectThreshold=0.75)
     parts = [frame[frame.group == g] for g in dict.fromkeys(frame.group)]  # in order of first appearance
-    assert [t.name for t in fig.data] == list(dict.fromkeys(frame.group))
+    assert [t.name for t in fig.data] == list(dict.fromkeys(frame.group)) * 2  # points, then their keys
     menu = fig.layout.updatemenus[0]
     states = [_cuts(b.label) for b in menu.buttons]
     assert states == [(p, e) for p in (0.05, 0.02, 0.01, 0.001) for e in (0, 0.5, 0.75, 1, 2)]
     assert states[menu.active] == (0.02, 0.75) == _cuts(fig.layout.annotations[0].text)
     for (p, effect), button in zip(states, menu.buttons):
-        restyle, relayout = button.args
+        restyle, relayout, _ = button.args
         up = down = 0
         for trace, part, codes in zip(fig.data, parts, restyle["marker.color"]):
             colours, u, d = _expected(part, p, effect)
@@ -71,8 +71,9 @@ def test_every_state_colours_and_counts_as_pandas_reads_its_cuts_and_the_shown_o
         assert sorted(s["x0"] for s in lines if s["xref"] == "x") == ([-effect, effect] if effect else [])
         assert [s["y0"] for s in lines if s["yref"] == "y"] == pytest.approx([-np.log10(p)])
         if (p, effect) == (0.02, 0.75):  # the state drawn first is the active button's, exactly
-            assert [_drawn(t.marker.color, t.marker) for t in fig.data] == \
-                [_drawn(c, t.marker) for t, c in zip(fig.data, restyle["marker.color"])]
+            points = fig.data[:len(parts)]
+            assert [_drawn(t.marker.color, t.marker) for t in points] == \
+                [_drawn(c, t.marker) for t, c in zip(points, restyle["marker.color"])]
             assert [s.to_plotly_json() for s in fig.layout.shapes] == lines
 
 
@@ -103,10 +104,16 @@ def test_tooltips_groups_and_labels_name_features_once_and_escaped_once():
     labels = [a.text for a in one.layout.annotations if a.xref == "x"]
     assert labels == [_theme.escape(n) for n in ["a&b", "tie", "<b>A</b>", "C"]]
     assert len([a for a in _volcano(frame.iloc[:2], top=3).layout.annotations if a.xref == "x"]) == 2
-    assert [(t.name, t.showlegend) for t in _volcano(frame, group="").data] == [("features", True)]
-    assert [(t.name, len(t.x)) for t in _volcano(frame, group="kind").data] == [("2.0", 3), ("1.0", 2)]
+    assert [(t.name, t.legendgroup) for t in _volcano(frame, group="").data] == [("features", "features")] * 2
+    grouped = _volcano(frame, group="kind")
+    points, keys = grouped.data[:2], grouped.data[2:]
+    assert [(t.name, len(t.x), t.showlegend) for t in points] == [("2.0", 3, False), ("1.0", 2, False)]
+    # A group's legend entry is a neutral ring that toggles the group's points, whatever their classes.
+    assert [(k.name, k.legendgroup, k.marker.symbol, k.marker.color) for k in keys] == [
+        ("2.0", "2.0", "circle-open", "#555555"), ("1.0", "1.0", "circle-open", "#555555")]
+    assert {tuple(b.args[2]) for b in grouped.layout.updatemenus[0].buttons} == {(0, 1)}  # states recolour points only
     frame["kind"] = ["<i>x</i>"] * 5
-    assert _volcano(frame, group="kind").data[0].name == "&lt;i&gt;x&lt;/i&gt;"
+    assert [t.name for t in _volcano(frame, group="kind").data] == ["&lt;i&gt;x&lt;/i&gt;"] * 2
 
 
 @pytest.mark.parametrize("change, error", [

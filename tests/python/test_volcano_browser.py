@@ -7,7 +7,7 @@ import re
 import numpy as np
 import pandas as pd
 import pytest
-from browser.plotted import onPlot
+from browser.plotted import LEGENDS, onPlot, rgb
 
 from tessarine.pl._interactive import _render, _spec
 from tessarine.pl._interactive.examples import volcanoGenes
@@ -92,3 +92,17 @@ def test_small_effects_under_a_large_cut_keep_every_line_on_an_svg_plot_and_name
     assert set(names[:3]) <= set(shown)
     tooltip = onPlot(fig, "async (div) => hover(div, [{curveNumber: 0, pointNumber: 0}])")
     assert tooltip[0] == "feature: <b>A</b>"
+
+
+def test_group_keys_keep_one_neutral_ring_whatever_the_state_colours_their_points():
+    frame = pd.DataFrame({"effect": [3.0, 0.1, 0.2, -3.0, 0.0], "pvalue": [1e-6, 0.5, 0.4, 1e-6, 0.9],
+                          "kind": ["up first", "up first", "up first", "down first", "down first"]},
+                         index=list("abcde"))
+    frame["logp"] = -np.log10(frame.pvalue)
+    spec = _spec.Volcano(frame=frame, group="kind")
+    fig = _render.figureFor(spec)
+    legends = onPlot(fig, LEGENDS)
+    assert len(legends) == len(fig.layout.updatemenus[0].buttons) + 1
+    for legend in legends:
+        assert [text for text, _, _ in legend] == ["up first", "down first"]
+        assert all(stroke == rgb("#555555") and fill in ("none", "") for _, fill, stroke in legend), legend

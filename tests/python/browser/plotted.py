@@ -67,3 +67,25 @@ def onPlot(fig, body: str, *args):
 def rgb(colour: str) -> str:
     """A "#RRGGBB" colour as the browser reports a drawn fill."""
     return "rgb({}, {}, {})".format(*(int(colour[i:i + 2], 16) for i in (1, 3, 5)))
+
+
+# The legend as first drawn and after each button of the first updatemenu: each entry's text
+# and its symbol's fill and outline.
+LEGENDS = """async (div) => {
+  const read = () => Array.from(div.querySelectorAll(".legend .traces"), (t) => {
+    const symbol = t.querySelector(".legendpoints path");
+    return [t.querySelector(".legendtext").textContent, symbol.style.fill, symbol.style.stroke];
+  });
+  return [read(), ...await eachView(div, async () => read())];
+}"""
+
+
+def assertLegends(drawn, keys):
+    """Each state's legend lists (name, "#RRGGBB" fill) of `keys`, in order; a name too long
+    for the legend may end shortened ("…")."""
+    assert len(drawn) == len(keys)
+    for legend, key in zip(drawn, keys):
+        assert len(legend) == len(key), (legend, key)
+        for (text, fill, _), (name, colour) in zip(legend, key):
+            assert fill == rgb(colour)
+            assert text == name or (text.endswith("…") and name.startswith(text[:-1])), (text, name)

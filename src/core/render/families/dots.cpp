@@ -127,13 +127,8 @@ std::string trimmed(std::string_view text) {
 // Legend entries that key the dot sizes; nothing of them is drawn in the plot.
 void addSizeKey(figure::Figure& fig, const DotsSpec& spec) {
   for (auto [fraction, label] : {std::pair{0.25, "25%"}, {0.5, "50%"}, {1.0, "100%"}})
-    fig.addTrace(Object{{"type", "scatter"},
-                        {"x", Array{nullptr}},
-                        {"y", Array{nullptr}},
-                        {"mode", "markers"},
-                        {"marker", Object{{"size", _dotSize(fraction)}, {"color", "#777777"}}},
-                        {"name", theme::escape(trimmed(std::string(label) + " " + spec.sizeLabel))},
-                        {"hoverinfo", "skip"}});
+    fig.addTrace(keyTrace(trimmed(std::string(label) + " " + spec.sizeLabel),
+                          Object{{"size", _dotSize(fraction)}, {"color", "#777777"}}));
 }
 
 // Each button shows its own scale; the restyle addresses the scale traces only, so the

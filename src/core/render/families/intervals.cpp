@@ -73,7 +73,9 @@ Object markerTrace(Object first) {
   Object marker{{"size", 8}, {"color", INTERVAL_MARKER_COLOR}, {"line", Object{{"width", 0}}}};
   if (const figure::Value* colors = first.find("marker")) marker.set("color", colors->asObject().at("color"));
   first.erase("marker");
-  Object trace{{"type", "scatter"}, {"mode", "markers"}, {"marker", std::move(marker)}, {"name", ""}};
+  // The colour key, not the trace, stands in the legend.
+  Object trace{{"type", "scatter"}, {"mode", "markers"}, {"marker", std::move(marker)}, {"name", ""},
+               {"showlegend", false}};
   for (auto& [key, value] : first) trace.set(key, std::move(value));
   return trace;
 }
@@ -104,6 +106,11 @@ figure::Figure intervals(const IntervalsSpec& spec) {
 
   figure::Figure fig;
   fig.addTrace(markerTrace(parts.front()));
+  if (rows.colorKeys) {  // every category any ordering shows, first seen first
+    std::vector<std::size_t> shown;
+    for (const auto& order : orders) shown.insert(shown.end(), order.second.begin(), order.second.end());
+    addColorKey(fig, keyEntries("colors", spec.colors, *rows.colorKeys, shown, INTERVAL_MARKER_COLOR), "circle");
+  }
   if (spec.reference && spec.logScale && !(*spec.reference > 0))  // plotly would draw no line at all
     throw ValueError("reference: " + formatG(*spec.reference) + " has no place on a logarithmic axis");
   if (spec.reference) addReference(fig, 'x', *spec.reference, "#999999");

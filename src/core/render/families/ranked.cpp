@@ -38,15 +38,21 @@ Hover itemHover(const frame::Frame& table, const std::vector<std::string>& items
   return _hoverColumns(withItems, names);
 }
 
+// The rows of a table whose bars take their colours from a column, in table order; none
+// when no column colours them.
+std::vector<std::size_t> keyedRows(const RankedSpec& spec, const frame::Frame& table) {
+  if (!spec.colorBy || !table.contains(*spec.colorBy)) return {};
+  std::vector<std::size_t> rows(table.rows());
+  std::iota(rows.begin(), rows.end(), std::size_t{0});
+  return rows;
+}
+
 Object barTrace(const RankedSpec& spec, const std::string& name, const frame::Frame& table, const Array& items,
-                bool visible) {
+                std::span<const std::size_t> keyed, bool visible) {
   TypedArray values = TypedArray::of(table.asDoubles("value"));
   figure::Value colors{std::string(RANKED_BAR_COLOR)};
-  if (spec.colorBy && table.contains(*spec.colorBy)) {
-    std::vector<std::size_t> rows(table.rows());
-    std::iota(rows.begin(), rows.end(), std::size_t{0});
-    colors = rowColors("colors", spec.colors, table.column(*spec.colorBy), rows, RANKED_BAR_COLOR);
-  }
+  if (!keyed.empty())
+    colors = rowColors("colors", spec.colors, table.column(*spec.colorBy), keyed, RANKED_BAR_COLOR);
   Object trace{{"type", "bar"},
                {"x", spec.horizontal ? figure::Value(values) : figure::Value(items)},
                {"y", spec.horizontal ? figure::Value(items) : figure::Value(values)},
@@ -72,10 +78,16 @@ figure::Figure ranked(const RankedSpec& spec) {
   std::size_t rows = 0;
   for (const auto& [name, table] : spec.groups) {
     Array categories = categoryValues(table.index().texts());
-    fig.addTrace(barTrace(spec, name, table, categories, fig.data.empty()));
+    bool first = fig.data.empty();
+    std::vector<std::size_t> keyed = keyedRows(spec, table);
+    fig.addTrace(barTrace(spec, name, table, categories, keyed, first));
+    // Each group keys its own colours; the group dropdown shows its key with its bars.
+    std::vector<KeyEntry> key;
+    if (!keyed.empty()) key = keyEntries("colors", spec.colors, table.column(*spec.colorBy), keyed, RANKED_BAR_COLOR);
+    addColorKey(fig, key, "square", first);
     orders.push_back(Object{{order, std::move(categories)}});
     names.push_back(name);
-    sizes.push_back(1);
+    sizes.push_back(1 + static_cast<std::int64_t>(key.size()));
     rows = std::max(rows, table.rows());
   }
   if (spec.reference) addReference(fig, values, *spec.reference, "#B2182B");

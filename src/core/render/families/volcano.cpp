@@ -14,6 +14,7 @@
 #include "render/controls/builders.hpp"
 #include "render/controls/hover.hpp"
 #include "render/entry/checks.hpp"
+#include "render/families/common/colors.hpp"
 #include "render/families/common/grouping.hpp"
 #include "render/families/common/table.hpp"
 #include "render/families/points.hpp"
@@ -30,6 +31,7 @@ namespace {
 constexpr double kPlotWidth = 640.0, kPlotHeight = 520.0;
 constexpr double kSmallestP = 1e-300;  // -log10 of anything smaller is no place for a line
 const char* const kLineColor = "#999999";
+const char* const kKeyColor = "#555555";  // a group's legend ring: no class colour
 
 // One group of features: its name (none without a group column) and its rows.
 struct Part {
@@ -244,15 +246,30 @@ figure::Figure volcano(const VolcanoSpec& spec) {
   State first = stateArgs(parts, columns, spec.pVal, firstEffect);
   for (std::size_t k = 0; k < parts.size(); ++k) {
     const Part& part = parts[k];
+    std::string name = part.name ? *part.name : "features";
     Object trace{{"type", type},
                  {"x", TypedArray::of(gathered<double>(columns.effect, part.rows))},
                  {"y", TypedArray::of(gathered<double>(columns.logp, part.rows))},
                  {"mode", "markers"},
                  {"marker", pointMarker(colors, first.codes[k])},
-                 {"name", part.name ? theme::escape(*part.name) : "features"},
-                 {"showlegend", spec.showLegend}};
+                 {"name", theme::escape(name)},
+                 {"legendgroup", name},
+                 {"showlegend", false}};
     fig.addTrace(withHover(std::move(trace), _hoverColumns(hoverFrame, hoverColumns, part.rows)));
   }
+  // States and the size slider address the points, never the legend's rings.
+  std::vector<std::int64_t> points(parts.size());
+  std::iota(points.begin(), points.end(), std::int64_t{0});
+  // Plotly would key a group in its first point's colour, which may say "up" of a group
+  // of grey points: each group's entry is a neutral ring, and clicking it still toggles
+  // the group's points.
+  if (spec.showLegend)
+    for (const Part& part : parts) {
+      std::string name = part.name ? *part.name : "features";
+      Object key = keyTrace(name, Object{{"symbol", "circle-open"}, {"size", 8}, {"color", kKeyColor}});
+      key.set("legendgroup", name);
+      fig.addTrace(std::move(key));
+    }
   fig.updateLayout(Object{{"shapes", first.shapes},
                           {"annotations", Array{Object{{"text", first.caption},
                                                        {"showarrow", false},
@@ -282,7 +299,8 @@ figure::Figure volcano(const VolcanoSpec& spec) {
           {"label", "p&lt;" + cutsText(p, effect, ", |e|\u2265")},
           {"method", "update"},
           {"args", Array{Object{{"marker.color", std::move(codes)}},
-                         Object{{"shapes", std::move(state.shapes)}, {"annotations[0].text", std::move(state.caption)}}}}});
+                         Object{{"shapes", std::move(state.shapes)}, {"annotations[0].text", std::move(state.caption)}},
+                         Array(points.begin(), points.end())}}});
     }
   }
 
@@ -291,7 +309,7 @@ figure::Figure volcano(const VolcanoSpec& spec) {
     options.controls.push_back(layout::control(
         Object{{"type", "dropdown"}, {"buttons", std::move(buttons)}, {"active", active}}, "dropdown", "threshold"));
   options.controls.push_back(layout::control(Object{}, "note", std::nullopt, "right", 0));
-  if (auto slider = sizeSlider(fig)) options.controls.push_back(*slider);
+  if (auto slider = sizeSlider(fig, points)) options.controls.push_back(*slider);
 
   // Lines of every state stay on the picture: each range holds every cut of its grid.
   std::vector<double> effectCuts;

@@ -1,5 +1,7 @@
 #include "render/families/common/colors.hpp"
 
+#include <set>
+
 #include "errors.hpp"
 #include "render/entry/checks.hpp"
 #include "theme/theme.hpp"
@@ -34,6 +36,36 @@ figure::Array rowColors(std::string_view attribute, const ColorMap& colors, cons
     out.emplace_back(found->second);
   }
   return out;
+}
+
+std::vector<KeyEntry> keyEntries(std::string_view attribute, const ColorMap& colors, const frame::Column& keys,
+                                 std::span<const std::size_t> rows, std::string_view fallback) {
+  std::vector<KeyEntry> out;
+  std::set<std::string> seen;
+  for (std::size_t row : rows) {
+    std::string key = keys.text(row);
+    if (!seen.insert(key).second) continue;
+    std::string color = categoryColor(attribute, colors, key, fallback);
+    out.push_back({std::move(key), std::move(color)});
+  }
+  return out;
+}
+
+Object keyTrace(std::string_view name, Object marker) {
+  return Object{{"type", "scatter"},         {"x", figure::Array{nullptr}}, {"y", figure::Array{nullptr}},
+                {"mode", "markers"},         {"marker", std::move(marker)}, {"name", theme::escape(name)},
+                {"hoverinfo", "skip"}};
+}
+
+void addColorKey(figure::Figure& fig, std::span<const KeyEntry> entries, std::string_view symbol, bool visible) {
+  for (const KeyEntry& entry : entries) {
+    Object trace = keyTrace(entry.name, Object{{"symbol", symbol}, {"size", 10}, {"color", entry.color}});
+    trace.set("showlegend", true);
+    trace.set("visible", visible);
+    fig.addTrace(std::move(trace));
+  }
+  if (!entries.empty())
+    fig.updateLayout(Object{{"legend", Object{{"itemclick", false}, {"itemdoubleclick", false}}}});
 }
 
 Object colorEncoding(const ColorScale& scale, std::span<const double> values, char prefix) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "figure/figure.hpp"
 #include "figure/value.hpp"
 #include "frame/column.hpp"
 
@@ -27,6 +28,27 @@ std::string categoryColor(std::string_view attribute, const ColorMap& colors, st
 /// fallback where it gives none. Checked as categoryColor checks them.
 figure::Array rowColors(std::string_view attribute, const ColorMap& colors, const frame::Column& keys,
                         std::span<const std::size_t> rows, std::string_view fallback);
+
+/// A category a colour key lists, and its colour.
+struct KeyEntry {
+  std::string name;
+  std::string color;
+};
+
+/// The distinct keys of `rows` in order of first appearance, each with the colour rowColors
+/// gives its rows: what a legend keying those colours lists.
+std::vector<KeyEntry> keyEntries(std::string_view attribute, const ColorMap& colors, const frame::Column& keys,
+                                 std::span<const std::size_t> rows, std::string_view fallback);
+
+/// A legend entry that draws nothing in the plot: a scatter without points or tooltip,
+/// named `name` (escaped), its `marker` shown in the legend.
+figure::Object keyTrace(std::string_view name, figure::Object marker);
+
+/// One keyTrace per entry, in `symbol` markers, listed even alone, shown when `visible`:
+/// the legend of a trace coloured per point or bar. The legend is then a key only
+/// (clicking it hides nothing, as the entries draw nothing).
+void addColorKey(figure::Figure& fig, std::span<const KeyEntry> entries, std::string_view symbol,
+                 bool visible = true);
 
 /// A continuous colour encoding as specs request it: map name, explicit limits, centre
 /// and colour kind, all handed to the theme.
