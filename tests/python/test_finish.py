@@ -31,6 +31,15 @@ def test_controls_go_into_the_band_above_the_plot():
     assert fig.layout.annotations[-1].text == "<b>Show</b>"
 
 
+def test_an_empty_plot_leaves_the_drawing_area_to_the_theme_as_none_does():
+    sizes = []
+    for plot in (None, (), []):
+        fig = go.Figure(go.Scatter(y=[1, 2]))
+        _render.finishFigure(fig, None, plot=plot)
+        sizes.append((fig.layout.width, fig.layout.height))
+    assert sizes[0] == sizes[1] == sizes[2]
+
+
 # Refusals name the attribute and leave the figure as it was.
 @pytest.mark.parametrize("kwargs, error, message", [
     ({"plot": (1, 2, 3)}, ValueError, None), ({"controls": [3]}, TypeError, None),

@@ -26,6 +26,16 @@ def test_band_rows_titles_and_sliders_take_the_room_they_need():
     assert 0 < tight < length and 0 < small < font
 
 
+def test_a_note_without_the_figures_annotations_is_measured_as_empty():
+    note = _layout.control(None, "note", index=0, align="right")
+    assert _layout.bandRows([DROPDOWN, note]) == [{"left": DROPDOWN, "right": note}]
+    # Given annotations it measures its own, and one it names but they lack is a fault.
+    wide = [{"text": "W" * 400}]
+    assert _layout.bandRows([DROPDOWN, note], annotations=wide) == [{"left": DROPDOWN}, {"right": note}]
+    with pytest.raises(IndexError, match="annotation 0"):
+        _layout.bandRows([note], annotations=[])
+
+
 def test_size_ladder_holds_the_size_and_reaches_half_a_pixel():
     for size in (0.5, 3, 5.5, 40):
         ladder, at = _layout.sizeLadder(size)

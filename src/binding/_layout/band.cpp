@@ -34,10 +34,11 @@ std::vector<Object> objects(nb::handle items, const char* what) {
 
 nb::list bandRows(nb::handle entries, double availablePx, nb::handle annotations) {
   std::vector<Object> given = objects(entries, "a band entry");
-  figure::Value notes = fromPython(annotations);
-  if (!notes.isArray()) throw TypeError("annotations are a sequence");
+  figure::Value notes = annotations.is_none() ? figure::Value() : fromPython(annotations);
+  if (!notes.isNull() && !notes.isArray()) throw TypeError("annotations are a sequence");
   nb::list rows;
-  for (const Object& row : tess::layout::bandRows(given, availablePx, notes.asArray())) rows.append(toPython(row));
+  for (const Object& row : tess::layout::bandRows(given, availablePx, notes.isNull() ? nullptr : &notes.asArray()))
+    rows.append(toPython(row));
   return rows;
 }
 
@@ -54,10 +55,11 @@ void bindBand(nb::module_& m) {
   // as the finisher ever can; it passes the real width where it knows one.
   m.def("bandRows", &bandRows, "entries"_a,
         "availablePx"_a = tess::layout::MAX_FIGURE_WIDTH - 2 * tess::layout::PAGE_PAD,
-        "annotations"_a = nb::tuple(),
+        "annotations"_a.none() = nb::none(),
         "Control entries (from control()) packed in order into rows, top row first, each a dict\n"
         "side (\"left\" or \"right\") -> entry. Two entries share a row only where both fit\n"
-        "availablePx; a note measures the annotation of `annotations` it moves.");
+        "availablePx; a note measures the annotation of `annotations` it moves (nothing when\n"
+        "they are None, its text being unknown).");
   m.def("bandHeight", &bandHeight, "rows"_a,
         "Height in px of the band holding the rows bandRows() returns; 0 without rows.");
   m.def("titleHeight", &titleHeight, "title"_a, "note"_a,

@@ -51,8 +51,9 @@ nb::object finishHostFigure(nb::handle fig, nb::handle spec, nb::handle plot, nb
                             nb::handle labels, nb::handle tickFont) {
   render::SpecCommon common = readCommon(spec);
   render::FinishOptions options;
-  if (!plot.is_none()) {
-    std::vector<double> area = named("plot", plot, numbers);
+  // None or an empty plot leaves the drawing area to the theme.
+  std::vector<double> area = plot.is_none() ? std::vector<double>{} : named("plot", plot, numbers);
+  if (!area.empty()) {
     if (area.size() != 2) throw ValueError("plot: the drawing area is a (width, height) pair");
     options.plot = render::PlotArea{area[0], area[1]};
   }

@@ -49,16 +49,16 @@ std::vector<std::string> buttonLabels(const Object& entry) {
   return labels;
 }
 
-double controlWidth(const Object& entry, double availablePx, const Array& annotations) {
+double controlWidth(const Object& entry, double availablePx, const Array* annotations) {
   std::string kind = entryKind(entry);
   if (kind == "slider") return availablePx;
   if (kind == "note") {
     std::int64_t index = entry.at("index").asInt();
-    if (index < 0 || static_cast<std::size_t>(index) >= annotations.size())
+    if (!annotations) return 0.0;
+    if (index < 0 || static_cast<std::size_t>(index) >= annotations->size())
       throw IndexError("a note names annotation " + std::to_string(index) + ", which the figure lacks");
-    const Value* text = annotations[static_cast<std::size_t>(index)].isObject()
-                            ? annotations[static_cast<std::size_t>(index)].asObject().find("text")
-                            : nullptr;
+    const Value& note = (*annotations)[static_cast<std::size_t>(index)];
+    const Value* text = note.isObject() ? note.asObject().find("text") : nullptr;
     return text && text->isString() ? textWidth(text->asString(), kTickPx) : 0.0;
   }
   return widest(buttonLabels(entry), kTickPx) + DROPDOWN_CHROME;
@@ -91,11 +91,11 @@ std::string entryKind(const Object& entry) {
   return kind && kind->isString() ? kind->asString() : "dropdown";
 }
 
-double entryWidth(const Object& entry, double availablePx, const Array& annotations) {
+double entryWidth(const Object& entry, double availablePx, const Array* annotations) {
   return captionWidth(entry) + controlWidth(entry, availablePx, annotations);
 }
 
-std::vector<Object> bandRows(std::span<const Object> entries, double availablePx, const Array& annotations) {
+std::vector<Object> bandRows(std::span<const Object> entries, double availablePx, const Array* annotations) {
   std::vector<Object> rows;
   double used = 0.0;
   for (const Object& given : entries) {

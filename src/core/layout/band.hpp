@@ -20,15 +20,16 @@ inline constexpr double SUBTITLE_PADDING_EM = 1.6;
 inline constexpr double TITLE_BOX_EM = 0.9;
 
 /// Width in px an entry takes in its row: caption (left side only) and control. A slider
-/// takes whatever room there is; a note measures the existing annotation it moves.
-double entryWidth(const figure::Object& entry, double availablePx, const figure::Array& annotations);
+/// takes whatever room there is; a note measures the existing annotation it moves, or
+/// nothing when `annotations` is null (not known); IndexError when they lack it.
+double entryWidth(const figure::Object& entry, double availablePx, const figure::Array* annotations);
 
 /// Packs entries, in order, into rows (top row first), each a mapping side -> entry. A
 /// left and a right entry share a row only where both fit `availablePx` (the narrowest
 /// band the figure can end with); an entry wider than that gets its caption and then its
 /// button labels shortened, on a copy, so nothing runs off the figure.
 std::vector<figure::Object> bandRows(std::span<const figure::Object> entries, double availablePx,
-                                     const figure::Array& annotations = {});
+                                     const figure::Array* annotations = nullptr);
 
 /// Height of the band in px: each row's tallest control, with ROW_GAP between rows; 0 without rows.
 double bandHeight(std::span<const figure::Object> rows);

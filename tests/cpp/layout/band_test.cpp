@@ -42,7 +42,7 @@ TEST(BandRowsTest, AnEntryTooWideForTheFigureIsShortenedNotLeftToOverflow) {
   std::vector<Object> entries = {dropdown({longName}, "A very long caption for a dropdown")};
   auto rows = bandRows(entries, 200);
   const Object& placed = rows.at(0).at("left").asObject();
-  EXPECT_LE(entryWidth(placed, 200, {}), 200.0);
+  EXPECT_LE(entryWidth(placed, 200, nullptr), 200.0);
   // The caller's entry is untouched.
   EXPECT_EQ(entries[0].at("menu").asObject().at("buttons").asArray()[0].asObject().at("label").asString(), longName);
 }
@@ -50,9 +50,12 @@ TEST(BandRowsTest, AnEntryTooWideForTheFigureIsShortenedNotLeftToOverflow) {
 TEST(BandRowsTest, NotesAreMeasuredByTheirAnnotationAndCheckedForIndex) {
   Array notes = {Object{{"text", "n = 12,345 cells"}}};
   Object note = control(Object{}, "note", {}, "right", 0);
-  EXPECT_NEAR(entryWidth(note, 500, notes), textWidth("n = 12,345 cells", 12), 1e-9);
+  EXPECT_NEAR(entryWidth(note, 500, &notes), textWidth("n = 12,345 cells", 12), 1e-9);
+  EXPECT_EQ(entryWidth(note, 500, nullptr), 0.0);  // annotations not known: nothing to measure
   Object missing = control(Object{}, "note", {}, "right", 3);
-  EXPECT_THROW(bandRows(std::vector<Object>{missing}, 500, notes), IndexError);
+  EXPECT_THROW(bandRows(std::vector<Object>{missing}, 500, &notes), IndexError);
+  Array none;
+  EXPECT_THROW(bandRows(std::vector<Object>{note}, 500, &none), IndexError);
   EXPECT_THROW(bandRows(std::vector<Object>{Object{{"kind", "dropdown"}}}, 500), KeyError);
 }
 

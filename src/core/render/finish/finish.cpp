@@ -91,8 +91,9 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
   double narrowest = spec.width && *spec.width != 0 ? std::max(*spec.width, layout::MIN_PLOT_WIDTH)
                                                      : std::min(width + 2 * layout::PAGE_PAD, layout::MAX_FIGURE_WIDTH);
   const Value* existing = fig.layout.find("annotations");
+  const Array none;  // a note must move an annotation the figure has
   std::vector<Object> rows = layout::bandRows(options.controls, narrowest - 2 * layout::PAGE_PAD,
-                                              existing && existing->isArray() ? existing->asArray() : Array{});
+                                              existing && existing->isArray() ? &existing->asArray() : &none);
   double band = layout::bandHeight(rows);
   double floorHeight = heightFloor(band);
   height = std::max(height, floorHeight);
