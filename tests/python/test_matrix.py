@@ -60,11 +60,19 @@ def test_tooltip_layers_align_by_label_and_text_layers_turn_every_layer_to_text(
     heatmap = _matrix(cellHover={"cells": partial}, ylabel="").data[0]
     assert heatmap.customdata.shape == (3, 2, 1) and heatmap.customdata.dtype == np.float32
     assert heatmap.customdata[0, 1, 0] == 12000 and np.isnan(heatmap.customdata[1, 0, 0])
-    # A text layer turns every layer into escaped strings.
+    # A text layer turns every layer into escaped strings, the values of each scale first: a
+    # missing value reads "-" there too, and each view's template reads its scale's plane.
     words = pd.DataFrame([["<b>x</b>", "y"]] * 2, index=["g0", "g1"], columns=["c0", "c1"])
-    heatmap = _matrix(cellHover={"n": _table().astype(int), "seen": words}).data[0]
-    assert heatmap.customdata[0][0] == ["0", "&lt;b&gt;x&lt;/b&gt;"] and heatmap.customdata[2][1] == ["0", "-"]
-    assert "n: %{customdata[0]}<br>seen: %{customdata[1]}<br><extra></extra>" in heatmap.hovertemplate
+    second = _table().astype(float)
+    second.iloc[0, 0] = np.nan
+    fig = _matrix(scales={"s1": _table(), "s2": second}, cellHover={"n": _table().astype(int), "seen": words})
+    heatmap = fig.data[-1]
+    assert heatmap.customdata[0][0] == ["0", "-", "0", "&lt;b&gt;x&lt;/b&gt;"]
+    assert heatmap.customdata[2][1] == ["0.5", "0.5", "0", "-"]
+    assert heatmap.hovertemplate.endswith(
+        "value: %{customdata[0]}<br>n: %{customdata[2]}<br>seen: %{customdata[3]}<br><extra></extra>")
+    second_view = _buttons(fig)[1].args[0]["hovertemplate"][0]
+    assert "value: %{customdata[1]}<br>" in second_view and "customdata" not in _buttons(fig)[1].args[0]
 
 
 def test_names_notes_and_repeats_stay_literal_and_apart():

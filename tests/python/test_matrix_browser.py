@@ -78,3 +78,17 @@ def test_thinned_ticks_of_a_large_matrix_follow_each_views_order_at_an_even_stri
         at = [order.index(text) for text in drawn]
         assert len(at) > 20 and at[0] == 0
         assert len(set(np.diff(at))) == 1  # one stride throughout, in the view's own order
+
+
+def test_a_missing_value_reads_a_dash_beside_text_tooltip_tables_in_every_view():
+    mean = pd.DataFrame([[1.0, np.nan], [2.0, 3.0]], index=["a", "b"], columns=["x", "y"])
+    score = mean.fillna(5.0)
+    score.iloc[0, 0] = np.nan
+    kind = pd.DataFrame([["p", "q"], ["r", "s"]], index=["a", "b"], columns=["x", "y"])
+    fig = _render.figureFor(_spec.Matrix(frame=mean, scales={"mean": mean, "score": score}, cellHover={"kind": kind}))
+    values = """async (div) => {
+      const read = async () => [await hover(div, {xval: 0, yval: 0}), await hover(div, {xval: 1, yval: 0})];
+      return [await read(), ...await eachView(div, read)];
+    }"""
+    drawn = [[line for tip in view for line in tip if line.startswith("value: ")] for view in onPlot(fig, values)]
+    assert drawn == [["value: 1", "value: -"], ["value: 1", "value: -"], ["value: -", "value: 5"]]

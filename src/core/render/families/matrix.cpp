@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <span>
 
 #include "errors.hpp"
 #include "parallel.hpp"
@@ -162,11 +163,85 @@ Object stateOf(const MatrixSpec& spec, const frame::Frame& table, std::pair<std:
   return state;
 }
 
+// A table's tooltip: the hover tables matched to its cells, and a template per scale of
+// `scales` (the values the views show, matched to the table). Numbers travel as one typed
+// array and the value line reads the heatmap's own z, so one template serves every view
+// and the tables travel once. Text travels per cell, where a missing z would read as
+// plotly prints NaN beside the tables' "-": there each scale's values travel as text too,
+// in planes before the tables, and scale s's template reads plane s.
+struct TableHover {
+  std::optional<Value> customdata;
+  std::vector<std::string> templates;
+};
+
+TableHover tableHover(const MatrixSpec& spec, const frame::Frame& table, std::span<const frame::Frame* const> scales) {
+  std::size_t rows = table.rows(), columns = table.width(), layers = spec.cellHover.size();
+  std::vector<frame::Frame> blocks;
+  bool numeric = true;
+  for (const auto& [name, values] : spec.cellHover) {
+    blocks.push_back(alignedTable(values, table.index(), table.names()));
+    for (std::size_t j = 0; j < columns; ++j) numeric = numeric && _isNumericColumn(blocks.back().at(j));
+  }
+  std::size_t planes = numeric ? 0 : scales.size();  // value planes before the tables
+  std::string lines;
+  for (std::size_t i = 0; i < layers; ++i) {
+    // Counts read as counts: whole-number tables keep thousands separators.
+    bool whole = true;
+    for (std::size_t j = 0; j < columns; ++j) {
+      frame::Kind kind = blocks[i].at(j).kind();
+      whole = whole && (kind == frame::Kind::Int || kind == frame::Kind::NullableInt);
+    }
+    std::string format = !numeric ? "" : whole ? ":,d" : ":.4g";
+    std::string at = "%{customdata[" + std::to_string(planes + i) + "]" + format + "}";
+    lines += hoverLine(spec.cellHover[i].first.text, at);
+  }
+  std::string head = hoverLine(spec.ylabel.empty() ? "row" : spec.ylabel, "%{y}") +
+                     hoverLine(spec.xlabel.empty() ? "column" : spec.xlabel, "%{x}");
+  TableHover out;
+  if (numeric) out.templates.push_back(head + hoverLine("value", "%{z:.4g}") + lines + "<extra></extra>");
+  for (std::size_t s = 0; s < planes; ++s)
+    out.templates.push_back(head + hoverLine("value", "%{customdata[" + std::to_string(s) + "]}") + lines +
+                            "<extra></extra>");
+  if (layers == 0) return out;
+
+  if (numeric) {
+    TypedArray::Shape shape{rows, columns, layers};
+    if (layers == 1) {
+      out.customdata = Value(narrowest(cellValues(blocks.front()), shape));
+      return out;
+    }
+    std::vector<double> stacked(rows * columns * layers);
+    for (std::size_t l = 0; l < layers; ++l) {
+      std::vector<double> cells = cellValues(blocks[l]);
+      for (std::size_t k = 0; k < cells.size(); ++k) stacked[k * layers + l] = cells[k];
+    }
+    out.customdata = Value(narrowest(stacked, shape));
+    return out;
+  }
+  Array grid;
+  grid.reserve(rows);
+  for (std::size_t r = 0; r < rows; ++r) {
+    Array row;
+    row.reserve(columns);
+    for (std::size_t c = 0; c < columns; ++c) {
+      Array cell;
+      for (const frame::Frame* scale : scales) cell.emplace_back(escapeValue(_formatCell(scale->at(c), r)));
+      for (const frame::Frame& block : blocks) cell.emplace_back(escapeValue(_formatCell(block.at(c), r)));
+      row.emplace_back(std::move(cell));
+    }
+    grid.emplace_back(std::move(row));
+  }
+  out.customdata = Value(std::move(grid));
+  return out;
+}
+
 // What choosing a view changes: the scale's values and colours, and the order of both
 // axes' categories. Arrays are wrapped once: restyle reads a list as one entry per trace.
-Object viewButton(const View& view, const ScaleState& scale, const Object& state, std::int64_t valueTrace) {
+Object viewButton(const View& view, const ScaleState& scale, const Object& state, std::int64_t valueTrace,
+                  const TableHover& hover) {
   Object restyle{{"z", Array{scale.cells.asRecord()}}, {"zmin", scale.encoding.at("zmin")}, {"zmax", scale.encoding.at("zmax")},
                  {"zmid", scale.encoding.at("zmid")}, {"colorscale", Array{scale.encoding.at("colorscale")}}};
+  if (hover.templates.size() > 1) restyle.set("hovertemplate", Array{hover.templates[view.scale]});
   Object relayout;
   if (view.order) {
     relayout.set("xaxis.categoryarray", ordered(state.at("x").asArray(), view.order->second, "column"));
@@ -187,54 +262,9 @@ std::vector<std::string> _matrixRowLabels(const MatrixSpec& spec, const frame::F
 }
 
 std::pair<std::optional<Value>, std::string> _matrixHover(const MatrixSpec& spec, const frame::Frame& table) {
-  std::size_t rows = table.rows(), columns = table.width(), layers = spec.cellHover.size();
-  std::vector<frame::Frame> blocks;
-  bool numeric = true;
-  for (const auto& [name, values] : spec.cellHover) {
-    blocks.push_back(alignedTable(values, table.index(), table.names()));
-    for (std::size_t j = 0; j < columns; ++j) numeric = numeric && _isNumericColumn(blocks.back().at(j));
-  }
-  // The value reads the heatmap's own z, so the hover tables travel once, whatever the view.
-  std::string lines = hoverLine("value", "%{z:.4g}");
-  for (std::size_t i = 0; i < layers; ++i) {
-    // Counts read as counts: whole-number tables keep thousands separators.
-    bool whole = true;
-    for (std::size_t j = 0; j < columns; ++j) {
-      frame::Kind kind = blocks[i].at(j).kind();
-      whole = whole && (kind == frame::Kind::Int || kind == frame::Kind::NullableInt);
-    }
-    std::string format = !numeric ? "" : whole ? ":,d" : ":.4g";
-    std::string at = "%{customdata[" + std::to_string(i) + "]" + format + "}";
-    lines += hoverLine(spec.cellHover[i].first.text, at);
-  }
-  std::string head = hoverLine(spec.ylabel.empty() ? "row" : spec.ylabel, "%{y}") +
-                     hoverLine(spec.xlabel.empty() ? "column" : spec.xlabel, "%{x}");
-  std::string template_ = head + lines + "<extra></extra>";
-  if (layers == 0) return {std::nullopt, template_};
-
-  if (numeric) {
-    TypedArray::Shape shape{rows, columns, layers};
-    if (layers == 1) return {Value(narrowest(cellValues(blocks.front()), shape)), template_};
-    std::vector<double> stacked(rows * columns * layers);
-    for (std::size_t l = 0; l < layers; ++l) {
-      std::vector<double> cells = cellValues(blocks[l]);
-      for (std::size_t k = 0; k < cells.size(); ++k) stacked[k * layers + l] = cells[k];
-    }
-    return {Value(narrowest(stacked, shape)), template_};
-  }
-  Array grid;
-  grid.reserve(rows);
-  for (std::size_t r = 0; r < rows; ++r) {
-    Array row;
-    row.reserve(columns);
-    for (std::size_t c = 0; c < columns; ++c) {
-      Array cell;
-      for (const frame::Frame& block : blocks) cell.emplace_back(escapeValue(_formatCell(block.at(c), r)));
-      row.emplace_back(std::move(cell));
-    }
-    grid.emplace_back(std::move(row));
-  }
-  return {Value(std::move(grid)), template_};
+  const frame::Frame* own = &table;
+  TableHover hover = tableHover(spec, table, std::span(&own, 1));
+  return {std::move(hover.customdata), std::move(hover.templates.front())};
 }
 
 Object _matrixState(const MatrixSpec& spec, const frame::Frame& table, std::string_view kind) {
@@ -255,7 +285,10 @@ figure::Figure matrix(const MatrixSpec& spec) {
   bool missing = std::any_of(states.begin(), states.end(), [](const ScaleState& s) { return anyMissing(s.values); });
 
   figure::Figure fig;
-  Object state = stateOf(spec, base, _matrixHover(spec, base), states.front());
+  std::vector<const frame::Frame*> shown;
+  for (const Scaled& scale : scales) shown.push_back(&scale.table);
+  TableHover hover = tableHover(spec, base, shown);
+  Object state = stateOf(spec, base, {hover.customdata, hover.templates.front()}, states.front());
   if (missing) addMissingLayer(fig, spec, state, rows, columns);
   auto valueTrace = static_cast<std::int64_t>(fig.data.size());
   Object heatmap{{"type", "heatmap"}, {"colorbar", colorbar(spec.colorbarLabel, 0.7)}, {"name", ""}};
@@ -277,7 +310,7 @@ figure::Figure matrix(const MatrixSpec& spec) {
   if (views.size() > 1) {
     Array buttons;
     for (const View& view : views)
-      buttons.emplace_back(viewButton(view, states[view.scale], state, valueTrace));
+      buttons.emplace_back(viewButton(view, states[view.scale], state, valueTrace, hover));
     options.controls.push_back(
         layout::control(Object{{"type", "dropdown"}, {"buttons", std::move(buttons)}, {"active", 0}}, "dropdown",
                         "view"));
