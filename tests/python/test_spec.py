@@ -1,5 +1,8 @@
 """Spec records: keyword construction, defaults, and families combined by inheritance."""
 
+import pydoc
+import re
+
 import numpy as np
 import pandas as pd
 import pytest
@@ -46,6 +49,18 @@ def test_keyword_construction_keeps_the_given_objects(cls):
     assert all(f" {name}=" in text or f"({name}=" in text for name in given)
     # Tables appear by their shape, never printed whole.
     assert "DataFrame(2×2)" in text and repr(FRAME) not in text and "\n" not in text
+
+
+@pytest.mark.parametrize("cls", CLASSES, ids=ids)
+def test_help_lists_every_attribute_of_the_class(cls):
+    shown = pydoc.render_doc(cls, renderer=pydoc.plaintext)
+    described = set()
+    for line in shown.splitlines():
+        # An attribute line: "name: meaning" or "a, b: meaning", as the docstrings write them.
+        found = re.match(r"\s*\|?\s*([A-Za-z]+(?:, [A-Za-z]+)*): ", line)
+        if found:
+            described.update(found.group(1).split(", "))
+    assert fields(cls) <= described, sorted(fields(cls) - described)
 
 
 def test_families_combine_and_extend_by_inheritance():

@@ -113,6 +113,9 @@ def _isDefault(value: Any, default: Any) -> bool:
         return False
 
 
+_SHARED_HEADING = "Attributes every family shares:"
+
+
 class _Spec:
     """Attributes every family shares; the finishing step reads them.
 
@@ -130,6 +133,14 @@ class _Spec:
     height: float | None = None
     fontPx: float | None = None
     showLegend: bool | None = None
+
+    def __init_subclass__(cls, **kwargs: Any) -> None:
+        super().__init_subclass__(**kwargs)
+        # help() shows a class's own docstring only: each family's lists the shared attributes too.
+        if cls.__doc__ and _SHARED_HEADING not in cls.__doc__:
+            shared = inspect.cleandoc(_Spec.__doc__ or "").split("\n\n", 1)[1]
+            lines = "\n".join(f"    {line}" if line else "" for line in shared.splitlines())
+            cls.__doc__ = f"{cls.__doc__.rstrip()}\n\n    {_SHARED_HEADING}\n{lines}\n    "
 
     def __init__(self, **attributes: Any) -> None:
         fields = _fieldsOf(type(self))
