@@ -73,6 +73,9 @@ def test_tooltip_layers_align_by_label_and_text_layers_turn_every_layer_to_text(
         "value: %{customdata[0]}<br>n: %{customdata[2]}<br>seen: %{customdata[3]}<br><extra></extra>")
     second_view = _buttons(fig)[1].args[0]["hovertemplate"][0]
     assert "value: %{customdata[1]}<br>" in second_view and "customdata" not in _buttons(fig)[1].args[0]
+    # With no value missing, the value line reads the heatmap's own z.
+    plain = _matrix(cellHover={"seen": words}).data[0]
+    assert plain.customdata[0][0] == ["&lt;b&gt;x&lt;/b&gt;"] and "value: %{z:.4g}<br>" in plain.hovertemplate
 
 
 def test_names_notes_and_repeats_stay_literal_and_apart():

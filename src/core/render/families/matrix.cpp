@@ -167,14 +167,16 @@ Object stateOf(const MatrixSpec& spec, const frame::Frame& table, std::pair<std:
 // `scales` (the values the views show, matched to the table). Numbers travel as one typed
 // array and the value line reads the heatmap's own z, so one template serves every view
 // and the tables travel once. Text travels per cell, where a missing z would read as
-// plotly prints NaN beside the tables' "-": there each scale's values travel as text too,
-// in planes before the tables, and scale s's template reads plane s.
+// plotly prints NaN beside the tables' "-": when a scale misses values (`missing`), each
+// scale's values travel as text too, in planes before the tables, and scale s's template
+// reads plane s.
 struct TableHover {
   std::optional<Value> customdata;
   std::vector<std::string> templates;
 };
 
-TableHover tableHover(const MatrixSpec& spec, const frame::Frame& table, std::span<const frame::Frame* const> scales) {
+TableHover tableHover(const MatrixSpec& spec, const frame::Frame& table, std::span<const frame::Frame* const> scales,
+                      bool missing) {
   std::size_t rows = table.rows(), columns = table.width(), layers = spec.cellHover.size();
   std::vector<frame::Frame> blocks;
   bool numeric = true;
@@ -182,7 +184,7 @@ TableHover tableHover(const MatrixSpec& spec, const frame::Frame& table, std::sp
     blocks.push_back(alignedTable(values, table.index(), table.names()));
     for (std::size_t j = 0; j < columns; ++j) numeric = numeric && _isNumericColumn(blocks.back().at(j));
   }
-  std::size_t planes = numeric ? 0 : scales.size();  // value planes before the tables
+  std::size_t planes = numeric || !missing ? 0 : scales.size();  // value planes before the tables
   std::string lines;
   for (std::size_t i = 0; i < layers; ++i) {
     // Counts read as counts: whole-number tables keep thousands separators.
@@ -198,7 +200,7 @@ TableHover tableHover(const MatrixSpec& spec, const frame::Frame& table, std::sp
   std::string head = hoverLine(spec.ylabel.empty() ? "row" : spec.ylabel, "%{y}") +
                      hoverLine(spec.xlabel.empty() ? "column" : spec.xlabel, "%{x}");
   TableHover out;
-  if (numeric) out.templates.push_back(head + hoverLine("value", "%{z:.4g}") + lines + "<extra></extra>");
+  if (planes == 0) out.templates.push_back(head + hoverLine("value", "%{z:.4g}") + lines + "<extra></extra>");
   for (std::size_t s = 0; s < planes; ++s)
     out.templates.push_back(head + hoverLine("value", "%{customdata[" + std::to_string(s) + "]}") + lines +
                             "<extra></extra>");
@@ -225,7 +227,7 @@ TableHover tableHover(const MatrixSpec& spec, const frame::Frame& table, std::sp
     row.reserve(columns);
     for (std::size_t c = 0; c < columns; ++c) {
       Array cell;
-      for (const frame::Frame* scale : scales) cell.emplace_back(escapeValue(_formatCell(scale->at(c), r)));
+      for (std::size_t s = 0; s < planes; ++s) cell.emplace_back(escapeValue(_formatCell(scales[s]->at(c), r)));
       for (const frame::Frame& block : blocks) cell.emplace_back(escapeValue(_formatCell(block.at(c), r)));
       row.emplace_back(std::move(cell));
     }
@@ -263,7 +265,7 @@ std::vector<std::string> _matrixRowLabels(const MatrixSpec& spec, const frame::F
 
 std::pair<std::optional<Value>, std::string> _matrixHover(const MatrixSpec& spec, const frame::Frame& table) {
   const frame::Frame* own = &table;
-  TableHover hover = tableHover(spec, table, std::span(&own, 1));
+  TableHover hover = tableHover(spec, table, std::span(&own, 1), anyMissing(cellValues(table)));
   return {std::move(hover.customdata), std::move(hover.templates.front())};
 }
 
@@ -287,7 +289,7 @@ figure::Figure matrix(const MatrixSpec& spec) {
   figure::Figure fig;
   std::vector<const frame::Frame*> shown;
   for (const Scaled& scale : scales) shown.push_back(&scale.table);
-  TableHover hover = tableHover(spec, base, shown);
+  TableHover hover = tableHover(spec, base, shown, missing);
   Object state = stateOf(spec, base, {hover.customdata, hover.templates.front()}, states.front());
   if (missing) addMissingLayer(fig, spec, state, rows, columns);
   auto valueTrace = static_cast<std::int64_t>(fig.data.size());
