@@ -248,9 +248,14 @@ Grid addCounts(const GridView& a, const GridView& b) {
                      " x " + std::to_string(b.channels) + " counts cannot be added");
   if (!isProduct(a.counts.size(), a.rows, a.cols, a.channels)) throw ValueError("a grid's counts do not fill its shape");
   Grid sum{Counts(a.counts.size()), a.rows, a.cols, a.channels};
-  bool overflow = false;
-  for (std::size_t i = 0; i < a.counts.size(); ++i) overflow |= __builtin_add_overflow(a.counts[i], b.counts[i], &sum.counts[i]);
-  if (overflow) throw ValueError("too many points in one bin to count");
+  const std::uint32_t *pa = a.counts.data(), *pb = b.counts.data();
+  std::uint32_t* out = sum.counts.data();
+  std::uint32_t wrapped = 0;  // written so that the loop vectorises: a sum that wraps is below its addend
+  for (std::size_t i = 0; i < a.counts.size(); ++i) {
+    out[i] = pa[i] + pb[i];
+    wrapped |= out[i] < pa[i];
+  }
+  if (wrapped) throw ValueError("too many points in one bin to count");
   return sum;
 }
 
