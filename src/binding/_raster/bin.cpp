@@ -53,12 +53,15 @@ nb::tuple foldCounts(nb::handle counts) {
   return nb::make_tuple(ownedArray(std::move(f.channels), {size}), count);
 }
 
-nb::object addGrids(nb::handle a, nb::handle b) {
-  HostArray first = typedArray<std::uint32_t>(a, 3, "grid"), second = typedArray<std::uint32_t>(b, 3, "grid");
+nb::object addGrids(nb::handle grids) {
+  std::vector<HostArray> held;
+  for (nb::handle grid : grids) held.push_back(typedArray<std::uint32_t>(grid, 3, "grid"));
+  std::vector<core::GridView> views;
+  for (const HostArray& grid : held) views.push_back(gridView(grid));
   core::Grid sum;
   {
-    nb::gil_scoped_release unlocked;  // the buffers stay held by first and second
-    sum = core::addCounts(gridView(first), gridView(second));
+    nb::gil_scoped_release unlocked;  // the buffers stay held by held
+    sum = core::addCounts(views);
   }
   return ownedArray(std::move(sum.counts), {sum.rows, sum.cols, sum.channels});
 }
@@ -151,10 +154,10 @@ void bindBinning(nb::module_& m) {
         "(channels, nCategories): the fold foldCategories makes of codes with these uint64\n"
         "counts per category, as an int8 map from old code to new (-1 for dropped) for\n"
         "binPoints' channels, and the number of categories kept.");
-  m.def("addGrids", &addGrids, "a"_a, "b"_a,
-        nb::sig("def addGrids(a: numpy.ndarray, b: numpy.ndarray) -> numpy.ndarray"),
-        "The sum of two uint32 count grids of one shape, in a new grid; ValueError when a count\n"
-        "would pass 2**32 - 1.");
+  m.def("addGrids", &addGrids, "grids"_a,
+        nb::sig("def addGrids(grids: collections.abc.Iterable[numpy.ndarray]) -> numpy.ndarray"),
+        "The sum of uint32 count grids of one shape, in a new grid; ValueError when there are\n"
+        "none or a count would pass 2**32 - 1.");
 }
 
 }  // namespace tess::bind::raster

@@ -181,6 +181,18 @@ Grid binPointsOf(const Points<T>& p, std::size_t nCategories, const Window& wind
   return grid;
 }
 
+// out[i] += in[i]; true when a sum wrapped. Written so that the loop vectorises: a sum that
+// wraps is below its addend.
+bool addInto(std::uint32_t* __restrict out, const std::uint32_t* __restrict in, std::size_t n) {
+  std::uint32_t wrapped = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    std::uint32_t sum = out[i] + in[i];
+    wrapped |= sum < in[i];
+    out[i] = sum;
+  }
+  return wrapped != 0;
+}
+
 }  // namespace
 
 std::size_t size(const Codes& codes) {
@@ -241,20 +253,20 @@ Grid binPoints(const Points<double>& points, std::size_t nCategories, const Wind
   return binPointsOf(points, nCategories, window, shape, channels);
 }
 
-Grid addCounts(const GridView& a, const GridView& b) {
-  if (a.rows != b.rows || a.cols != b.cols || a.channels != b.channels || a.counts.size() != b.counts.size())
-    throw ValueError("grids of " + std::to_string(a.rows) + " x " + std::to_string(a.cols) + " x " +
-                     std::to_string(a.channels) + " and " + std::to_string(b.rows) + " x " + std::to_string(b.cols) +
-                     " x " + std::to_string(b.channels) + " counts cannot be added");
+Grid addCounts(std::span<const GridView> parts) {
+  if (parts.empty()) throw ValueError("no grids to add");
+  const GridView& a = parts.front();
   if (!isProduct(a.counts.size(), a.rows, a.cols, a.channels)) throw ValueError("a grid's counts do not fill its shape");
+  for (const GridView& b : parts)
+    if (b.rows != a.rows || b.cols != a.cols || b.channels != a.channels || b.counts.size() != a.counts.size())
+      throw ValueError("grids of " + std::to_string(a.rows) + " x " + std::to_string(a.cols) + " x " +
+                       std::to_string(a.channels) + " and " + std::to_string(b.rows) + " x " + std::to_string(b.cols) +
+                       " x " + std::to_string(b.channels) + " counts cannot be added");
   Grid sum{Counts(a.counts.size()), a.rows, a.cols, a.channels};
-  const std::uint32_t *pa = a.counts.data(), *pb = b.counts.data();
   std::uint32_t* out = sum.counts.data();
-  std::uint32_t wrapped = 0;  // written so that the loop vectorises: a sum that wraps is below its addend
-  for (std::size_t i = 0; i < a.counts.size(); ++i) {
-    out[i] = pa[i] + pb[i];
-    wrapped |= out[i] < pa[i];
-  }
+  std::copy(a.counts.begin(), a.counts.end(), out);
+  bool wrapped = false;
+  for (const GridView& b : parts.subspan(1)) wrapped |= addInto(out, b.counts.data(), b.counts.size());
   if (wrapped) throw ValueError("too many points in one bin to count");
   return sum;
 }

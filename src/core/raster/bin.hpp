@@ -114,8 +114,8 @@ Grid binPoints(const Points<float>& points, std::size_t nCategories, const Windo
 Grid binPoints(const Points<double>& points, std::size_t nCategories, const Window& window, Shape shape,
                std::span<const std::int8_t> channels = {});
 
-/// The counts of two grids of one shape added up (ValueError when their shapes differ or a
-/// sum passes the 32-bit range), so parts of a cloud binned apart make the whole.
-Grid addCounts(const GridView& a, const GridView& b);
+/// The counts of grids of one shape added up (ValueError when there are none, their shapes
+/// differ or a sum passes the 32-bit range), so parts of a cloud binned apart make the whole.
+Grid addCounts(std::span<const GridView> parts);
 
 }  // namespace tess::raster

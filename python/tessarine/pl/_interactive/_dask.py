@@ -8,7 +8,7 @@ a tree, so the caller receives one grid. Everything runs on the scheduler in use
 processes or a distributed client).
 """
 
-from functools import partial, reduce
+from functools import partial
 
 from . import _raster
 
@@ -157,4 +157,4 @@ def _bin(nCategories, window, shape, channels, x, y, codes=None):
 
 
 def _sumGrids(*grids):
-    return reduce(_raster.addGrids, grids)
+    return _raster.addGrids(grids)
