@@ -118,6 +118,8 @@ def test_bad_dask_series_fail_naming_what_is_wrong():
     with pytest.raises(ValueError, match="codes hold 3 values for 4 points"):
         _render.rasterTraces(spec(x=cloud.x.clear_divisions(), y=cloud.y.clear_divisions(), codes=short,
                                   categories=list("abc")))
+    with pytest.raises(ValueError, match="bad window"):
+        _render.rasterTraces(spec(x=cloud.x, y=cloud.y), window=(1, 0, 0, 1))
     unknown = cloud.code.astype(str).astype("category")
     with pytest.raises(ValueError, match="unknown categories"):
         _render.rasterTraces(spec(x=cloud.x, y=cloud.y, codes=unknown, categories=["0", "1", "2"]))

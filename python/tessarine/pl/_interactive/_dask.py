@@ -25,6 +25,8 @@ def binCloud(x, y, codes, nCategories, window, shape):
     """
     dask = _importDask()
     columns = _columns({"x": x, "y": y, "codes": codes})
+    # A bad window or shape fails before any partition is read.
+    _raster.binPoints((), (), None, 0, window or (0.0, 1.0, 0.0, 1.0), shape)
     coded = codes is not None
     counts = None
     if window is None or coded:
