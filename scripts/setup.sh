@@ -19,4 +19,4 @@ PYTHON=${PYTHON:-python3}
 .venv/bin/python -m pip install -q --upgrade pip
 # The build tools live in the environment so that rebuilds reuse the cached build directory.
 .venv/bin/python -m pip install -q "scikit-build-core>=0.10" "nanobind>=2.4"
-.venv/bin/python -m pip install -q --no-build-isolation ".[test]"
+.venv/bin/python -m pip install -q --no-build-isolation ".[test,dask]"

@@ -2,7 +2,9 @@
 import base64
 import json
 import struct
+import sys
 import zlib
+from types import SimpleNamespace
 
 import numpy as np
 import pandas as pd
@@ -12,7 +14,7 @@ from hypothesis import given, settings
 from hypothesis import strategies as st
 
 from browser.judge import browser, judge
-from tessarine.pl._interactive import _raster
+from tessarine.pl._interactive import _raster, _render
 
 
 def decodePng(data: bytes) -> np.ndarray:
@@ -159,6 +161,16 @@ Z2, RGBA, W = np.zeros(2), np.zeros((2, 2, 4), np.uint8), (0, 1, 0, 1)
 def test_bad_input_raises_the_ordinary_error(function, args, error):
     with pytest.raises(error):
         getattr(_raster, function)(*args)
+
+
+def test_a_dask_cloud_on_a_host_without_dask_names_the_extra_to_install(monkeypatch):
+    class Lazy:  # what the renderer looks for, without importing dask
+        def __dask_graph__(self):
+            return {}
+
+    monkeypatch.setitem(sys.modules, "dask", None)  # import dask then fails
+    with pytest.raises(ImportError, match=r"pip install 'tessarine\[dask\]'"):
+        _render.rasterTraces(SimpleNamespace(full={"x": Lazy(), "y": Lazy()}))
 
 
 # ---- in the browser ----

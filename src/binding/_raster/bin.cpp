@@ -1,4 +1,4 @@
-// bounds(), foldCategories() and binPoints() for Python.
+// Extents, bounds, category counts and folds, and binning for Python.
 #include <nanobind/stl/array.h>
 #include <nanobind/stl/string.h>
 #include <nanobind/stl/vector.h>
@@ -20,6 +20,54 @@ nb::tuple bounds(nb::handle x, nb::handle y) {
   return windowTuple(std::visit([](const auto& p) { return core::bounds(p.x, p.y); }, c.points));
 }
 
+nb::tuple extent(nb::handle x, nb::handle y) {
+  Coordinates c = coordinates(x, y);
+  core::Extent e;
+  {
+    nb::gil_scoped_release unlocked;  // the buffers stay held by c
+    e = std::visit([](const auto& p) { return core::extent(p.x, p.y); }, c.points);
+  }
+  return nb::make_tuple(e.x0, e.x1, e.y0, e.y1);
+}
+
+nb::tuple windowAround(std::array<double, 4> e) {
+  return windowTuple(core::windowAround(core::Extent{e[0], e[1], e[2], e[3]}));
+}
+
+nb::object countCategories(nb::handle codes, std::int64_t nCategories) {
+  if (codes.is_none()) throw TypeError("codes must be an integer array, got None");
+  std::size_t n = nonNegative(nCategories, "nCategories");
+  CodeArray held = codeArray(codes);
+  std::vector<std::uint64_t> counts;
+  {
+    nb::gil_scoped_release unlocked;  // the buffer stays held by held
+    counts = core::countCategories(held.codes, n);
+  }
+  return ownedArray(std::move(counts), {n});
+}
+
+nb::tuple foldCounts(nb::handle counts) {
+  HostArray held = typedArray<std::uint64_t>(counts, 1, "counts");
+  core::Fold f = core::foldCounts({static_cast<const std::uint64_t*>(held.data()), held.size()});
+  std::size_t count = f.nCategories(), size = f.channels.size();
+  return nb::make_tuple(ownedArray(std::move(f.channels), {size}), count);
+}
+
+nb::object addGrids(nb::handle grids) {
+  std::vector<HostArray> held;
+  for (nb::handle grid : grids) held.push_back(typedArray<std::uint32_t>(grid, 3, "grid"));
+  std::vector<core::GridView> views;
+  for (const HostArray& grid : held) views.push_back(gridView(grid));
+  core::Grid sum;
+  {
+    nb::gil_scoped_release unlocked;  // the buffers stay held by held
+    sum = core::addCounts(views);
+  }
+  return ownedArray(std::move(sum.counts), {sum.rows, sum.cols, sum.channels});
+}
+
+// Names stay the host's objects (integer cluster ids among them), so colour lookups by
+// name keep working; only the folded category gets a new, string name.
 // Names stay the host's objects (integer cluster ids among them), so colour lookups by
 // name keep working; only the folded category gets a new, string name.
 nb::tuple foldCategories(nb::handle codes, std::int64_t nCategories, nb::handle names) {
@@ -38,9 +86,15 @@ nb::tuple foldCategories(nb::handle codes, std::int64_t nCategories, nb::handle 
 }
 
 nb::object binPoints(nb::handle x, nb::handle y, nb::handle codes, std::int64_t nCategories,
-                     std::array<double, 4> window, std::array<std::int64_t, 2> shape) {
+                     std::array<double, 4> window, std::array<std::int64_t, 2> shape, nb::handle channels) {
   Coordinates c = coordinates(x, y);
   CodeArray held = codeArray(codes);
+  HostArray mapHeld;
+  std::span<const std::int8_t> map;
+  if (!channels.is_none()) {
+    mapHeld = typedArray<std::int8_t>(channels, 1, "channels");
+    map = {static_cast<const std::int8_t*>(mapHeld.data()), mapHeld.size()};
+  }
   std::size_t n = nonNegative(nCategories, "nCategories");
   core::Shape grid{nonNegative(shape[0], "shape"), nonNegative(shape[1], "shape")};
   core::Window w{window[0], window[1], window[2], window[3]};
@@ -50,7 +104,7 @@ nb::object binPoints(nb::handle x, nb::handle y, nb::handle codes, std::int64_t 
     out = std::visit(
         [&]<class P>(P points) {
           points.codes = held.codes;
-          return core::binPoints(points, n, w, grid);
+          return core::binPoints(points, n, w, grid, map);
         },
         c.points);
   }
@@ -73,13 +127,37 @@ void bindBinning(nb::module_& m) {
         "Beyond MAX_CATEGORIES, the MAX_CATEGORIES - 1 largest stay and the rest fold into a\n"
         "last category named 'other (k)'. names holds the given objects of the kept categories.");
   m.def("binPoints", &binPoints, "x"_a, "y"_a, "codes"_a.none(), "nCategories"_a, "window"_a, "shape"_a,
+        "channels"_a.none() = nb::none(),
         nb::sig("def binPoints(x: object, y: object, codes: object | None, nCategories: int, "
-                "window: tuple[float, float, float, float], shape: tuple[int, int]) -> numpy.ndarray"),
+                "window: tuple[float, float, float, float], shape: tuple[int, int], "
+                "channels: numpy.ndarray | None = None) -> numpy.ndarray"),
         "Points counted per (row, column, category) in a uint32 array shaped (rows, cols,\n"
         "max(nCategories, 1)), shape being (rows, cols) and window (x0, x1, y0, y1). Row 0 is the\n"
         "window's bottom; a point on the upper bound counts in the last bin. Points outside the\n"
         "window, with a non-finite coordinate, or with a code outside [0, nCategories) are\n"
-        "dropped; with nCategories 0 the codes are ignored and every point counts.");
+        "dropped; with nCategories 0 the codes are ignored and every point counts. channels\n"
+        "(int8, from foldCounts) maps code c to category channels[c], none where negative or\n"
+        "beyond it.");
+  m.def("extent", &extent, "x"_a, "y"_a,
+        nb::sig("def extent(x: object, y: object) -> tuple[float, float, float, float]"),
+        "(x0, x1, y0, y1): least and greatest x and y of the points whose x and y are both\n"
+        "finite; (inf, -inf, inf, -inf) when there is none. Extents of parts merge by min and max.");
+  m.def("windowAround", &windowAround, "extent"_a,
+        nb::sig("def windowAround(extent: tuple[float, float, float, float]) -> tuple[float, float, float, float]"),
+        "The window bounds() gives for points of this extent.");
+  m.def("countCategories", &countCategories, "codes"_a.none(), "nCategories"_a,
+        nb::sig("def countCategories(codes: object, nCategories: int) -> numpy.ndarray"),
+        "Points per category as uint64, codes outside [0, nCategories) counting in none.\n"
+        "Counts of parts add up to the counts of the whole.");
+  m.def("foldCounts", &foldCounts, "counts"_a,
+        nb::sig("def foldCounts(counts: numpy.ndarray) -> tuple[numpy.ndarray, int]"),
+        "(channels, nCategories): the fold foldCategories makes of codes with these uint64\n"
+        "counts per category, as an int8 map from old code to new (-1 for dropped) for\n"
+        "binPoints' channels, and the number of categories kept.");
+  m.def("addGrids", &addGrids, "grids"_a,
+        nb::sig("def addGrids(grids: collections.abc.Iterable[numpy.ndarray]) -> numpy.ndarray"),
+        "The sum of uint32 count grids of one shape, in a new grid; ValueError when there are\n"
+        "none or a count would pass 2**32 - 1.");
 }
 
 }  // namespace tess::bind::raster

@@ -21,9 +21,7 @@ constexpr const char* DEFAULT_LABEL = "category";
 
 nb::tuple shade(nb::handle grid, std::vector<std::string> colors) {
   HostArray held = typedArray<std::uint32_t>(grid, 3, "grid");
-  core::GridView view{{static_cast<const std::uint32_t*>(held.data()), held.size()}, held.shape(0), held.shape(1),
-                      held.shape(2)};
-  core::Shaded s = core::shade(view, colors);
+  core::Shaded s = core::shade(gridView(held), colors);
   nb::object image = ownedArray(std::move(s.image.rgba), {s.image.rows, s.image.cols, 4});
   return nb::make_tuple(image, nb::cast(s.colors), nb::make_tuple(s.density.low, s.density.high));
 }

@@ -30,29 +30,46 @@ raster::Shape shapeOf(nb::handle shape) {
           nonNegative(nb::cast<std::int64_t>(nb::int_(sides[1])), "shape")};
 }
 
+// A dask collection carries a task graph; asking needs no import of dask.
+bool lazy(nb::handle value) { return nb::hasattr(value, "__dask_graph__"); }
+
+render::RasterKey keyOf(nb::handle full, const nb::list& names) {
+  render::RasterKey key;
+  nb::object mapping = full.attr("get")("colors");
+  for (nb::handle name : names) {
+    key.names.push_back(fromPython(name));
+    nb::object colour = given(mapping) ? mapping.attr("get")(name) : nb::none();
+    key.colors.push_back(colour.is_none() ? std::nullopt : std::optional<std::string>(textOf(colour)));
+  }
+  nb::object label = full.attr("get")("label");
+  if (!label.is_none()) key.label = textOf(label);
+  return key;
+}
+
+// A cloud held by dask, binned where it lives (tessarine.pl._interactive._dask) and shaded here.
+render::RasterLayer lazyLayer(nb::handle x, nb::handle y, nb::handle codes, const render::RasterKey& key,
+                              std::optional<raster::Window> area, raster::Shape grid) {
+  nb::object window = nb::none();
+  if (area) window = nb::make_tuple(area->x0, area->x1, area->y0, area->y1);
+  nb::tuple binned = nb::tuple(nb::module_::import_("tessarine.pl._interactive._dask").attr("binCloud")(
+      x, y, codes, key.names.size(), window, nb::make_tuple(grid.rows, grid.cols)));
+  if (binned.size() != 3) throw ValueError("binning a dask cloud must give (grid, window, counts)");
+  HostArray counts = binned[2].is_none() ? HostArray() : typedArray<std::uint64_t>(binned[2], 1, "counts");
+  raster::Fold fold;
+  if (counts.is_valid()) fold = raster::foldCounts({static_cast<const std::uint64_t*>(counts.data()), counts.size()});
+  auto [x0, x1, y0, y1] = windowOf(binned[1]);
+  HostArray held = typedArray<std::uint32_t>(binned[0], 3, "grid");
+  nb::gil_scoped_release unlocked;  // the grid stays held by held
+  return render::rasterImage(key, gridView(held), {x0, x1, y0, y1}, fold);
+}
+
 nb::tuple rasterTraces(nb::handle spec, nb::handle window, nb::handle shape) {
   nb::object full = nb::getattr(spec, "full", nb::none());
   if (!given(full)) full = nb::dict();
   nb::object empty = nb::list();
-  Coordinates xy = coordinates(full.attr("get")("x", empty), full.attr("get")("y", empty));
-  nb::object codes = full.attr("get")("codes");
-  CodeArray held = codes.is_none() ? CodeArray{} : codeArray(codes);
+  nb::object x = full.attr("get")("x", empty), y = full.attr("get")("y", empty), codes = full.attr("get")("codes");
   nb::object categories = full.attr("get")("categories");
   nb::list original = given(categories) ? nb::list(categories) : nb::list();
-  nb::object mapping = full.attr("get")("colors");
-
-  render::RasterCloud cloud;
-  cloud.points = xy.points;
-  std::visit([&](auto& p) { p.codes = held.codes; }, cloud.points);
-  cloud.coded = !codes.is_none();
-  for (nb::handle name : original) {
-    cloud.names.push_back(fromPython(name));
-    nb::object colour = given(mapping) ? mapping.attr("get")(name) : nb::none();
-    cloud.colors.push_back(colour.is_none() ? std::nullopt : std::optional<std::string>(textOf(colour)));
-  }
-  nb::object label = full.attr("get")("label");
-  if (!label.is_none()) cloud.label = textOf(label);
-
   std::optional<raster::Window> area;
   if (given(window)) {
     auto [x0, x1, y0, y1] = windowOf(window);
@@ -60,8 +77,15 @@ nb::tuple rasterTraces(nb::handle spec, nb::handle window, nb::handle shape) {
   }
   std::optional<raster::Shape> grid;
   if (given(shape)) grid = shapeOf(shape);
+
   render::RasterLayer layer;
-  {
+  if (lazy(x) || lazy(y) || lazy(codes)) {
+    layer = lazyLayer(x, y, codes, keyOf(full, original), area, grid.value_or(raster::Shape{}));
+  } else {
+    Coordinates xy = coordinates(x, y);
+    CodeArray held = codes.is_none() ? CodeArray{} : codeArray(codes);
+    render::RasterCloud cloud{xy.points, !codes.is_none(), keyOf(full, original)};
+    std::visit([&](auto& p) { p.codes = held.codes; }, cloud.points);
     nb::gil_scoped_release unlocked;  // the buffers stay held by xy and held
     layer = render::rasterTraces(cloud, area, grid);
   }

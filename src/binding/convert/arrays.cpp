@@ -22,8 +22,10 @@ nb::object asArray(nb::handle object) {
 }
 
 template <class T> constexpr std::string_view dtypeLabel();
+template <> constexpr std::string_view dtypeLabel<std::int8_t>() { return "int8"; }
 template <> constexpr std::string_view dtypeLabel<std::uint8_t>() { return "uint8"; }
 template <> constexpr std::string_view dtypeLabel<std::uint32_t>() { return "uint32"; }
+template <> constexpr std::string_view dtypeLabel<std::uint64_t>() { return "uint64"; }
 
 std::string dtypeName(nb::handle array) { return nb::cast<std::string>(array.attr("dtype").attr("name")); }
 
@@ -78,9 +80,16 @@ Coordinates coordinates(nb::handle xObject, nb::handle yObject) {
   return out;
 }
 
+// A pandas categorical's codes; any other object as it is.
+nb::object categoryCodes(nb::handle object) {
+  nb::object dtype = nb::getattr(object, "dtype", nb::none());
+  if (dtype.is_none() || nb::cast<std::string>(nb::str(dtype)) != "category") return nb::borrow(object);
+  return nb::hasattr(object, "cat") ? object.attr("cat").attr("codes") : object.attr("codes");
+}
+
 CodeArray codeArray(nb::handle object) {
   if (object.is_none()) return {};
-  nb::object array = asArray(object);
+  nb::object array = asArray(categoryCodes(object));
   std::string kind = nb::cast<std::string>(array.attr("dtype").attr("kind"));
   if (kind != "i" && kind != "u") throw TypeError("codes must be integers, got an array of " + dtypeName(array));
   CodeArray out{hostArray(array, 1, "codes"), {}};
@@ -120,14 +129,21 @@ nb::object ownedArray(core::Counts counts, std::vector<std::size_t> shape) {
   return arrayOver(held, held->data(), shape);
 }
 
+core::GridView gridView(const HostArray& grid) {
+  return {{static_cast<const std::uint32_t*>(grid.data()), grid.size()}, grid.shape(0), grid.shape(1), grid.shape(2)};
+}
+
 std::size_t nonNegative(std::int64_t value, std::string_view what) {
   if (value < 0) throw ValueError(std::string(what) + " must not be negative, got " + std::to_string(value));
   return static_cast<std::size_t>(value);
 }
 
+template HostArray typedArray<std::int8_t>(nb::handle, std::size_t, std::string_view);
 template HostArray typedArray<std::uint8_t>(nb::handle, std::size_t, std::string_view);
 template HostArray typedArray<std::uint32_t>(nb::handle, std::size_t, std::string_view);
+template HostArray typedArray<std::uint64_t>(nb::handle, std::size_t, std::string_view);
 template nb::object ownedArray(std::vector<std::int8_t>, std::vector<std::size_t>);
 template nb::object ownedArray(std::vector<std::uint8_t>, std::vector<std::size_t>);
+template nb::object ownedArray(std::vector<std::uint64_t>, std::vector<std::size_t>);
 
 }  // namespace tess::bind

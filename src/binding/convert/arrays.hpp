@@ -29,7 +29,8 @@ struct Coordinates {
 /// ValueError for other dimensions).
 Coordinates coordinates(nb::handle x, nb::handle y);
 
-/// Integer codes of any width as a span over the host's buffer (none for None).
+/// Integer codes of any width as a span over the host's buffer (none for None). A pandas
+/// categorical gives its codes (-1 where missing), not its values.
 struct CodeArray {
   HostArray held;
   core::Codes codes;
@@ -39,6 +40,9 @@ CodeArray codeArray(nb::handle codes);
 /// A C-ordered host array of exactly dtype T and `ndim` dimensions (TypeError, ValueError).
 template <class T>
 HostArray typedArray(nb::handle object, std::size_t ndim, std::string_view what);
+
+/// The counts of a uint32 array shaped (rows, cols, channels).
+core::GridView gridView(const HostArray& grid);
 
 /// A numpy array over values it then owns.
 template <class T>

@@ -29,11 +29,10 @@ constexpr double BORROWED_SHARE = 1e-9;
 // Points between looking up a counter and incrementing it (a power of two).
 constexpr std::size_t LOOKAHEAD = 64;
 
-struct Extent {
-  double lo = std::numeric_limits<double>::infinity();
-  double hi = -std::numeric_limits<double>::infinity();
+// One axis of an extent: its centre and half-span, and whether the span is too small to bin.
+struct Axis {
+  double lo, hi;
 
-  bool empty() const { return lo > hi; }
   // Halves first, so that extremes of opposite sign cannot overflow.
   double centre() const { return lo / 2 + hi / 2; }
   double half() const { return hi / 2 - lo / 2; }
@@ -47,34 +46,18 @@ void checkLengths(std::size_t x, std::size_t y) {
 }
 
 template <class T>
-Window boundsOf(std::span<const T> x, std::span<const T> y) {
+Extent extentOf(std::span<const T> x, std::span<const T> y) {
   checkLengths(x.size(), y.size());
-  Extent ex, ey;
+  Extent e;
   for (std::size_t i = 0; i < x.size(); ++i) {
     double xi = x[i], yi = y[i];
     if (!std::isfinite(xi) || !std::isfinite(yi)) continue;
-    ex.lo = std::min(ex.lo, xi);
-    ex.hi = std::max(ex.hi, xi);
-    ey.lo = std::min(ey.lo, yi);
-    ey.hi = std::max(ey.hi, yi);
+    e.x0 = std::min(e.x0, xi);
+    e.x1 = std::max(e.x1, xi);
+    e.y0 = std::min(e.y0, yi);
+    e.y1 = std::max(e.y1, yi);
   }
-  if (ex.empty()) return {};
-  double hx = ex.half(), hy = ey.half();
-  if (ex.degenerate() && ey.degenerate()) {
-    hx = std::max(POINT_HALF, std::abs(ex.centre()) * POINT_SHARE);
-    hy = std::max(POINT_HALF, std::abs(ey.centre()) * POINT_SHARE);
-  } else if (ex.degenerate()) {
-    hx = std::max(hy, std::abs(ex.centre()) * BORROWED_SHARE);
-  } else if (ey.degenerate()) {
-    hy = std::max(hx, std::abs(ey.centre()) * BORROWED_SHARE);
-  }
-  hx *= 1 + PAD;
-  hy *= 1 + PAD;
-  Window w{ex.centre() - hx, ex.centre() + hx, ey.centre() - hy, ey.centre() + hy};
-  // Also catches bounds that overflowed: their difference is then infinite or NaN.
-  if (!std::isfinite(w.x1 - w.x0) || !std::isfinite(w.y1 - w.y0)) throw ValueError("coordinates span too wide to bin");
-  checkWindow(w, Shape{});
-  return w;
+  return e;
 }
 
 void checkShape(Shape shape, std::size_t channels) {
@@ -139,19 +122,27 @@ void countAll(const Points<T>& p, const Mapper& m, std::uint32_t* out) {
   scatter(p.x.size(), [&](std::size_t i) { return m.cell(p.x[i], p.y[i]); }, out);
 }
 
-template <class T, class C>
-void countByCode(const Points<T>& p, std::span<const C> codes, std::size_t nCategories, const Mapper& m,
+// `channel` gives the category a code counts in, or Mapper::outside for none.
+template <class T, class C, class Channel>
+void countByCode(const Points<T>& p, std::span<const C> codes, const Channel& channel, const Mapper& m,
                  std::uint32_t* out) {
   scatter(p.x.size(), [&](std::size_t i) {
-    C code = codes[i];
-    if (!inRange(code, nCategories)) return Mapper::outside;
+    std::size_t c = channel(codes[i]);
+    if (c == Mapper::outside) return c;
     std::size_t at = m.cell(p.x[i], p.y[i]);
-    return at == Mapper::outside ? at : at + static_cast<std::size_t>(code);
+    return at == Mapper::outside ? at : at + c;
   }, out);
 }
 
+void checkChannels(std::span<const std::int8_t> channels, std::size_t nCategories) {
+  for (std::int8_t c : channels)
+    if (c >= 0 && static_cast<std::size_t>(c) >= nCategories)
+      throw ValueError("a code maps to category " + std::to_string(c) + " of " + std::to_string(nCategories));
+}
+
 template <class T>
-Grid binPointsOf(const Points<T>& p, std::size_t nCategories, const Window& window, Shape shape) {
+Grid binPointsOf(const Points<T>& p, std::size_t nCategories, const Window& window, Shape shape,
+                 std::span<const std::int8_t> channels) {
   checkLengths(p.x.size(), p.y.size());
   bool coded = !std::holds_alternative<std::monostate>(p.codes);
   if (coded && size(p.codes) != p.x.size())
@@ -160,23 +151,46 @@ Grid binPointsOf(const Points<T>& p, std::size_t nCategories, const Window& wind
   if (nCategories > 0 && !coded) throw ValueError(std::to_string(nCategories) + " categories need codes");
   // Counts are 32-bit: with fewer points than that no counter can overflow.
   if (p.x.size() > std::numeric_limits<std::uint32_t>::max()) throw ValueError("too many points to count");
-  std::size_t channels = std::max<std::size_t>(nCategories, 1);
-  checkShape(shape, channels);
+  std::size_t depth = std::max<std::size_t>(nCategories, 1);
+  checkShape(shape, depth);
   checkWindow(window, shape);
+  checkChannels(channels, nCategories);
 
-  Grid grid{Counts(shape.rows * shape.cols * channels), shape.rows, shape.cols, channels};
-  Mapper mapper(window, shape, channels);
+  Grid grid{Counts(shape.rows * shape.cols * depth), shape.rows, shape.cols, depth};
+  Mapper mapper(window, shape, depth);
   if (nCategories == 0) {
     countAll(p, mapper, grid.counts.data());
-  } else {
-    std::visit(
-        [&]<class S>(const S& codes) {
-          if constexpr (!std::is_same_v<S, std::monostate>)
-            countByCode(p, codes, nCategories, mapper, grid.counts.data());
-        },
-        p.codes);
+    return grid;
   }
+  std::visit(
+      [&]<class S>(const S& codes) {
+        if constexpr (!std::is_same_v<S, std::monostate>) {
+          using C = std::remove_const_t<typename S::element_type>;
+          if (channels.empty()) {
+            countByCode(p, codes, [&](C code) { return inRange(code, nCategories) ? std::size_t(code) : Mapper::outside; },
+                        mapper, grid.counts.data());
+          } else {
+            countByCode(p, codes, [&](C code) {
+              std::int8_t c = inRange(code, channels.size()) ? channels[std::size_t(code)] : std::int8_t{-1};
+              return c < 0 ? Mapper::outside : std::size_t(c);
+            }, mapper, grid.counts.data());
+          }
+        }
+      },
+      p.codes);
   return grid;
+}
+
+// out[i] += in[i]; true when a sum wrapped. Written so that the loop vectorises: a sum that
+// wraps is below its addend.
+bool addInto(std::uint32_t* __restrict out, const std::uint32_t* __restrict in, std::size_t n) {
+  std::uint32_t wrapped = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    std::uint32_t sum = out[i] + in[i];
+    wrapped |= sum < in[i];
+    out[i] = sum;
+  }
+  return wrapped != 0;
 }
 
 }  // namespace
@@ -201,14 +215,60 @@ void checkWindow(const Window& w, Shape shape) {
     bad("span too narrow to bin");
 }
 
-Window bounds(std::span<const float> x, std::span<const float> y) { return boundsOf(x, y); }
-Window bounds(std::span<const double> x, std::span<const double> y) { return boundsOf(x, y); }
+Extent extent(std::span<const float> x, std::span<const float> y) { return extentOf(x, y); }
+Extent extent(std::span<const double> x, std::span<const double> y) { return extentOf(x, y); }
 
-Grid binPoints(const Points<float>& points, std::size_t nCategories, const Window& window, Shape shape) {
-  return binPointsOf(points, nCategories, window, shape);
+Window windowAround(const Extent& e) {
+  if (e == Extent{}) return {};
+  Axis ex{e.x0, e.x1}, ey{e.y0, e.y1};
+  // Also catches NaN bounds, and an extent empty along one axis only.
+  if (!(ex.lo <= ex.hi) || !(ey.lo <= ey.hi)) throw ValueError("bad extent: x0 <= x1 and y0 <= y1 are required");
+  double hx = ex.half(), hy = ey.half();
+  if (ex.degenerate() && ey.degenerate()) {
+    hx = std::max(POINT_HALF, std::abs(ex.centre()) * POINT_SHARE);
+    hy = std::max(POINT_HALF, std::abs(ey.centre()) * POINT_SHARE);
+  } else if (ex.degenerate()) {
+    hx = std::max(hy, std::abs(ex.centre()) * BORROWED_SHARE);
+  } else if (ey.degenerate()) {
+    hy = std::max(hx, std::abs(ey.centre()) * BORROWED_SHARE);
+  }
+  hx *= 1 + PAD;
+  hy *= 1 + PAD;
+  Window w{ex.centre() - hx, ex.centre() + hx, ey.centre() - hy, ey.centre() + hy};
+  // Also catches bounds that overflowed: their difference is then infinite or NaN.
+  if (!std::isfinite(w.x1 - w.x0) || !std::isfinite(w.y1 - w.y0)) throw ValueError("coordinates span too wide to bin");
+  checkWindow(w, Shape{});
+  return w;
 }
-Grid binPoints(const Points<double>& points, std::size_t nCategories, const Window& window, Shape shape) {
-  return binPointsOf(points, nCategories, window, shape);
+
+Window bounds(std::span<const float> x, std::span<const float> y) { return windowAround(extentOf(x, y)); }
+Window bounds(std::span<const double> x, std::span<const double> y) { return windowAround(extentOf(x, y)); }
+
+Grid binPoints(const Points<float>& points, std::size_t nCategories, const Window& window, Shape shape,
+               std::span<const std::int8_t> channels) {
+  return binPointsOf(points, nCategories, window, shape, channels);
+}
+Grid binPoints(const Points<double>& points, std::size_t nCategories, const Window& window, Shape shape,
+               std::span<const std::int8_t> channels) {
+  return binPointsOf(points, nCategories, window, shape, channels);
+}
+
+Grid addCounts(std::span<const GridView> parts) {
+  if (parts.empty()) throw ValueError("no grids to add");
+  const GridView& a = parts.front();
+  if (!isProduct(a.counts.size(), a.rows, a.cols, a.channels)) throw ValueError("a grid's counts do not fill its shape");
+  for (const GridView& b : parts)
+    if (b.rows != a.rows || b.cols != a.cols || b.channels != a.channels || b.counts.size() != a.counts.size())
+      throw ValueError("grids of " + std::to_string(a.rows) + " x " + std::to_string(a.cols) + " x " +
+                       std::to_string(a.channels) + " and " + std::to_string(b.rows) + " x " + std::to_string(b.cols) +
+                       " x " + std::to_string(b.channels) + " counts cannot be added");
+  Grid sum{Counts(a.counts.size()), a.rows, a.cols, a.channels};
+  std::uint32_t* out = sum.counts.data();
+  std::copy(a.counts.begin(), a.counts.end(), out);
+  bool wrapped = false;
+  for (const GridView& b : parts.subspan(1)) wrapped |= addInto(out, b.counts.data(), b.counts.size());
+  if (wrapped) throw ValueError("too many points in one bin to count");
+  return sum;
 }
 
 }  // namespace tess::raster

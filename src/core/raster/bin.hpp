@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <variant>
 
@@ -73,12 +74,27 @@ struct Grid {
 /// for `shape` bins to be told apart in double precision.
 void checkWindow(const Window& window, Shape shape);
 
-/// The window of the points whose x and y are both finite, widened by 1% of its half-span
-/// on each side. A zero span takes the other axis's span (at least 1e-9 of its centre, so
-/// its bounds stay apart), or ±max(0.5, 1% of the value) when both spans are zero, so one
-/// point or one line still gets a window around it. No
-/// finite point: (0, 1, 0, 1). ValueError when x and y differ in length or the window
-/// would overflow.
+/// The smallest and largest x and y of the points whose x and y are both finite; with no
+/// such point, lo > hi on both axes (+inf, -inf). Extents of parts of a cloud merge into
+/// the extent of the whole by min and max.
+struct Extent {
+  static constexpr double NONE = std::numeric_limits<double>::infinity();
+  double x0 = NONE, x1 = -NONE, y0 = NONE, y1 = -NONE;
+  bool operator==(const Extent&) const = default;
+};
+
+/// The extent of n points; ValueError when x and y differ in length.
+Extent extent(std::span<const float> x, std::span<const float> y);
+Extent extent(std::span<const double> x, std::span<const double> y);
+
+/// The window around an extent, widened by 1% of its half-span on each side. A zero span
+/// takes the other axis's span (at least 1e-9 of its centre, so its bounds stay apart), or
+/// ±max(0.5, 1% of the value) when both spans are zero, so one point or one line still gets
+/// a window around it. An empty extent: (0, 1, 0, 1). ValueError when the window would
+/// overflow or an extent's bound is NaN or lo > hi on one axis only.
+Window windowAround(const Extent& extent);
+
+/// The window around the points' extent.
 Window bounds(std::span<const float> x, std::span<const float> y);
 Window bounds(std::span<const double> x, std::span<const double> y);
 
@@ -89,7 +105,17 @@ Window bounds(std::span<const double> x, std::span<const double> y);
 /// [0, nCategories) is dropped; with nCategories == 0 codes are ignored and every point
 /// counts in the one channel. ValueError on unequal lengths, a bad window or a shape
 /// outside [1, MAX_SIDE] per side or beyond MAX_COUNTERS in all.
-Grid binPoints(const Points<float>& points, std::size_t nCategories, const Window& window, Shape shape);
-Grid binPoints(const Points<double>& points, std::size_t nCategories, const Window& window, Shape shape);
+///
+/// A non-empty `channels` maps each code to the category it counts in: code c in
+/// [0, channels.size()) counts in category channels[c] (none when that is negative), other
+/// codes in none; ValueError when a mapped category is not below nCategories.
+Grid binPoints(const Points<float>& points, std::size_t nCategories, const Window& window, Shape shape,
+               std::span<const std::int8_t> channels = {});
+Grid binPoints(const Points<double>& points, std::size_t nCategories, const Window& window, Shape shape,
+               std::span<const std::int8_t> channels = {});
+
+/// The counts of grids of one shape added up (ValueError when there are none, their shapes
+/// differ or a sum passes the 32-bit range), so parts of a cloud binned apart make the whole.
+Grid addCounts(std::span<const GridView> parts);
 
 }  // namespace tess::raster

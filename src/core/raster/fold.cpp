@@ -22,34 +22,11 @@ std::size_t indexOf(C code, std::size_t n) {
 }
 
 template <class C>
-std::vector<std::size_t> countCodes(std::span<const C> codes, std::size_t n) {
-  std::vector<std::size_t> counts(n + 1);  // the last slot gathers codes of no category
+std::vector<std::uint64_t> countCodes(std::span<const C> codes, std::size_t n) {
+  std::vector<std::uint64_t> counts(n + 1);  // the last slot gathers codes of no category
   for (C code : codes) ++counts[indexOf(code, n)];
   counts.pop_back();
   return counts;
-}
-
-// Old code → new code, NONE for a dropped category; fills the kept list and the fold count.
-std::vector<std::int8_t> renumber(const std::vector<std::size_t>& counts, Folded& out) {
-  std::vector<std::size_t> filled;
-  for (std::size_t c = 0; c < counts.size(); ++c)
-    if (counts[c] > 0) filled.push_back(c);
-  std::vector<bool> kept(counts.size(), filled.size() <= MAX_CATEGORIES);
-  if (filled.size() > MAX_CATEGORIES) {
-    std::vector<std::size_t> bySize = filled;
-    std::stable_sort(bySize.begin(), bySize.end(), [&](std::size_t a, std::size_t b) { return counts[a] > counts[b]; });
-    for (std::size_t i = 0; i < MAX_CATEGORIES - 1; ++i) kept[bySize[i]] = true;
-    out.folded = filled.size() - (MAX_CATEGORIES - 1);
-  }
-  std::vector<std::int8_t> to(counts.size(), NONE);
-  for (std::size_t c : filled) {
-    if (!kept[c]) continue;
-    to[c] = static_cast<std::int8_t>(out.kept.size());
-    out.kept.push_back(c);
-  }
-  for (std::size_t c : filled)
-    if (!kept[c]) to[c] = static_cast<std::int8_t>(out.kept.size());  // the "other" category, last
-  return to;
 }
 
 template <class C>
@@ -65,17 +42,47 @@ std::vector<std::int8_t> recode(std::span<const C> codes, const std::vector<std:
 
 }  // namespace
 
-Folded foldCategories(const Codes& codes, std::size_t nCategories) {
+std::vector<std::uint64_t> countCategories(const Codes& codes, std::size_t nCategories) {
   return std::visit(
-      [&]<class S>(const S& span) -> Folded {
-        Folded out;
-        if constexpr (!std::is_same_v<S, std::monostate>) {
-          std::vector<std::int8_t> to = renumber(countCodes(span, nCategories), out);
-          out.codes = recode(span, to);
-        }
-        return out;
+      [&]<class S>(const S& span) -> std::vector<std::uint64_t> {
+        if constexpr (std::is_same_v<S, std::monostate>) return std::vector<std::uint64_t>(nCategories);
+        else return countCodes(span, nCategories);
       },
       codes);
+}
+
+Fold foldCounts(std::span<const std::uint64_t> counts) {
+  Fold out;
+  std::vector<std::size_t> filled;
+  for (std::size_t c = 0; c < counts.size(); ++c)
+    if (counts[c] > 0) filled.push_back(c);
+  std::vector<bool> kept(counts.size(), filled.size() <= MAX_CATEGORIES);
+  if (filled.size() > MAX_CATEGORIES) {
+    std::vector<std::size_t> bySize = filled;
+    std::stable_sort(bySize.begin(), bySize.end(), [&](std::size_t a, std::size_t b) { return counts[a] > counts[b]; });
+    for (std::size_t i = 0; i < MAX_CATEGORIES - 1; ++i) kept[bySize[i]] = true;
+    out.folded = filled.size() - (MAX_CATEGORIES - 1);
+  }
+  out.channels.assign(counts.size(), NONE);
+  for (std::size_t c : filled) {
+    if (!kept[c]) continue;
+    out.channels[c] = static_cast<std::int8_t>(out.kept.size());
+    out.kept.push_back(c);
+  }
+  for (std::size_t c : filled)
+    if (!kept[c]) out.channels[c] = static_cast<std::int8_t>(out.kept.size());  // the "other" category, last
+  return out;
+}
+
+Folded foldCategories(const Codes& codes, std::size_t nCategories) {
+  Folded out;
+  static_cast<Fold&>(out) = foldCounts(countCategories(codes, nCategories));
+  std::visit(
+      [&]<class S>(const S& span) {
+        if constexpr (!std::is_same_v<S, std::monostate>) out.codes = recode(span, out.channels);
+      },
+      codes);
+  return out;
 }
 
 std::string otherName(std::size_t folded) { return "other (" + std::to_string(folded) + ")"; }

@@ -1,6 +1,7 @@
 // Window bounds and binning against a brute-force count.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -105,6 +106,42 @@ TEST(bin_test, bounds_pad_the_finite_points_and_widen_degenerate_spans) {
   // Far from zero a borrowed span must still be wide enough to tell its bounds apart.
   for (double at : {9007200328482816.0, 1e300}) EXPECT_TRUE(of({at, at}, {0, 1}).x0 < at && of({at, at}, {0, 1}).x1 > at);
   EXPECT_NO_THROW(checkWindow(of({9007200328482816.0, 9007200328482816.0}, {0, 1}), {MAX_SIDE, MAX_SIDE}));
+}
+
+TEST(bin_test, windows_of_merged_extents_are_the_window_of_the_whole_and_bad_extents_fail) {
+  std::vector<double> x{3, NaN, -2, 8}, y{1, 0, Inf, 5};
+  Extent a = extent(std::span<const double>(x).first(2), std::span<const double>(y).first(2));
+  Extent b = extent(std::span<const double>(x).last(2), std::span<const double>(y).last(2));
+  Extent merged{std::min(a.x0, b.x0), std::max(a.x1, b.x1), std::min(a.y0, b.y0), std::max(a.y1, b.y1)};
+  EXPECT_EQ(merged, (Extent{3, 8, 1, 5}));  // (-2, inf) and (nan, 0) are not finite
+  EXPECT_EQ(windowAround(merged), bounds(std::span<const double>(x), std::span<const double>(y)));
+  EXPECT_EQ(windowAround(Extent{}), (Window{0, 1, 0, 1}));
+  for (Extent bad : {Extent{0, 1, Extent::NONE, -Extent::NONE}, Extent{NaN, 1, 0, 1}, Extent{2, 1, 0, 1}})
+    EXPECT_THROW(windowAround(bad), tess::ValueError);
+}
+
+TEST(bin_test, a_code_map_sends_codes_to_their_channels_and_drops_the_rest) {
+  std::vector<double> xs(6, 0.25), ys(6, 0.25);
+  std::vector<std::int16_t> codes{0, 1, 2, 3, -1, 9};
+  std::vector<std::int8_t> map{1, -1, 0, 1};  // code 1 dropped; 3 joins 0 in channel 1
+  Grid g = binPoints(Points<double>{xs, ys, std::span<const std::int16_t>(codes)}, 2, WIN, {1, 1}, map);
+  EXPECT_EQ(std::vector<std::uint32_t>(g.counts.begin(), g.counts.end()), (std::vector<std::uint32_t>{1, 2}));
+  std::vector<std::int8_t> beyond{2};
+  EXPECT_THROW(binPoints(Points<double>{xs, ys, std::span<const std::int16_t>(codes)}, 2, WIN, {1, 1}, beyond),
+               tess::ValueError);
+}
+
+TEST(bin_test, grids_add_up_and_refuse_a_count_past_32_bits_or_another_shape) {
+  Grid a{Counts(4), 1, 2, 2}, b{Counts(4), 1, 2, 2}, c{Counts(2), 1, 2, 1};
+  for (std::size_t i = 0; i < 4; ++i) a.counts[i] = std::uint32_t(i), b.counts[i] = 10;
+  std::vector<GridView> parts{a.view(), b.view(), b.view()};
+  Grid sum = addCounts(parts);
+  EXPECT_EQ(std::vector<std::uint32_t>(sum.counts.begin(), sum.counts.end()), (std::vector<std::uint32_t>{20, 21, 22, 23}));
+  b.counts[3] = std::numeric_limits<std::uint32_t>::max() - 2;  // 3 + that wraps
+  EXPECT_THROW(addCounts(std::vector<GridView>{a.view(), b.view()}), tess::ValueError);
+  parts = {a.view(), c.view()};
+  EXPECT_THROW(addCounts(parts), tess::ValueError);
+  EXPECT_THROW(addCounts({}), tess::ValueError);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "render/families/raster_layer.hpp"
 
 #include "errors.hpp"
-#include "raster/fold.hpp"
 #include "raster/shade.hpp"
 #include "raster/trace.hpp"
 #include "render/families/common/colors.hpp"
@@ -10,41 +9,38 @@ namespace tess::render {
 
 RasterLayer rasterTraces(const RasterCloud& cloud, std::optional<raster::Window> window,
                          std::optional<raster::Shape> shape) {
-  std::size_t given = cloud.names.size();
-  if (cloud.colors.size() != given)
-    throw ValueError(std::to_string(cloud.colors.size()) + " colours for " + std::to_string(given) + " categories");
-  RasterLayer out;
-  raster::Folded folded;
-  std::size_t count = 0;
   raster::Codes codes = std::visit([](const auto& p) { return p.codes; }, cloud.points);
-  if (cloud.coded) {
-    folded = raster::foldCategories(codes, given);
-    count = folded.nCategories();
-    codes = std::span<const std::int8_t>(folded.codes);
-    out.kept = folded.kept;
-    out.folded = folded.folded;
-  }
-  out.window = window ? *window : std::visit([](const auto& p) { return raster::bounds(p.x, p.y); }, cloud.points);
+  raster::Fold fold;
+  if (cloud.coded) fold = raster::foldCounts(raster::countCategories(codes, cloud.key.names.size()));
+  raster::Window area =
+      window ? *window : std::visit([](const auto& p) { return raster::bounds(p.x, p.y); }, cloud.points);
   raster::Grid grid = std::visit(
-      [&](auto points) {
-        points.codes = codes;
-        return raster::binPoints(points, count, out.window, shape.value_or(raster::Shape{}));
+      [&](const auto& points) {
+        return raster::binPoints(points, fold.nCategories(), area, shape.value_or(raster::Shape{}), fold.channels);
       },
       cloud.points);
+  return rasterImage(cloud.key, grid.view(), area, fold);
+}
 
+RasterLayer rasterImage(const RasterKey& key, const raster::GridView& grid, const raster::Window& window,
+                        const raster::Fold& fold) {
+  if (key.colors.size() != key.names.size())
+    throw ValueError(std::to_string(key.colors.size()) + " colours for " + std::to_string(key.names.size()) +
+                     " categories");
+  RasterLayer out{{}, window, fold.kept, fold.folded};
   figure::Array names;
   std::vector<std::string> colors;
-  for (std::size_t k : out.kept) {
-    names.push_back(cloud.names[k]);
-    colors.push_back(categoryColor("full['colors']", cloud.colors[k], UNMAPPED_RASTER_COLOR));
+  for (std::size_t k : fold.kept) {
+    names.push_back(key.names.at(k));
+    colors.push_back(categoryColor("full['colors']", key.colors[k], UNMAPPED_RASTER_COLOR));
   }
-  if (out.folded > 0) {
-    names.emplace_back(raster::otherName(out.folded));
+  if (fold.folded > 0) {
+    names.emplace_back(raster::otherName(fold.folded));
     colors.emplace_back(UNMAPPED_RASTER_COLOR);
   }
   if (colors.empty()) colors.emplace_back(CLOUD_COLOR);
-  raster::Shaded shaded = raster::shade(grid.view(), colors);
-  out.trace = raster::imageTrace(shaded.image.view(), out.window, shaded.colors, shaded.density, names, cloud.label);
+  raster::Shaded shaded = raster::shade(grid, colors);
+  out.trace = raster::imageTrace(shaded.image.view(), window, shaded.colors, shaded.density, names, key.label);
   return out;
 }
 

@@ -9,6 +9,7 @@
 
 #include "figure/value.hpp"
 #include "raster/bin.hpp"
+#include "raster/fold.hpp"
 
 namespace tess::render {
 
@@ -16,14 +17,19 @@ namespace tess::render {
 inline constexpr std::string_view UNMAPPED_RASTER_COLOR = "#666666";
 inline constexpr std::string_view CLOUD_COLOR = "#4C4C4C";
 
-/// Every cell of a points spec: coordinates, optional category codes into `names`, and
-/// the colour the spec maps to each name (none where it maps none).
+/// How a cloud's categories are shown: the names as given, in code order, the colour the
+/// spec maps to each name (none where it maps none), and the caption.
+struct RasterKey {
+  figure::Array names;
+  std::vector<std::optional<std::string>> colors;  ///< one per name
+  std::string label = "category";
+};
+
+/// Every cell of a points spec: coordinates with optional category codes into the key's names.
 struct RasterCloud {
   std::variant<raster::Points<float>, raster::Points<double>> points;
   bool coded = false;  ///< whether the points carry codes
-  figure::Array names;  ///< the category names as given, in code order
-  std::vector<std::optional<std::string>> colors;  ///< one per name
-  std::string label = "category";
+  RasterKey key;
 };
 
 /// The image trace, the data window it covers, and its categories: the positions of the
@@ -40,5 +46,10 @@ struct RasterLayer {
 /// colours differ in number, and for what binning and shading refuse.
 RasterLayer rasterTraces(const RasterCloud& cloud, std::optional<raster::Window> window = std::nullopt,
                          std::optional<raster::Shape> shape = std::nullopt);
+
+/// The image trace of counts already binned over `window` into the categories `fold` kept
+/// (one channel when it keeps none), as rasterTraces shades them.
+RasterLayer rasterImage(const RasterKey& key, const raster::GridView& grid, const raster::Window& window,
+                        const raster::Fold& fold);
 
 }  // namespace tess::render
