@@ -267,7 +267,7 @@ figure::Figure volcano(const VolcanoSpec& spec) {
 
   Array buttons;
   std::int64_t active = 0;
-  std::string widestCaption = first.caption;
+  Array captions{first.caption};
   for (double p : pGrid) {
     for (double effect : effectGrid) {
       // The dropdown names the state drawn first: the spec's own cuts.
@@ -275,9 +275,7 @@ figure::Figure volcano(const VolcanoSpec& spec) {
       State state = stateArgs(parts, columns, p, effect);
       Array codes;
       for (const TypedArray& part : state.codes) codes.emplace_back(part.asRecord());
-      if (layout::textWidth(layout::plainText(state.caption), theme::TICK_PX) >
-          layout::textWidth(layout::plainText(widestCaption), theme::TICK_PX))
-        widestCaption = state.caption;
+      captions.emplace_back(state.caption);
       buttons.emplace_back(Object{
           {"label", "p&lt;" + cutsText(p, effect, ", |e|\u2265")},
           {"method", "update"},
@@ -290,7 +288,7 @@ figure::Figure volcano(const VolcanoSpec& spec) {
   if (buttons.size() >= 2)
     options.controls.push_back(layout::control(
         Object{{"type", "dropdown"}, {"buttons", std::move(buttons)}, {"active", active}}, "dropdown", "threshold"));
-  options.controls.push_back(layout::control(Object{}, "note", std::nullopt, "right", 0));
+  options.controls.push_back(layout::control(Object{{"texts", std::move(captions)}}, "note", std::nullopt, "right", 0));
   if (auto slider = sizeSlider(fig)) options.controls.push_back(*slider);
 
   // Lines of every state stay on the picture: each range holds every cut of its grid.
@@ -308,12 +306,7 @@ figure::Figure volcano(const VolcanoSpec& spec) {
 
   options.plot = PlotArea{kPlotWidth, kPlotHeight};
   options.labels = topLabels(spec, columns);
-  // The band makes room for the caption it holds; every state's must fit there, so it
-  // measures the widest before the first is put back.
-  fig.layout.at("annotations").asArray()[0].asObject().set("text", widestCaption);
-  finishFigure(fig, spec.common, options);
-  fig.layout.at("annotations").asArray()[0].asObject().set("text", first.caption);
-  return fig;
+  return std::move(finishFigure(fig, spec.common, options));
 }
 
 }  // namespace tess::render
