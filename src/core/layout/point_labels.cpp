@@ -22,8 +22,10 @@ using labels::Candidate;
 using labels::Scene;
 using labels::Site;
 
-/// How much longer a leader may get to avoid crossing another leader or to keep the box off a line.
+/// How much longer a leader may get to avoid crossing another leader, and to keep the box
+/// off a line (measured from the marker's edge).
 constexpr double CROSSING_DETOUR = 24;
+constexpr double LINE_DETOUR = 48;
 /// Shares of a label's full width tried, in turn, for a label that fits nowhere whole.
 constexpr std::array<double, 3> SHORTER = {0.7, 0.5, 0.35};
 /// A shortened label keeps at least this many characters before the ellipsis.
@@ -147,8 +149,12 @@ class Placer {
       Candidate c = candidate(i, k);
       if (crossing && c.gap > detourEnd) break;
       if (!free(c, i)) continue;
-      if (!index_.lineFree(c.box) || (c.leader && crossesLeader(leaderOf(i, c)))) {
-        if (!crossing) crossing = k, detourEnd = c.gap + CROSSING_DETOUR;
+      bool onLine = !index_.lineFree(c.box);
+      if (onLine || (c.leader && crossesLeader(leaderOf(i, c)))) {
+        if (!crossing) {
+          crossing = k;
+          detourEnd = onLine ? std::max(c.gap, scene_.markerRadius) + LINE_DETOUR : c.gap + CROSSING_DETOUR;
+        }
         continue;
       }
       return k;

@@ -294,10 +294,10 @@
         const stroked = painted(style.stroke, style.strokeOpacity) && parseFloat(style.strokeWidth) > 0;
         if ((!painted(style.fill, style.fillOpacity) && !stroked) || parseFloat(style.opacity) === 0) continue;
         const { rings, arc } = pathRings(p.getAttribute("d"));
-        const pts = rings.flat().map(toPage(p.getScreenCTM(), origin));
+        // Round symbols are discs (the box of their geometry); the others their convex outline.
+        const pts = arc ? corners(p, origin, p.getBBox()) : rings.flat().map(toPage(p.getScreenCTM(), origin));
         if (pts.length < 2) continue;
         const b = boundsOf(pts);
-        // Round symbols are discs; the others their convex outline.
         const mark = arc ? { disc: [(b.x0 + b.x1) / 2, (b.y0 + b.y1) / 2, Math.max(b.x1 - b.x0, b.y1 - b.y0) / 2] }
           : { corners: hull(pts) };
         marks.marker.push(Object.assign(b, mark, { trace: trace.index }));

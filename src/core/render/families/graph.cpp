@@ -264,7 +264,7 @@ figure::Figure graph(const GraphSpec& spec) {
   options.labelClearance.markerRadiusPx = largestNode / 2.0;
   if (spec.directed) {
     options.labelClearance.points = arrowheads(drawn);
-    options.labelClearance.pointRadiusPx = ARROW_PX / 2.0;
+    options.labelClearance.pointRadiusPx = ARROW_PX;  // the head runs back from its tip, which sits at the point
   }
   options.labelClearance.lines = edgeLines(drawn);
   options.labelClearance.sizedTraces = nodeTraces;
