@@ -127,6 +127,10 @@ _TYPES = ["CD8⁺ T cells — effector/memory (Tₑₘ)", "CD4⁺ naive T", "Reg
           "Cancer-associated fibroblasts", "Endothelium (venous)", "Pericytes", "Tumour cells (cycling)", "Mast cells"]
 
 
+_DESCRIPTIONS = ["interferon-induced protein", "zinc finger protein", "solute carrier family 7",
+                 "long intergenic non-coding RNA", "ribosomal protein L", "heat shock protein family A"]
+
+
 def _graph(nodes, seed, **common):
     rng = np.random.default_rng(seed)
     names = [f"{_TYPES[k % len(_TYPES)]} {k // len(_TYPES) + 1}" if nodes > len(_TYPES) else _TYPES[k]
@@ -141,7 +145,10 @@ def _graph(nodes, seed, **common):
 def _crowdedFigures():
     """(name, figure, labels asked for) for figures whose labels crowd."""
     small = dict(width=350, height=300, fontPx=20)
-    volcano = _spec.Volcano(frame=examples.differentialTable(features=2000, seed=5), top=30, **small)
+    table = examples.differentialTable(features=2000, seed=5)
+    # Gene names with their descriptions, as exported tables often carry them.
+    table.index = [f"{gene} ({_DESCRIPTIONS[k % len(_DESCRIPTIONS)]})" for k, gene in enumerate(table.index)]
+    volcano = _spec.Volcano(frame=table, top=30, **small)
     cases = [("volcano, 30 labels, 350 x 300, fontPx 20", volcano, 30),
              ("graph, 25 nodes, 350 x 300, fontPx 20", _graph(25, 1, **small), 25),
              ("graph, 60 nodes", _graph(60, 2), 60)]

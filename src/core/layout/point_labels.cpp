@@ -27,7 +27,7 @@ using labels::Site;
 constexpr double CROSSING_DETOUR = 24;
 constexpr double LINE_DETOUR = 48;
 /// Shares of a label's full width tried, in turn, for a label that fits nowhere whole.
-constexpr std::array<double, 3> SHORTER = {0.7, 0.5, 0.35};
+constexpr std::array<double, 5> SHORTER = {0.7, 0.5, 0.35, 0.25, 0.15};
 /// A shortened label keeps at least this many characters before the ellipsis.
 constexpr std::size_t SHORTEST_HEAD = 3;
 /// The repair pass looks at candidates up to this share of the longest leader: it makes
