@@ -141,7 +141,7 @@ def test_long_names_in_a_small_figure_are_shortened_rather_than_dropped():
     fig = _render.figureFor(spec)
     report = judge(fig, _render.configFor(spec))
     report.assertClean()
-    # Whole, not one of these names fits beside its node; shortened, most do.
+    # Whole, few of these names fit beside their nodes; shortened, most do.
     shown = [b["text"] for b in report.boxes["pointlabel"]]
     assert len(shown) >= 4 and sum(t.endswith("…") for t in shown) >= 3
     assert all(t in names or any(name.startswith(t[:-1]) for name in names) for t in shown)

@@ -290,7 +290,8 @@
       const trace = ((g.__data__ || [])[0] || {}).trace || {};
       if (trace.visible !== true || isHidden(g)) continue;
       for (const p of g.querySelectorAll("path.point")) {
-        const style = getComputedStyle(p);
+        // plotly styles each point inline; reading that is far cheaper than computing the style.
+        const style = p.style;
         const stroked = painted(style.stroke, style.strokeOpacity) && parseFloat(style.strokeWidth) > 0;
         if ((!painted(style.fill, style.fillOpacity) && !stroked) || parseFloat(style.opacity) === 0) continue;
         const { rings, arc } = pathRings(p.getAttribute("d"));
@@ -376,7 +377,10 @@
   // Labels and notes that lie on a mark: [kind, index, mark kind, trace]. Markers are held
   // in a grid, so a figure of many points costs one pass over them.
   const CELL = 32;
-  function findOnMarks(boxes, marks) {
+  function findOnMarks(boxes, gd) {
+    // Figures without labels or notes cost nothing here.
+    if (!(boxes.pointlabel || []).length && !(boxes.note || []).length) return [];
+    const marks = measureMarks(gd);
     const grid = new Map();
     for (const m of marks.marker) {
       for (let cx = Math.floor(m.x0 / CELL); cx <= Math.floor(m.x1 / CELL); cx++) {
@@ -538,7 +542,7 @@
       record.faults.push(...stateFaults(initial, shown));
       record.boxes = measureBoxes(gd);
       record.overlaps = findOverlaps(record.boxes);
-      record.marks = findOnMarks(record.boxes, measureMarks(gd));
+      record.marks = findOnMarks(record.boxes, gd);
     } catch (e) {
       errors.push(`state raised: ${brief(e)}`);
     }
@@ -556,7 +560,7 @@
       await plot(gd, figure, config);
       report.boxes = measureBoxes(gd);
       report.overlaps = findOverlaps(report.boxes);
-      report.marks = findOnMarks(report.boxes, measureMarks(gd));
+      report.marks = findOnMarks(report.boxes, gd);
       report.modebar = Array.from(gd.querySelectorAll(".modebar-btn"), (b) => b.getAttribute("data-title") || "");
       report.cloud = report.modebar.filter((t) => CLOUD.test(t));
       report.gl = gd.querySelector(".gl-canvas") !== null;

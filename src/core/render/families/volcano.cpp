@@ -29,6 +29,7 @@ namespace {
 
 constexpr double kPlotWidth = 640.0, kPlotHeight = 520.0;
 constexpr double kSmallestP = 1e-300;  // -log10 of anything smaller is no place for a line
+constexpr int kPointPx = 7;
 const char* const kLineColor = "#999999";
 
 // One group of features: its name (none without a group column) and its rows.
@@ -122,7 +123,7 @@ std::array<std::string, 3> codeColors(const VolcanoSpec& spec) {
 // Codes 0, 1 and 2 on cmin 0 and cmax 2 land exactly on the scale's stops, so each point
 // draws exactly its colour while every state carries one byte per point.
 Object pointMarker(const std::array<std::string, 3>& colors, TypedArray codes) {
-  return Object{{"size", 7},
+  return Object{{"size", kPointPx},
                 {"color", std::move(codes)},
                 {"colorscale", Array{Array{0.0, colors[0]}, Array{0.5, colors[1]}, Array{1.0, colors[2]}}},
                 {"cmin", 0},
@@ -306,6 +307,11 @@ figure::Figure volcano(const VolcanoSpec& spec) {
 
   options.plot = PlotArea{kPlotWidth, kPlotHeight};
   options.labels = topLabels(spec, columns);
+  // Names keep off every point, at each step of the size slider.
+  options.labelClearance.markerRadiusPx = kPointPx / 2.0;
+  for (std::size_t row = 0; row < columns.effect.size(); ++row)
+    options.labelClearance.points.push_back({columns.effect[row], columns.logp[row]});
+  for (std::size_t k = 0; k < parts.size(); ++k) options.labelClearance.sizedTraces.push_back(static_cast<std::int64_t>(k));
   return std::move(finishFigure(fig, spec.common, options));
 }
 
