@@ -1,11 +1,11 @@
-// Obstacles from paper annotations; ranges and axis types read off the layout.
+// Obstacles from paper annotations; ranges and axis types read off the layout; labels per marker-size step.
 #include "render/finish/labels.hpp"
 
 #include <algorithm>
 #include <array>
-#include <string>
 #include <cmath>
 #include <optional>
+#include <string>
 
 #include "layout/constants.hpp"
 #include "layout/markup.hpp"
@@ -134,19 +134,23 @@ figure::Array _placeLabels(const figure::Figure& fig, std::span<const layout::La
   return layout::pointLabels(checked, drawnX, drawnY, plotWidth, plotHeight, options);
 }
 
-}  // namespace tess::render
-
-namespace tess::render {
-
 figure::Array _labelsForSizes(figure::Figure& fig, std::span<const layout::LabelRecord> labels, double plotWidth,
                               double plotHeight, const LabelClearance& clearance, std::size_t first) {
   Value* slider = resizingSlider(fig, clearance.sizedTraces);
   if (!slider) return _placeLabels(fig, labels, plotWidth, plotHeight, clearance);
   Array& steps = slider->asObject().at("steps").asArray();
-  // Each placement once; shownBy[k][s] tells whether step s shows placement k.
+  const Value* active = figure::member(*slider, "active");
+  std::size_t shown = active && active->isNumber() && active->asDouble() >= 0
+                          ? std::min(static_cast<std::size_t>(active->asDouble()), steps.size() - 1)
+                          : 0;
+  // Each placement once, the shown step's first, so that they keep their order of importance;
+  // shownBy[k][s] tells whether step s shows placement k.
+  std::vector<std::size_t> order{shown};
+  for (std::size_t s = 0; s < steps.size(); ++s)
+    if (s != shown) order.push_back(s);
   Array placed;
   std::vector<std::vector<bool>> shownBy;
-  for (std::size_t s = 0; s < steps.size(); ++s) {
+  for (std::size_t s : order) {
     LabelClearance sized = clearance;
     sized.markerRadiusPx = largestRadius(steps[s]);
     for (Value& label : _placeLabels(fig, labels, plotWidth, plotHeight, sized)) {
@@ -159,13 +163,11 @@ figure::Array _labelsForSizes(figure::Figure& fig, std::span<const layout::Label
       shownBy[k][s] = true;
     }
   }
-  const Value* active = figure::member(*slider, "active");
-  std::size_t shown = active && active->isNumber() ? static_cast<std::size_t>(active->asDouble()) : 0;
   for (std::size_t k = 0; k < placed.size(); ++k) placed[k].asObject().set("visible", static_cast<bool>(shownBy[k][shown]));
   for (std::size_t s = 0; s < steps.size(); ++s) {
     Object visibility;
     for (std::size_t k = 0; k < placed.size(); ++k)
-      visibility.set("annotations[" + std::to_string(first + k) + "].visible", bool(shownBy[k][s]));
+      visibility.set("annotations[" + std::to_string(first + k) + "].visible", static_cast<bool>(shownBy[k][s]));
     Object& step = steps[s].asObject();
     Array& args = step.at("args").asArray();
     step.set("method", "update");
