@@ -13,14 +13,22 @@ draw_all=False so that it leaves out what does not fit, as ours does. Rows:
   (no leader through a label, no label on a leader); without it textalloc places more
   labels because its leaders may run under other labels.
 
+The crowded rows (`--crowded`, no textalloc needed) build whole figures where labels crowd:
+a volcano and graphs at a small requested size with large text, and a 60-node graph. They
+print the share of labels placed (for a graph, at each node-size step) and how many are
+shortened with an ellipsis.
+
 Run: python bench/point_labels.py   (needs textalloc, which brings matplotlib)
+     python bench/point_labels.py --crowded
 """
 
+import sys
 import time
 
 import numpy as np
+import pandas as pd
 
-from tessarine.pl._interactive import _layout
+from tessarine.pl._interactive import _layout, _render, _spec, examples
 
 WIDTH, HEIGHT, FONT_PX, MARKER_RADIUS = 720, 520, 12, 4.0
 POINTS = 1000
@@ -112,7 +120,63 @@ def _textallocCore(labels, points, xRange, yRange, leadersClear):
     return _best(run, 3)
 
 
+# Cell-type names as users write them: long, with markers and descriptions.
+_TYPES = ["CD8⁺ T cells — effector/memory (Tₑₘ)", "CD4⁺ naive T", "Regulatory T (FOXP3⁺)", "NK cells (CD56 bright)",
+          "Classical monocytes", "Non-classical monocytes", "cDC1 (CLEC9A⁺)", "Plasmacytoid DC", "Naive B cells",
+          "Memory B cells", "Plasma cells", "Platelets", "Erythroid progenitors", "HSPC", "SPP1⁺ macrophages",
+          "Cancer-associated fibroblasts", "Endothelium (venous)", "Pericytes", "Tumour cells (cycling)", "Mast cells"]
+
+
+_DESCRIPTIONS = ["interferon-induced protein", "zinc finger protein", "solute carrier family 7",
+                 "long intergenic non-coding RNA", "ribosomal protein L", "heat shock protein family A"]
+
+
+def _graph(nodes, seed, **common):
+    rng = np.random.default_rng(seed)
+    names = [f"{_TYPES[k % len(_TYPES)]} {k // len(_TYPES) + 1}" if nodes > len(_TYPES) else _TYPES[k]
+             for k in range(nodes)]
+    positions = {name: tuple(float(v) for v in rng.normal(size=2).round(4)) for name in names}
+    pairs = [(a, b) for i, a in enumerate(names) for b in names[i + 1:] if rng.random() < 3 / nodes]
+    edges = pd.DataFrame(pairs, columns=["source", "target"]).assign(weight=1.0)
+    sizes = {name: round(float(rng.uniform(8, 20)), 2) for name in names}
+    return _spec.Graph(edges=edges, positions=positions, names=names, nodeSizes=sizes, edgeLabel="link", **common)
+
+
+def _crowdedFigures():
+    """(name, figure, labels asked for) for figures whose labels crowd."""
+    small = dict(width=350, height=300, fontPx=20)
+    table = examples.differentialTable(features=2000, seed=5)
+    # Gene names with their descriptions, as exported tables often carry them.
+    table.index = [f"{gene} ({_DESCRIPTIONS[k % len(_DESCRIPTIONS)]})" for k, gene in enumerate(table.index)]
+    volcano = _spec.Volcano(frame=table, top=30, **small)
+    cases = [("volcano, 30 labels, 350 x 300, fontPx 20", volcano, 30),
+             ("graph, 25 nodes, 350 x 300, fontPx 20", _graph(25, 1, **small), 25),
+             ("graph, 60 nodes", _graph(60, 2), 60)]
+    return [(name, _render.figureFor(spec), asked) for name, spec, asked in cases]
+
+
+def _shownPerStep(fig):
+    """Per size-slider step (one entry without one): the point labels it shows and how many are shortened."""
+    labels = [(i, a) for i, a in enumerate(fig.layout.annotations) if a.xref == "x"]
+    steps = [s for slider in fig.layout.sliders or () for s in slider.steps if s.method == "update"]
+    views = [{i for i, a in labels if a.visible is not False}]
+    if steps:
+        views = [{i for i, _ in labels if step.args[1].get(f"annotations[{i}].visible")} for step in steps]
+    texts = dict(labels)
+    return [(len(v), sum(texts[i].text.endswith("…") for i in v)) for v in views]
+
+
+def crowded():
+    print(f"{'figure':<44} {'placed per step (shortened)':<40}")
+    for name, fig, asked in _crowdedFigures():
+        shown = _shownPerStep(fig)
+        cells = "  ".join(f"{n / asked:.0%} ({short})" for n, short in shown)
+        print(f"{name:<44} {cells}")
+
+
 def main():
+    if "--crowded" in sys.argv[1:]:
+        return crowded()
     try:
         import textalloc  # noqa: F401
     except ImportError:

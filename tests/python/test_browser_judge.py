@@ -117,3 +117,42 @@ def test_states_of_a_visibility_dropdown_and_a_size_slider_are_measured_from_the
     with pytest.raises(AssertionError, match=r"slider 0 item 1 'over': legend\[0\] .* overlaps plot\[0\]"):
         report.assertClean()
 
+
+
+def test_labels_and_notes_on_marks_are_caught_in_every_state():
+    # A point label on a marker, a note on a band and a curve, a label a line runs through,
+    # and a label clear of everything; the arrow symbol counts by its outline, not its box.
+    fig = go.Figure([go.Scatter(x=[0, 4], y=[0, 4], mode="lines", name="curve"),
+                     go.Scatter(x=[0, 4, 4, 0], y=[2.6, 2.6, 3.4, 3.4], fill="toself", mode="none", name="band"),
+                     go.Scatter(x=[1, 3], y=[0.4, 1], mode="markers", marker=dict(size=14), name="nodes"),
+                     go.Scatter(x=[3.5], y=[0.5], mode="markers", marker=dict(size=6, color="rgba(0,0,0,0)"),
+                                name="tooltips only")])
+    fig.update_layout(width=500, height=400, margin=dict(l=40, r=40, t=40, b=40), showlegend=False,
+                      xaxis=dict(range=[0, 4], showticklabels=False), yaxis=dict(range=[0, 4], showticklabels=False))
+    fig.add_annotation(text="on a node", x=1, y=0.4, showarrow=False)
+    fig.add_annotation(text="across the curve", x=2, y=2.05, showarrow=False)
+    fig.add_annotation(text="clear", x=3.5, y=0.5, showarrow=False)
+    fig.add_annotation(text="note", xref="paper", yref="paper", x=0.5, y=0.75, showarrow=False)
+    # The second node grows onto the clear label only in the slider's second step.
+    fig.update_layout(sliders=[dict(steps=[dict(label="1×", args=[{"marker.size": [14]}, [2]]),
+                                           dict(label="big", args=[{"marker.size": [[14, 130]]}, [2]])])])
+    report = judge(fig, CONFIG)
+    found = {(kind, report.boxes[kind][i]["text"], mark, trace) for kind, i, mark, trace in report.marks}
+    assert found == {("pointlabel", "on a node", "marker", 2), ("pointlabel", "across the curve", "line", 0),
+                     ("note", "note", "fill", 1)}
+    assert report.crossings() == [(-1, 1), (0, 1), (1, 1)]  # counted in every state, not failed
+    grown = {(report.states[1]["boxes"][k][i]["text"], m) for k, i, m, _ in report.states[1]["marks"]}
+    assert ("clear", "marker") in grown and ("clear", "marker") not in {
+        (report.states[0]["boxes"][k][i]["text"], m) for k, i, m, _ in report.states[0]["marks"]}
+    problems = report.problems()
+    assert "pointlabel[0] 'on a node'" in problems[0] and "lies on a marker of trace 2" in problems[0]
+    assert any("'note'" in p and "lies on a fill of trace 1" in p for p in problems)
+    assert any(p.startswith("slider 0 item 1 'big': pointlabel[2] 'clear'") for p in problems)
+    assert not any("across the curve" in p for p in problems)
+
+
+def test_a_heading_under_the_mode_bar_is_caught():
+    fig = twoTraces(title=dict(text="A heading that runs far to the right under the mode bar buttons",
+                               x=0.98, xanchor="right", y=0.985, yanchor="top"))
+    fig.update_layout(width=520)
+    assert ("modebar", 0, "title", 0) in judge(fig, CONFIG).overlaps

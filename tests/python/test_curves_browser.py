@@ -63,12 +63,13 @@ def test_a_straight_band_under_a_step_curve_is_seen_leaving_it():
     assert all(outside > 0 for _, outside in _outside(fig)[0])
 
 
-@pytest.mark.parametrize("notes", ["gallery", "second only", "each its own"])
-def test_the_note_and_y_title_shown_belong_to_the_feature_shown(notes):
+@pytest.mark.parametrize("notes", ["gallery", "second only", "each its own", "long"])
+def test_the_note_and_y_title_shown_belong_to_the_feature_shown_and_the_note_stays_off_the_curves(notes):
     spec = examples.curvesSurvival()
     first, second = spec.curves
     spec.annotations = {"gallery": spec.annotations, "second only": {second: "HR = 0.71 <0.9>"},
-                        "each its own": {first: "p = 0.003", second: "p = 0.41"}}[notes]
+                        "each its own": {first: "p = 0.003", second: "p = 0.41"},
+                        "long": {first: "p = 0.003", second: "log-rank p = 0.41 · 400 patients · 31 events"}}[notes]
     report = judge(_render.figureFor(spec), _render.configFor(spec), states=True)
     report.assertClean()
     # The feature each trace belongs to: per group its band, when it has both limits, and its curve.
@@ -78,8 +79,10 @@ def test_the_note_and_y_title_shown_belong_to_the_feature_shown(notes):
     assert len(views) == 3
     for boxes, shown in views:
         (feature,) = {owner[t] for t in shown["visible"]}
-        assert [b["text"] for b in boxes.get("note", [])] == ([spec.annotations[feature]] if feature in
-                                                              spec.annotations else [])
+        # The note stands above the plot, in the band, where no curve or band of any state runs.
+        note = [b for b in boxes.get("caption", []) if b["annotation"] == 0]
+        assert [b["text"] for b in note] == ([spec.annotations[feature]] if feature in spec.annotations else [])
+        assert all(b["y1"] <= boxes["plot"][0]["y0"] for b in note)
         assert shown["axisTitles"]["yaxis"] == f"{feature} · overall survival"
 
 

@@ -74,10 +74,18 @@ def _expected(spec):
 
 
 @pytest.mark.parametrize("make", [examples.graphSignalling, examples.graphClusters])
-def test_each_threshold_shows_its_edges_arrowheads_point_at_receivers_and_labels_keep_clear(make):
+def test_each_threshold_shows_its_edges_arrowheads_point_at_receivers_and_labels_keep_clear_at_every_size(make):
     spec = make()
     fig = _render.figureFor(spec)
-    judge(fig, _render.configFor(spec)).assertClean()
+    report = judge(fig, _render.configFor(spec))
+    report.assertClean()  # no name on a node or an arrowhead, at any node-size or threshold step
+    # Every node-size step names every node, and edge lines run through few of the names.
+    sizes = [s for s, state in enumerate(report.states) if state["label"].endswith("×")]
+    assert len(sizes) == 8
+    for s in sizes:
+        assert sorted(b["text"] for b in report.states[s]["boxes"]["pointlabel"]) == sorted(spec.names)
+    crossed = [c for c in report.crossings() if c[0] in sizes]
+    assert len(crossed) < 0.1 * len(sizes) * len(spec.names)
     measured = onPlot(fig, MEASURE)
     mx, bx, my, by = measured["toPixels"]
     expected = _expected(spec)
@@ -121,3 +129,19 @@ def test_slider_caption_and_node_names_read_literally():
     assert tooltip[:2] == ["source: <b>a</b>", "target: %{x}"]
     node = onPlot(fig, "async (div) => hover(div, [{curveNumber: 5, pointNumber: 0}])")
     assert node == ["<b>a</b>"]
+
+
+def test_long_names_in_a_small_figure_are_shortened_rather_than_dropped():
+    names = [f"{kind} — cluster {k} of the {tissue} sample" for k, (kind, tissue) in
+             enumerate([("CD8⁺ T cells", "tumour"), ("Regulatory T (FOXP3⁺)", "blood"), ("NK cells", "tumour"),
+                        ("Classical monocytes", "blood"), ("SPP1⁺ macrophages", "tumour"), ("Plasma cells", "node")])]
+    positions = {name: (k % 3, k // 3) for k, name in enumerate(names)}
+    edges = pd.DataFrame({"source": names[:-1], "target": names[1:], "w": 1.0})
+    spec = _spec.Graph(edges=edges, positions=positions, names=names, width=350, height=300, fontPx=20)
+    fig = _render.figureFor(spec)
+    report = judge(fig, _render.configFor(spec))
+    report.assertClean()
+    # Whole, few of these names fit beside their nodes; shortened, most do.
+    shown = [b["text"] for b in report.boxes["pointlabel"]]
+    assert len(shown) >= 4 and sum(t.endswith("…") for t in shown) >= 3
+    assert all(t in names or any(name.startswith(t[:-1]) for name in names) for t in shown)

@@ -54,6 +54,14 @@ double controlWidth(const Object& entry, double availablePx, const Array* annota
   if (kind == "slider") return availablePx;
   if (kind == "note") {
     std::int64_t index = entry.at("index").asInt();
+    // A note whose text changes with the state names every text it shows: room for the widest.
+    const Value* texts = entry.at("menu").isObject() ? entry.at("menu").asObject().find("texts") : nullptr;
+    if (texts && texts->isArray()) {
+      double widestText = 0;
+      for (const Value& text : texts->asArray())
+        if (text.isString()) widestText = std::max(widestText, textWidth(text.asString(), kTickPx));
+      return widestText;
+    }
     if (!annotations) return 0.0;
     if (index < 0 || static_cast<std::size_t>(index) >= annotations->size())
       throw IndexError("a note names annotation " + std::to_string(index) + ", which the figure lacks");

@@ -105,6 +105,7 @@ Occupancy::Occupancy(double width, double height)
       obstacles_(width_, height_),
       labels_(width_, height_),
       leaders_(width_, height_),
+      lines_(width_, height_),
       ownerColumns_(width_ / OWNER_CELL + 1),
       ownerCells_(std::size_t(ownerColumns_) * std::size_t(height_ / OWNER_CELL + 1)) {}
 
@@ -206,6 +207,13 @@ void Occupancy::addLeader(const Segment& s) {
   anyPixelAlong(s, [&](int x, int y) {
     if (leaders_.test(x, y)) ++leaderExtra_[at(x, y)];
     else leaders_.set(x, y);
+    return false;
+  });
+}
+
+void Occupancy::addLine(const Segment& s) {
+  anyPixelAlong(s, [&](int x, int y) {
+    lines_.set(x, y);
     return false;
   });
 }

@@ -73,6 +73,8 @@ class Occupancy {
   void removeLabel(int owner);
   void addLeader(const Segment& s);
   void removeLeader(const Segment& s);
+  /// A line drawn under the labels: it blocks nothing, it only makes a place second best.
+  void addLine(const Segment& s);
 
   /// True when the box lies inside the area.
   bool inside(const PixelBox& box) const;
@@ -84,6 +86,8 @@ class Occupancy {
   bool leaderFree(const Segment& s) const;
   /// True when the segment touches no obstacle.
   bool leaderClearOfObstacles(const Segment& s) const;
+  /// True when no line added by addLine touches a pixel of the box.
+  bool lineFree(const PixelBox& box) const { return !lines_.any(box); }
   /// True when a leader touches a pixel of the box.
   bool leadersIn(const PixelBox& box) const { return leaders_.any(box); }
 
@@ -126,7 +130,7 @@ class Occupancy {
   int ownerAt(int x, int y) const;
 
   int width_, height_;
-  Bits fixed_, obstacles_, labels_, leaders_;
+  Bits fixed_, obstacles_, labels_, leaders_, lines_;
   std::vector<PixelBox> labelBoxes_;                  // by owner; empty when absent
   int ownerColumns_;
   std::vector<std::vector<int>> ownerCells_;          // owners whose boxes reach into each cell

@@ -2,11 +2,15 @@
 #include "layout/point_labels.hpp"
 
 #include <algorithm>
+#include <array>
+#include <span>
+#include <string>
 #include <cmath>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "layout/metrics.hpp"
 #include "layout/occupancy.hpp"
 #include "layout/point_labels_scene.hpp"
 
@@ -18,8 +22,14 @@ using labels::Candidate;
 using labels::Scene;
 using labels::Site;
 
-/// How much longer a leader may get to avoid crossing another leader.
+/// How much longer a leader may get to avoid crossing another leader, and to keep the box
+/// off a line (measured from the marker's edge).
 constexpr double CROSSING_DETOUR = 24;
+constexpr double LINE_DETOUR = 48;
+/// Shares of a label's full width tried, in turn, for a label that fits nowhere whole.
+constexpr std::array<double, 5> SHORTER = {0.7, 0.5, 0.35, 0.25, 0.15};
+/// A shortened label keeps at least this many characters before the ellipsis.
+constexpr std::size_t SHORTEST_HEAD = 3;
 /// The repair pass looks at candidates up to this share of the longest leader: it makes
 /// room near a point, and going further costs much and gains little.
 constexpr double REPAIR_SHARE = 0.75;
@@ -28,6 +38,11 @@ constexpr double REPAIR_SHARE = 0.75;
 constexpr double LONGER_LEADER = 32;
 constexpr double LEADER_WIDTH = 0.8;
 constexpr std::string_view LEADER_COLOR = "#888888";
+
+/// Code points in UTF-8 text.
+std::size_t characters(std::string_view text) {
+  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
 
 /// Where one site ended up.
 struct Placed {
@@ -38,14 +53,17 @@ struct Placed {
 
 class Placer {
  public:
-  explicit Placer(const Scene& scene)
-      : scene_(scene),
-        candidates_(scene),
-        index_(scene.width, scene.height),
-        placed_(scene.sites.size()),
-        firstGap_(scene.sites.size(), std::nan("")) {
-    for (Point m : scene.markers) index_.addMarker(m, scene.markerRadius);
-    for (const Box& b : scene.obstacles) index_.addObstacle(b);
+  explicit Placer(Scene scene)
+      : scene_(std::move(scene)),
+        candidates_(scene_),
+        index_(scene_.width, scene_.height),
+        placed_(scene_.sites.size()),
+        firstGap_(scene_.sites.size(), std::nan("")),
+        texts_(scene_.sites.size()) {
+    for (Point m : scene_.markers) index_.addMarker(m, scene_.markerRadius);
+    for (Point m : scene_.points) index_.addMarker(m, scene_.pointRadius);
+    for (const Box& b : scene_.obstacles) index_.addObstacle(b);
+    for (const Segment& line : scene_.lines) index_.addLine(line);
   }
 
   /// Each site in priority order takes the first free candidate, preferring leaders that cross no other.
@@ -74,7 +92,33 @@ class Placer {
     }
   }
 
+  /// Gives each label still left out a shorter text: its head and an ellipsis, at the
+  /// first of the SHORTER widths that finds a place.
+  void shorten(std::span<const LabelRecord> labels) {
+    for (std::size_t i = 0; i < scene_.sites.size(); ++i) {
+      if (placed_[i]) continue;
+      Site& site = scene_.sites[i];
+      const std::string& text = labels[site.record].text;
+      double full = textWidth(text, scene_.fontPx);
+      int width = site.width;
+      for (double share : SHORTER) {
+        std::string head = truncate(text, scene_.fontPx, share * full);
+        if (characters(head) < SHORTEST_HEAD + 1) break;  // the ellipsis is one of them
+        site.width = labels::labelWidth(head, scene_.fontPx);
+        if (auto k = firstFree(i, 0)) {
+          place(i, *k);
+          texts_[i] = std::move(head);
+          break;
+        }
+      }
+      if (!placed_[i]) site.width = width;
+    }
+  }
+
   const std::vector<std::optional<Placed>>& placed() const { return placed_; }
+  const Scene& scene() const { return scene_; }
+  /// The text a site shows when it was shortened.
+  const std::optional<std::string>& shortened(std::size_t i) const { return texts_[i]; }
 
  private:
   Segment leaderOf(std::size_t i, const Candidate& c) const {
@@ -96,8 +140,8 @@ class Placer {
     return false;
   }
 
-  /// The first free candidate of site i from number `from` on, passing over leaders that
-  /// cross another leader unless nothing else turns up within CROSSING_DETOUR.
+  /// The first free candidate of site i from number `from` on, passing over boxes on a line
+  /// and leaders that cross another leader unless nothing else turns up within CROSSING_DETOUR.
   std::optional<std::size_t> firstFree(std::size_t i, std::size_t from) const {
     std::optional<std::size_t> crossing;
     double detourEnd = 0;
@@ -105,8 +149,12 @@ class Placer {
       Candidate c = candidate(i, k);
       if (crossing && c.gap > detourEnd) break;
       if (!free(c, i)) continue;
-      if (c.leader && crossesLeader(leaderOf(i, c))) {
-        if (!crossing) crossing = k, detourEnd = c.gap + CROSSING_DETOUR;
+      bool onLine = !index_.lineFree(c.box);
+      if (onLine || (c.leader && crossesLeader(leaderOf(i, c)))) {
+        if (!crossing) {
+          crossing = k;
+          detourEnd = onLine ? std::max(c.gap, scene_.markerRadius) + LINE_DETOUR : c.gap + CROSSING_DETOUR;
+        }
         continue;
       }
       return k;
@@ -227,7 +275,7 @@ class Placer {
     return false;
   }
 
-  const Scene& scene_;
+  Scene scene_;
   labels::Candidates candidates_;
   Occupancy index_;
   std::vector<std::optional<Placed>> placed_;
@@ -237,7 +285,9 @@ class Placer {
   };
   std::vector<Elsewhere> elsewhere_;  // by label
   std::vector<double> firstGap_;      // by label: the gap of the place it took first
+  std::vector<std::optional<std::string>> texts_;  // by label: its shortened text
 };
+
 
 double hundredths(double v) { return std::round(v * 100) / 100; }
 
@@ -247,13 +297,13 @@ std::string_view yAnchor(int side) { return side > 0 ? "bottom" : side < 0 ? "to
 /// The annotation drawing `label` at candidate `c` of `site`. The shifts and offsets are
 /// taken from the head position as plotly rounds it (1/100 px), so the box lands on the
 /// candidate's whole pixels.
-figure::Object annotation(const LabelRecord& label, const Site& site, const Candidate& c, const Scene& scene,
-                          double fontPx) {
+figure::Object annotation(const LabelRecord& label, const std::string& text, const Site& site, const Candidate& c,
+                          const Scene& scene, double fontPx) {
   figure::Object a{{"x", site.data[0]},
                    {"y", site.data[1]},
                    {"xref", "x"},
                    {"yref", "y"},
-                   {"text", theme::escape(label.text)},
+                   {"text", theme::escape(text)},
                    {"showarrow", c.leader},
                    {"font", figure::Object{{"size", fontPx}, {"color", label.color.value_or(std::string(theme::TEXT_COLOR))}}},
                    {"borderwidth", labels::BORDER_WIDTH},
@@ -289,14 +339,18 @@ figure::Object annotation(const LabelRecord& label, const Site& site, const Cand
 figure::Array pointLabels(std::span<const LabelRecord> labels, std::array<double, 2> xRange,
                           std::array<double, 2> yRange, double plotWidth, double plotHeight,
                           const PointLabelOptions& options) {
-  Scene scene = labels::scene(labels, xRange, yRange, plotWidth, plotHeight, options);
-  Placer placer(scene);
+  Placer placer(labels::scene(labels, xRange, yRange, plotWidth, plotHeight, options));
   placer.greedy();
   placer.repair();
+  placer.shorten(labels);
+  const Scene& scene = placer.scene();
   figure::Array out;
-  for (std::size_t i = 0; i < scene.sites.size(); ++i)
-    if (const auto& p = placer.placed()[i])
-      out.push_back(annotation(labels[scene.sites[i].record], scene.sites[i], p->at, scene, options.fontPx));
+  for (std::size_t i = 0; i < scene.sites.size(); ++i) {
+    const auto& p = placer.placed()[i];
+    if (!p) continue;
+    const LabelRecord& label = labels[scene.sites[i].record];
+    out.push_back(annotation(label, placer.shortened(i).value_or(label.text), scene.sites[i], p->at, scene, options.fontPx));
+  }
   return out;
 }
 

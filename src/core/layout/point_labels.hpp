@@ -31,13 +31,20 @@ struct PointLabelOptions {
   std::span<const Box> obstacles = {};
   /// Other markers the labels must not cover, in data coordinates.
   std::span<const std::array<double, 2>> points = {};
+  /// Radius of the markers at `points` when it is not markerRadiusPx (arrowheads keep
+  /// their size while nodes grow).
+  std::optional<double> pointRadiusPx = std::nullopt;
+  /// Lines drawn under the labels, in data coordinates: a label is laid across one only
+  /// when no place near its point keeps clear of them.
+  std::span<const std::array<std::array<double, 2>, 2>> lines = {};
 };
 
 /// Annotations (plotly layout annotation objects) for the labels that could be placed,
 /// most important (first in `labels`) first. No label covers another, its leader, a marker
 /// or an obstacle, and each lies inside the plotWidth x plotHeight drawing area. A label
 /// sits beside its point when there is room, else at the end of a leader line; one that
-/// fits nowhere is left out. Ranges are as the layout holds them: log10 of the values on a
+/// fits nowhere is shortened with an ellipsis (its full text is the point's tooltip), and
+/// left out when even a short head of it fits nowhere. Ranges are as the layout holds them: log10 of the values on a
 /// log axis. Points that are not finite, not positive on a log axis, or outside the ranges
 /// get no label. Throws ValueError for non-finite ranges, a drawing area over 8192 px a
 /// side (or negative), and a font size or marker radius outside (0, 1000] or [0, 1000] px.

@@ -106,9 +106,8 @@ bool inRange(const Mapped& m, const Scene& s) {
 }
 
 /// Keeps markers whose disc reaches into the drawing area.
-void addMarker(Scene& s, Point p) {
-  double r = s.markerRadius;
-  if (p.x >= -r && p.x <= s.width + r && p.y >= -r && p.y <= s.height + r) s.markers.push_back(p);
+void addMarker(const Scene& s, std::vector<Point>& to, Point p, double r) {
+  if (p.x >= -r && p.x <= s.width + r && p.y >= -r && p.y <= s.height + r) to.push_back(p);
 }
 
 void addObstacle(Scene& s, const Box& b) {
@@ -155,6 +154,9 @@ Scene scene(std::span<const LabelRecord> labels, std::array<double, 2> xRange, s
   s.width = plotWidth;
   s.height = plotHeight;
   s.markerRadius = options.markerRadiusPx;
+  s.pointRadius = options.pointRadiusPx.value_or(options.markerRadiusPx);
+  s.fontPx = options.fontPx;
+  if (!(s.pointRadius >= 0 && s.pointRadius <= LARGEST_SIZE)) throw ValueError("the marker radius must be 0 to 1000 pixels");
   double pad = 2 * (BORDER_WIDTH + BORDER_PAD);
   // Chromium's box of one line of text is the font's ascent plus descent, each rounded to
   // whole pixels (measured: 14 px at 12 px); their sum rounded up is never less.
@@ -163,15 +165,22 @@ Scene scene(std::span<const LabelRecord> labels, std::array<double, 2> xRange, s
   for (std::size_t i = 0; i < labels.size(); ++i) {
     auto m = mapPoint(x, y, labels[i].x, labels[i].y);
     if (!m) continue;
-    addMarker(s, m->at);
+    addMarker(s, s.markers, m->at, s.markerRadius);
     if (!inRange(*m, s) || labels[i].text.empty()) continue;
-    int width = drawnSize(textWidth(oneLine(labels[i].text), options.fontPx) + INK_OVERHANG + pad);
-    s.sites.push_back({i, m->at, m->data, width, height});
+    s.sites.push_back({i, m->at, m->data, labelWidth(labels[i].text, options.fontPx), height});
   }
   for (const auto& p : options.points)
-    if (auto m = mapPoint(x, y, p[0], p[1])) addMarker(s, m->at);
+    if (auto m = mapPoint(x, y, p[0], p[1])) addMarker(s, s.points, m->at, s.pointRadius);
   for (const Box& b : options.obstacles) addObstacle(s, b);
+  for (const auto& [a, b] : options.lines) {
+    auto ma = mapPoint(x, y, a[0], a[1]), mb = mapPoint(x, y, b[0], b[1]);
+    if (ma && mb) s.lines.push_back({ma->at, mb->at});
+  }
   return s;
+}
+
+int labelWidth(std::string_view text, double fontPx) {
+  return drawnSize(textWidth(oneLine(text), fontPx) + INK_OVERHANG + 2 * (BORDER_WIDTH + BORDER_PAD));
 }
 
 Point centreOf(const Candidate& candidate) {

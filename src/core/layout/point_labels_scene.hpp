@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "layout/occupancy.hpp"
@@ -30,8 +31,15 @@ struct Scene {
   double markerRadius = 0;
   std::vector<Site> sites;     ///< in priority order
   std::vector<Point> markers;  ///< every marker to keep clear, labelled points included
-  std::vector<Box> obstacles;  ///< clipped to the drawing area
+  double pointRadius = 0;
+  std::vector<Point> points;     ///< other markers, drawn at pointRadius
+  std::vector<Box> obstacles;    ///< clipped to the drawing area
+  std::vector<Segment> lines;    ///< lines labels keep off where they can
+  double fontPx = 0;
 };
+
+/// The width plotly gives the box of a label with this text, whole pixels.
+int labelWidth(std::string_view text, double fontPx);
 
 /// The scene for pointLabels' arguments; throws ValueError as pointLabels does.
 Scene scene(std::span<const LabelRecord> labels, std::array<double, 2> xRange, std::array<double, 2> yRange,

@@ -254,6 +254,24 @@ TEST(PointLabels, ManyLabelsAtOnePointFanOutOnLeadersMostImportantFirst) {
   EXPECT_EQ(out[0].asObject().at("text").asString(), "first");
 }
 
+TEST(PointLabels, LabelsTakeASideNoLineRunsThroughAndShortenRatherThanDrop) {
+  // A line through the point from left to right: the label sits above or below it.
+  std::vector<std::array<std::array<double, 2>, 2>> lines = {{{{0, 5}, {10, 5}}}};
+  PointLabelOptions options{FONT, RADIUS};
+  options.lines = lines;
+  Array out = place({{5, 5, "CD8A", {}}}, options);
+  ASSERT_EQ(out.size(), 1u);
+  Drawn d = drawnOf(out[0].asObject(), Picture{{0, 10}, {0, 10}});
+  EXPECT_TRUE(d.box.y1 <= H / 2 || d.box.y0 >= H / 2);
+  // Too wide for the area whole: its head and an ellipsis.
+  std::string name = "a rather long cell-type name";
+  out = pointLabels(std::vector<LabelRecord>{{0.1, 0.5, name, {}}}, {0, 1}, {0, 1}, 120, 40, {FONT, RADIUS});
+  ASSERT_EQ(out.size(), 1u);
+  std::string shown = out[0].asObject().at("text").asString();
+  ASSERT_TRUE(shown.ends_with("\u2026"));
+  EXPECT_TRUE(name.starts_with(shown.substr(0, shown.size() - std::string("\u2026").size())));
+}
+
 TEST(PointLabels, BadSizesAndRangesAreValueErrors) {
   std::vector<LabelRecord> one = {{5, 5, "a", {}}};
   double nan = std::nan("");

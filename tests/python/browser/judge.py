@@ -52,6 +52,20 @@ class Report:
     states: list[dict] = field(default_factory=list)
     initial: dict | None = None
     gl: bool = False
+    # Point labels and notes lying on a drawn mark: (kind, index, "marker" | "line" | "fill", trace).
+    marks: list[tuple[str, int, str, int]] = field(default_factory=list)
+
+    @staticmethod
+    def onMark(hit) -> bool:
+        """A fault: a note on any mark, or a label on a marker or a filled area. A line
+        through a point label leaves it legible, so that is counted (`crossings`), not failed."""
+        kind, _, mark, _ = hit
+        return kind == "note" or mark != "line"
+
+    def crossings(self) -> list[tuple[int, int]]:
+        """(state, label) pairs whose label a line runs through; state -1 is the figure as exported."""
+        views = [(-1, self.marks)] + [(s, state.get("marks", [])) for s, state in enumerate(self.states)]
+        return sorted({(s, i) for s, hits in views for kind, i, mark, _ in hits if kind == "pointlabel" and mark == "line"})
 
     def describe(self, kind: str, index: int, boxes: dict) -> str:
         listed = boxes.get(kind, [])
@@ -65,9 +79,14 @@ class Report:
                                                        else f"overlaps {self.describe(kindB, b, boxes)}")
                 for kindA, a, kindB, b in pairs]
 
+    def markLines(self, hits, boxes: dict) -> list[str]:
+        return [f"{self.describe(kind, i, boxes)} lies on a {mark} of trace {trace}"
+                for kind, i, mark, trace in map(tuple, hits) if self.onMark((kind, i, mark, trace))]
+
     def problems(self) -> list[str]:
         lines = [f"error: {e}" for e in self.errors]
         lines += self.overlapLines(self.overlaps, self.boxes)
+        lines += self.markLines(self.marks, self.boxes)
         lines += [f"mode bar offers to send the figure away: {name!r}" for name in self.cloud]
         for state in self.states:
             name = f"{state['control']} {state['menu']} item {state['item']} {state.get('label')!r}"
@@ -76,6 +95,9 @@ class Report:
             # What the figure already shows as exported is reported once, above.
             fresh = [p for p in map(tuple, state.get("overlaps", [])) if p not in self.overlaps]
             lines += [f"{name}: {line}" for line in self.overlapLines(fresh, state.get("boxes", {}))]
+            known = {tuple(h) for h in self.marks}
+            fresh = [h for h in map(tuple, state.get("marks", [])) if h not in known]
+            lines += [f"{name}: {line}" for line in self.markLines(fresh, state.get("boxes", {}))]
         return lines
 
     def assertClean(self) -> None:
@@ -257,7 +279,7 @@ def judge(fig, config: dict | None = None, states: bool = True) -> Report:
     """
     figure = pio.to_json(fig, validate=False)
     raw = _run(lambda b: b.judge(figure, json.dumps(config or {}), states))
-    return Report(**{**raw, "overlaps": [tuple(p) for p in raw["overlaps"]]})
+    return Report(**{**raw, "overlaps": [tuple(p) for p in raw["overlaps"]], "marks": [tuple(h) for h in raw["marks"]]})
 
 
 def measureTextWidths(labels: list[str], fontPx: float, bold: bool = False) -> list[float]:

@@ -234,6 +234,195 @@
     return pairs;
   }
 
+  // Marks drawn in the plots, in page pixels relative to origin: markers (discs or convex
+  // outlines), lines (segments with their stroke width) and filled areas (closed rings).
+  const SUBPATH = /([MLHVZCSQTA])([^MLHVZCSQTA]*)/gi;
+
+  // The vertices of an SVG path's subpaths, absolute; curves and arcs by their end points.
+  function pathRings(d) {
+    const rings = [];
+    let ring = null, x = 0, y = 0, arc = false;
+    for (const [, command, args] of (d || "").matchAll(SUBPATH)) {
+      const v = (args.match(/-?(?:\d+\.?\d*|\.\d+)(?:e[-+]?\d+)?/gi) || []).map(Number);
+      const rel = command === command.toLowerCase();
+      const c = command.toUpperCase();
+      if (c === "Z") { if (ring) ring.closed = true; continue; }
+      const size = { M: 2, L: 2, T: 2, H: 1, V: 1, C: 6, S: 4, Q: 4, A: 7 }[c];
+      for (let i = 0; i + size <= v.length; i += size) {
+        if (c === "H") x = (rel ? x : 0) + v[i];
+        else if (c === "V") y = (rel ? y : 0) + v[i];
+        else { x = (rel ? x : 0) + v[i + size - 2]; y = (rel ? y : 0) + v[i + size - 1]; }
+        if (c === "A") arc = true;
+        if (c === "M" && i === 0) rings.push(ring = Object.assign([], { closed: false }));
+        ring.push([x, y]);
+      }
+    }
+    return { rings, arc };
+  }
+
+  const toPage = (m, origin) => ([x, y]) => [m.a * x + m.c * y + m.e - origin.left, m.b * x + m.d * y + m.f - origin.top];
+
+  function hull(points) {
+    const pts = points.slice().sort((a, b) => a[0] - b[0] || a[1] - b[1]);
+    const cross = (o, a, b) => (a[0] - o[0]) * (b[1] - o[1]) - (a[1] - o[1]) * (b[0] - o[0]);
+    const half = (list) => list.reduce((h, p) => {
+      while (h.length >= 2 && cross(h[h.length - 2], h[h.length - 1], p) <= 0) h.pop();
+      h.push(p);
+      return h;
+    }, []);
+    const lower = half(pts), upper = half(pts.reverse());
+    return lower.slice(0, -1).concat(upper.slice(0, -1));
+  }
+
+  // plotly writes a colour's alpha as fill-opacity or stroke-opacity.
+  const painted = (colour, opacity) => colour && colour !== "none" && !/rgba\([^)]*,\s*0\)$/.test(colour) &&
+    parseFloat(opacity) !== 0;
+
+  function boundsOf(points) {
+    const xs = points.map((p) => p[0]), ys = points.map((p) => p[1]);
+    return { x0: Math.min(...xs), y0: Math.min(...ys), x1: Math.max(...xs), y1: Math.max(...ys) };
+  }
+
+  function measureMarks(gd) {
+    const origin = gd.querySelector(".main-svg").getBoundingClientRect();
+    const marks = { marker: [], line: [], fill: [] };
+    for (const g of gd.querySelectorAll(".scatterlayer .trace")) {
+      const trace = ((g.__data__ || [])[0] || {}).trace || {};
+      if (trace.visible !== true || isHidden(g)) continue;
+      for (const p of g.querySelectorAll("path.point")) {
+        // plotly styles each point inline; reading that is far cheaper than computing the style.
+        const style = p.style;
+        const stroked = painted(style.stroke, style.strokeOpacity) && parseFloat(style.strokeWidth) > 0;
+        if ((!painted(style.fill, style.fillOpacity) && !stroked) || parseFloat(style.opacity) === 0) continue;
+        const { rings, arc } = pathRings(p.getAttribute("d"));
+        // Round symbols are discs (the box of their geometry); the others their convex outline.
+        const pts = arc ? corners(p, origin, p.getBBox()) : rings.flat().map(toPage(p.getScreenCTM(), origin));
+        if (pts.length < 2) continue;
+        const b = boundsOf(pts);
+        const mark = arc ? { disc: [(b.x0 + b.x1) / 2, (b.y0 + b.y1) / 2, Math.max(b.x1 - b.x0, b.y1 - b.y0) / 2] }
+          : { corners: hull(pts) };
+        marks.marker.push(Object.assign(b, mark, { trace: trace.index }));
+      }
+      for (const p of g.querySelectorAll("path.js-line")) {
+        const style = getComputedStyle(p);
+        const width = parseFloat(style.strokeWidth) || 0;
+        if (!painted(style.stroke, style.strokeOpacity) || width <= 0) continue;
+        const m = toPage(p.getScreenCTM(), origin);
+        const segments = [];
+        for (const ring of pathRings(p.getAttribute("d")).rings) {
+          const pts = ring.map(m);
+          if (ring.closed) pts.push(pts[0]);
+          for (let i = 1; i < pts.length; i++) segments.push([pts[i - 1], pts[i]]);
+        }
+        if (segments.length) marks.line.push({ segments, width, trace: trace.index });
+      }
+      for (const p of g.querySelectorAll("path.js-fill, path.js-tonext")) {
+        const style = getComputedStyle(p);
+        if (!painted(style.fill, style.fillOpacity)) continue;
+        const m = toPage(p.getScreenCTM(), origin);
+        const rings = pathRings(p.getAttribute("d")).rings.map((r) => r.map(m)).filter((r) => r.length >= 3);
+        if (rings.length) marks.fill.push({ rings, trace: trace.index });
+      }
+    }
+    // WebGL markers have no element: their centres come from the data through plotly's axes.
+    gd._fullData.forEach((trace, t) => {
+      if (trace.type !== "scattergl" || trace.visible !== true || !/markers/.test(trace.mode || "")) return;
+      const xa = gd._fullLayout[`xaxis${(trace.xaxis || "x").slice(1)}`];
+      const ya = gd._fullLayout[`yaxis${(trace.yaxis || "y").slice(1)}`];
+      const xs = decoded(trace.x) || [], ys = decoded(trace.y) || [];
+      const size = decoded(trace.marker.size), opacity = decoded(trace.marker.opacity);
+      for (let i = 0; i < Math.min(xs.length, ys.length); i++) {
+        const r = (isArrayLike(size) ? size[i] : size) / 2;
+        if (!(r > 0) || (isArrayLike(opacity) ? opacity[i] : opacity) === 0) continue;
+        const x = xa._offset + xa.c2p(xa.d2c(xs[i])), y = ya._offset + ya.c2p(ya.d2c(ys[i]));
+        if (!Number.isFinite(x) || !Number.isFinite(y)) continue;
+        marks.marker.push({ x0: x - r, y0: y - r, x1: x + r, y1: y + r, disc: [x, y, r], trace: t });
+      }
+    });
+    return marks;
+  }
+
+  // How deep a box reaches into a disc, and whether a segment (widened by its stroke) or a
+  // ring's edge or inside meets a box shrunk by the tolerance.
+  function discDepth(box, [cx, cy, r]) {
+    const nx = Math.min(Math.max(cx, box.x0), box.x1), ny = Math.min(Math.max(cy, box.y0), box.y1);
+    return r - Math.hypot(nx - cx, ny - cy);
+  }
+
+  function segmentMeets(box, [[ax, ay], [bx, by]]) {
+    // Liang-Barsky clipping of the segment to the box.
+    let t0 = 0, t1 = 1;
+    const dx = bx - ax, dy = by - ay;
+    for (const [p, q] of [[-dx, ax - box.x0], [dx, box.x1 - ax], [-dy, ay - box.y0], [dy, box.y1 - ay]]) {
+      if (p === 0) { if (q < 0) return false; continue; }
+      const t = q / p;
+      if (p < 0) t0 = Math.max(t0, t); else t1 = Math.min(t1, t);
+      if (t0 > t1) return false;
+    }
+    return true;
+  }
+
+  function inside([x, y], ring) {
+    let odd = false;
+    for (let i = 0, j = ring.length - 1; i < ring.length; j = i++) {
+      const [xi, yi] = ring[i], [xj, yj] = ring[j];
+      if ((yi > y) !== (yj > y) && x < ((xj - xi) * (y - yi)) / (yj - yi) + xi) odd = !odd;
+    }
+    return odd;
+  }
+
+  const grown = (box, by) => ({ x0: box.x0 - by, y0: box.y0 - by, x1: box.x1 + by, y1: box.y1 + by });
+  const meets = (a, b) => a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1;
+
+  // Labels and notes that lie on a mark: [kind, index, mark kind, trace]. Markers are held
+  // in a grid, so a figure of many points costs one pass over them.
+  const CELL = 32;
+  function findOnMarks(boxes, gd) {
+    // Figures without labels or notes cost nothing here.
+    if (!(boxes.pointlabel || []).length && !(boxes.note || []).length) return [];
+    const marks = measureMarks(gd);
+    const grid = new Map();
+    for (const m of marks.marker) {
+      for (let cx = Math.floor(m.x0 / CELL); cx <= Math.floor(m.x1 / CELL); cx++) {
+        for (let cy = Math.floor(m.y0 / CELL); cy <= Math.floor(m.y1 / CELL); cy++) {
+          const key = `${cx},${cy}`;
+          if (!grid.has(key)) grid.set(key, []);
+          grid.get(key).push(m);
+        }
+      }
+    }
+    const hits = [];
+    for (const kind of ["pointlabel", "note"]) {
+      (boxes[kind] || []).forEach((label, index) => {
+        const box = grown(label, -TOLERANCE);
+        if (box.x0 >= box.x1 || box.y0 >= box.y1) return;
+        const onMarker = new Set();
+        for (let cx = Math.floor(box.x0 / CELL); cx <= Math.floor(box.x1 / CELL); cx++) {
+          for (let cy = Math.floor(box.y0 / CELL); cy <= Math.floor(box.y1 / CELL); cy++) {
+            for (const m of grid.get(`${cx},${cy}`) || []) {
+              if (onMarker.has(m) || !meets(box, m)) continue;
+              if (m.disc ? discDepth(box, m.disc) > 0 : penetration(label, m) > TOLERANCE) onMarker.add(m);
+            }
+          }
+        }
+        for (const trace of new Set(Array.from(onMarker, (m) => m.trace))) hits.push([kind, index, "marker", trace]);
+        for (const line of marks.line) {
+          const wide = grown(box, line.width / 2);
+          if (line.segments.some((s) => segmentMeets(wide, s))) hits.push([kind, index, "line", line.trace]);
+        }
+        for (const fill of marks.fill) {
+          const centre = [(box.x0 + box.x1) / 2, (box.y0 + box.y1) / 2];
+          const edges = fill.rings.flatMap((r) => r.map((p, i) => [r[i ? i - 1 : r.length - 1], p]));
+          if (fill.rings.some((r) => inside(centre, r)) || edges.some((s) => segmentMeets(box, s))) {
+            hits.push([kind, index, "fill", fill.trace]);
+          }
+        }
+      });
+    }
+    // plotly draws a line broken by gaps as several paths: one hit per trace.
+    return Array.from(new Map(hits.map((h) => [h.join("\u0000"), h])).values());
+  }
+
   function shapeOf(value) {
     if (!isArrayLike(value)) return value === undefined ? "absent" : "scalar";
     return value.length > 0 && isArrayLike(value[0]) ? `matrix(${value.length})` : `array(${value.length})`;
@@ -353,6 +542,7 @@
       record.faults.push(...stateFaults(initial, shown));
       record.boxes = measureBoxes(gd);
       record.overlaps = findOverlaps(record.boxes);
+      record.marks = findOnMarks(record.boxes, gd);
     } catch (e) {
       errors.push(`state raised: ${brief(e)}`);
     }
@@ -365,11 +555,12 @@
     errors.length = 0;
     const gd = document.createElement("div");
     document.body.appendChild(gd);
-    const report = { errors, boxes: {}, overlaps: [], modebar: [], cloud: [], states: [], gl: false };
+    const report = { errors, boxes: {}, overlaps: [], marks: [], modebar: [], cloud: [], states: [], gl: false };
     try {
       await plot(gd, figure, config);
       report.boxes = measureBoxes(gd);
       report.overlaps = findOverlaps(report.boxes);
+      report.marks = findOnMarks(report.boxes, gd);
       report.modebar = Array.from(gd.querySelectorAll(".modebar-btn"), (b) => b.getAttribute("data-title") || "");
       report.cloud = report.modebar.filter((t) => CLOUD.test(t));
       report.gl = gd.querySelector(".gl-canvas") !== null;

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "errors.hpp"
+#include "layout/control.hpp"
 #include "render/controls/builders.hpp"
 #include "render/controls/hover.hpp"
 #include "theme/theme.hpp"
@@ -108,15 +109,10 @@ std::string noteOf(const CurvesSpec& spec, const frame::Name& feature) {
   return {};
 }
 
+// The band places it: inside the plot it would lie on curves or bands in some state.
 Object noteAnnotation(const std::string& text) {
   Object note{{"text", text},
               {"showarrow", false},
-              {"xref", "paper"},
-              {"yref", "paper"},
-              {"x", 0.98},
-              {"y", 0.06},
-              {"xanchor", "right"},
-              {"yanchor", "bottom"},
               {"font", Object{{"size", theme::TICK_PX}, {"color", "#333333"}}}};
   if (text.empty()) note.set("visible", false);
   return note;
@@ -184,6 +180,9 @@ figure::Figure curves(const CurvesSpec& spec) {
     options.controls.push_back(dropdownControl(features, groups, dropdown));
     fig.updateAxes('y', Object{{"title_text", axisTitleFor(features.front(), spec.ylabel)}});
   }
+  if (noted)
+    options.controls.push_back(
+        layout::control(Object{{"texts", Array(notes.begin(), notes.end())}}, "note", std::nullopt, "right", 0));
   return std::move(finishFigure(fig, spec.common, options));
 }
 

@@ -129,6 +129,17 @@ std::vector<std::array<double, 2>> arrowheads(const std::vector<Segments>& drawn
   return out;
 }
 
+// Every edge any state draws, once each: labels keep off them where a free side allows.
+std::vector<std::array<Position, 2>> edgeLines(const std::vector<Segments>& drawn) {
+  std::vector<std::array<Position, 2>> out;
+  for (const Segments& state : drawn)
+    for (std::size_t k = 0; k < state.size(); ++k)
+      out.push_back({Position{state.x0[k], state.y0[k]}, Position{state.x1[k], state.y1[k]}});
+  std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+  return out;
+}
+
 }  // namespace
 
 EdgeEnds edgeEnds(const GraphSpec& spec) {
@@ -240,7 +251,7 @@ figure::Figure graph(const GraphSpec& spec) {
   std::vector<std::int64_t> nodeTraces;
   std::vector<Position> placed;
   FinishOptions options;
-  double largestNode = spec.directed ? ARROW_PX : 0.0;
+  double largestNode = 0.0;
   for (const std::string& name : spec.names) {
     std::optional<Position> at = positionOf(spec, name);
     if (!at) continue;
@@ -251,7 +262,12 @@ figure::Figure graph(const GraphSpec& spec) {
     options.labels.push_back({(*at)[0], (*at)[1], name, std::nullopt});
   }
   options.labelClearance.markerRadiusPx = largestNode / 2.0;
-  if (spec.directed) options.labelClearance.points = arrowheads(drawn);
+  if (spec.directed) {
+    options.labelClearance.points = arrowheads(drawn);
+    options.labelClearance.pointRadiusPx = ARROW_PX;  // the head runs back from its tip, which sits at the point
+  }
+  options.labelClearance.lines = edgeLines(drawn);
+  options.labelClearance.sizedTraces = nodeTraces;
 
   Object bare{{"showline", false}, {"ticks", ""}, {"showticklabels", false}};
   Object xAxis = bare, yAxis = bare;

@@ -30,6 +30,7 @@ namespace {
 
 constexpr double kPlotWidth = 640.0, kPlotHeight = 520.0;
 constexpr double kSmallestP = 1e-300;  // -log10 of anything smaller is no place for a line
+constexpr int kPointPx = 7;
 const char* const kLineColor = "#999999";
 const char* const kKeyColor = "#555555";  // a group's legend ring: no class colour
 
@@ -124,7 +125,7 @@ std::array<std::string, 3> codeColors(const VolcanoSpec& spec) {
 // Codes 0, 1 and 2 on cmin 0 and cmax 2 land exactly on the scale's stops, so each point
 // draws exactly its colour while every state carries one byte per point.
 Object pointMarker(const std::array<std::string, 3>& colors, TypedArray codes) {
-  return Object{{"size", 7},
+  return Object{{"size", kPointPx},
                 {"color", std::move(codes)},
                 {"colorscale", Array{Array{0.0, colors[0]}, Array{0.5, colors[1]}, Array{1.0, colors[2]}}},
                 {"cmin", 0},
@@ -284,7 +285,7 @@ figure::Figure volcano(const VolcanoSpec& spec) {
 
   Array buttons;
   std::int64_t active = 0;
-  std::string widestCaption = first.caption;
+  Array captions{first.caption};
   for (double p : pGrid) {
     for (double effect : effectGrid) {
       // The dropdown names the state drawn first: the spec's own cuts.
@@ -292,9 +293,7 @@ figure::Figure volcano(const VolcanoSpec& spec) {
       State state = stateArgs(parts, columns, p, effect);
       Array codes;
       for (const TypedArray& part : state.codes) codes.emplace_back(part.asRecord());
-      if (layout::textWidth(layout::plainText(state.caption), theme::TICK_PX) >
-          layout::textWidth(layout::plainText(widestCaption), theme::TICK_PX))
-        widestCaption = state.caption;
+      captions.emplace_back(state.caption);
       buttons.emplace_back(Object{
           {"label", "p&lt;" + cutsText(p, effect, ", |e|\u2265")},
           {"method", "update"},
@@ -308,7 +307,7 @@ figure::Figure volcano(const VolcanoSpec& spec) {
   if (buttons.size() >= 2)
     options.controls.push_back(layout::control(
         Object{{"type", "dropdown"}, {"buttons", std::move(buttons)}, {"active", active}}, "dropdown", "threshold"));
-  options.controls.push_back(layout::control(Object{}, "note", std::nullopt, "right", 0));
+  options.controls.push_back(layout::control(Object{{"texts", std::move(captions)}}, "note", std::nullopt, "right", 0));
   if (auto slider = sizeSlider(fig, points)) options.controls.push_back(*slider);
 
   // Lines of every state stay on the picture: each range holds every cut of its grid.
@@ -326,12 +325,12 @@ figure::Figure volcano(const VolcanoSpec& spec) {
 
   options.plot = PlotArea{kPlotWidth, kPlotHeight};
   options.labels = topLabels(spec, columns);
-  // The band makes room for the caption it holds; every state's must fit there, so it
-  // measures the widest before the first is put back.
-  fig.layout.at("annotations").asArray()[0].asObject().set("text", widestCaption);
-  finishFigure(fig, spec.common, options);
-  fig.layout.at("annotations").asArray()[0].asObject().set("text", first.caption);
-  return fig;
+  // Names keep off every point, at each step of the size slider.
+  options.labelClearance.markerRadiusPx = kPointPx / 2.0;
+  for (std::size_t row = 0; row < columns.effect.size(); ++row)
+    options.labelClearance.points.push_back({columns.effect[row], columns.logp[row]});
+  for (std::size_t k = 0; k < parts.size(); ++k) options.labelClearance.sizedTraces.push_back(static_cast<std::int64_t>(k));
+  return std::move(finishFigure(fig, spec.common, options));
 }
 
 }  // namespace tess::render

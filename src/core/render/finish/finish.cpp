@@ -147,7 +147,9 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
   _followCategoryOrders(fig, 'x');
   _followCategoryOrders(fig, 'y');
   if (!options.labels.empty()) {
-    Array placed = _placeLabels(fig, options.labels, width, height, options.labelClearance);
+    const Value* before = fig.layout.find("annotations");
+    std::size_t first = (before && before->isArray() ? before->asArray().size() : 0) + annotations.size();
+    Array placed = _labelsForSizes(fig, options.labels, width, height, options.labelClearance, first);
     annotations.insert(annotations.end(), placed.begin(), placed.end());
   }
   if (!annotations.empty()) {

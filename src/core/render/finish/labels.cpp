@@ -1,9 +1,11 @@
-// Obstacles from paper annotations; ranges and axis types read off the layout.
+// Obstacles from paper annotations; ranges and axis types read off the layout; labels per marker-size step.
 #include "render/finish/labels.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <optional>
+#include <string>
 
 #include "layout/constants.hpp"
 #include "layout/markup.hpp"
@@ -13,6 +15,8 @@
 
 namespace tess::render {
 
+using figure::Array;
+using figure::Object;
 using figure::Value;
 
 namespace {
@@ -30,6 +34,36 @@ std::optional<std::array<double, 2>> rangeOf(const figure::Figure& fig, const ch
 bool isLog(const figure::Figure& fig, const char* axis) {
   const Value* ax = fig.layout.find(axis);
   return ax && figure::memberText(*ax, "type") == "log";
+}
+
+// The slider whose every step restyles the marker size of exactly `traces`, if any.
+Value* resizingSlider(figure::Figure& fig, std::span<const std::int64_t> traces) {
+  Value* sliders = fig.layout.find("sliders");
+  if (traces.empty() || !sliders || !sliders->isArray()) return nullptr;
+  Array wanted(traces.begin(), traces.end());
+  for (Value& slider : sliders->asArray()) {
+    const Value* steps = figure::member(slider, "steps");
+    if (!steps || !steps->isArray() || steps->asArray().empty()) continue;
+    bool resizes = std::all_of(steps->asArray().begin(), steps->asArray().end(), [&](const Value& step) {
+      const Value* args = figure::member(step, "args");
+      return figure::memberText(step, "method") == "restyle" && args && args->isArray() &&
+             args->asArray().size() == 2 && figure::member(args->asArray()[0], "marker.size") &&
+             args->asArray()[1] == Value(wanted);
+    });
+    if (resizes) return &slider;
+  }
+  return nullptr;
+}
+
+// Half the largest marker size a step sets.
+double largestRadius(const Value& step) {
+  double largest = 0;
+  for (const Value& size : figure::member(figure::member(step, "args")->asArray()[0], "marker.size")->asArray()) {
+    if (size.isNumber()) largest = std::max(largest, size.asDouble());
+    else if (size.isTyped())
+      for (std::size_t k = 0; k < size.asTyped().size(); ++k) largest = std::max(largest, size.asTyped().at(k));
+  }
+  return largest / 2.0;
 }
 
 }  // namespace
@@ -92,10 +126,54 @@ figure::Array _placeLabels(const figure::Figure& fig, std::span<const layout::La
   layout::PointLabelOptions options;
   if (clearance.markerRadiusPx) options.markerRadiusPx = *clearance.markerRadiusPx;
   options.points = clearance.points;
+  options.pointRadiusPx = clearance.pointRadiusPx;
+  options.lines = clearance.lines;
   options.obstacles = obstacles;
   options.logX = isLog(fig, "xaxis");
   options.logY = isLog(fig, "yaxis");
   return layout::pointLabels(checked, drawnX, drawnY, plotWidth, plotHeight, options);
+}
+
+figure::Array _labelsForSizes(figure::Figure& fig, std::span<const layout::LabelRecord> labels, double plotWidth,
+                              double plotHeight, const LabelClearance& clearance, std::size_t first) {
+  Value* slider = resizingSlider(fig, clearance.sizedTraces);
+  if (!slider) return _placeLabels(fig, labels, plotWidth, plotHeight, clearance);
+  Array& steps = slider->asObject().at("steps").asArray();
+  const Value* active = figure::member(*slider, "active");
+  std::size_t shown = active && active->isNumber() && active->asDouble() >= 0
+                          ? std::min(static_cast<std::size_t>(active->asDouble()), steps.size() - 1)
+                          : 0;
+  // Each placement once, the shown step's first, so that they keep their order of importance;
+  // shownBy[k][s] tells whether step s shows placement k.
+  std::vector<std::size_t> order{shown};
+  for (std::size_t s = 0; s < steps.size(); ++s)
+    if (s != shown) order.push_back(s);
+  Array placed;
+  std::vector<std::vector<bool>> shownBy;
+  for (std::size_t s : order) {
+    LabelClearance sized = clearance;
+    sized.markerRadiusPx = largestRadius(steps[s]);
+    for (Value& label : _placeLabels(fig, labels, plotWidth, plotHeight, sized)) {
+      auto same = std::find(placed.begin(), placed.end(), label);
+      std::size_t k = static_cast<std::size_t>(same - placed.begin());
+      if (same == placed.end()) {
+        placed.push_back(std::move(label));
+        shownBy.emplace_back(steps.size(), false);
+      }
+      shownBy[k][s] = true;
+    }
+  }
+  for (std::size_t k = 0; k < placed.size(); ++k) placed[k].asObject().set("visible", static_cast<bool>(shownBy[k][shown]));
+  for (std::size_t s = 0; s < steps.size(); ++s) {
+    Object visibility;
+    for (std::size_t k = 0; k < placed.size(); ++k)
+      visibility.set("annotations[" + std::to_string(first + k) + "].visible", static_cast<bool>(shownBy[k][s]));
+    Object& step = steps[s].asObject();
+    Array& args = step.at("args").asArray();
+    step.set("method", "update");
+    step.set("args", Array{args[0], std::move(visibility), args[1]});
+  }
+  return placed;
 }
 
 }  // namespace tess::render
