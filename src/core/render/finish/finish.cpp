@@ -10,6 +10,7 @@
 #include "layout/constants.hpp"
 #include "render/entry/checks.hpp"
 #include "render/finish/band.hpp"
+#include "render/finish/fit_text.hpp"
 #include "render/finish/labels.hpp"
 #include "render/finish/room.hpp"
 #include "render/finish/title_ticks.hpp"
@@ -44,10 +45,16 @@ double heightFloor(double band) {
 // Ticks laid out for the spans, and the margins they need. Tick labels reach past the ends
 // of their axis (a rotated first label to the left, the top label of a y axis upwards);
 // the margins on those sides grow to hold them.
+// The other category orders control states show, per axis.
+struct StateOrders {
+  std::vector<std::vector<std::string>> x, y;
+};
+
 void layOutTicks(figure::Figure& fig, double width, double height, std::optional<double> tickFont, Margins& m,
-                 const Fixed& fixed) {
-  layout::TickPolicy xticks = _applyTicks(fig, 'x', width, tickFont);
-  layout::TickPolicy yticks = _applyTicks(fig, 'y', height, tickFont);
+                 const Fixed& fixed, const StateOrders& orders) {
+  PlotSpans spans = _categorySpans(fig, width, height);
+  layout::TickPolicy xticks = _applyTicks(fig, 'x', spans.x, tickFont, orders.x);
+  layout::TickPolicy yticks = _applyTicks(fig, 'y', spans.y, tickFont, orders.y);
   m.left = std::max(layout::PAGE_PAD + yticks.extent + _axisTitleSpace(fig, 'y'),
                     layout::PAGE_PAD + xticks.overhangStart);
   m.right = std::max(fixed.right, layout::PAGE_PAD + xticks.overhangEnd);
@@ -99,6 +106,7 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
 
   Margins m;
   Fixed fixed;
+  StateOrders orders{_stateCategoryOrders(options.controls, 'x'), _stateCategoryOrders(options.controls, 'y')};
   _fitLegendNames(fig);
   fixed.right = layout::PAGE_PAD + _legendWidth(fig) + _colorbarWidth(fig);
   // The heading wraps to keep clear of the mode bar, which depends on the figure's final
@@ -120,16 +128,15 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
     width = std::clamp(area.width, layout::MIN_PLOT_WIDTH, layout::MAX_PLOT_WIDTH);
     height = std::max(std::clamp(area.height, layout::MIN_PLOT_HEIGHT, layout::MAX_PLOT_HEIGHT), floorHeight);
     for (int pass = 0; pass < kPasses; ++pass) {
-      layOutTicks(fig, width, height, tickFont, m, fixed);
+      layOutTicks(fig, width, height, tickFont, m, fixed, orders);
       tickedWidth = width;
       tickedHeight = height;
       if (spec.width && *spec.width != 0) width = std::max(*spec.width - m.left - m.right, layout::MIN_PLOT_WIDTH);
       if (spec.height && *spec.height != 0) height = std::max(*spec.height - m.top - m.bottom, floorHeight);
-      if (width + m.left + m.right <= layout::MAX_FIGURE_WIDTH &&
-          height + m.top + m.bottom <= layout::MAX_FIGURE_HEIGHT)
-        break;
       width = std::max(std::min(width, layout::MAX_FIGURE_WIDTH - m.left - m.right), layout::MIN_PLOT_WIDTH);
       height = std::max(std::min(height, layout::MAX_FIGURE_HEIGHT - m.top - m.bottom), floorHeight);
+      // Settled once the spans the ticks were laid out for are the spans that result.
+      if (width == tickedWidth && height == tickedHeight) break;
     }
     HeadingLines fitted = _headingLines(spec.title, spec.note, width + m.left + m.right, corner);
     bool settled = fitted.heading.size() == heading.heading.size();
@@ -137,7 +144,11 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
     if (settled) break;
   }
   // The ticks written must be those of the final spans, whatever the last pass changed.
-  if (width != tickedWidth || height != tickedHeight) layOutTicks(fig, width, height, tickFont, m, fixed);
+  if (width != tickedWidth || height != tickedHeight) {
+    layOutTicks(fig, width, height, tickFont, m, fixed, orders);
+    // The heading fits the figure as drawn, on no more lines than its room was made for.
+    heading = _headingLines(spec.title, spec.note, width + m.left + m.right, corner, heading.heading.size());
+  }
 
   writeSize(fig, width, height, m);
   _applyTitle(fig, heading, width + m.left + m.right, height + m.top + m.bottom);
@@ -145,6 +156,11 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
   Array annotations = _placeControls(fig, rows, width, height, m.left, m.right);
   _followCategoryOrders(fig, 'x');
   _followCategoryOrders(fig, 'y');
+  _fitAxisTitles(fig, width, height);
+  _fitColorbarTitles(fig, height);
+  _fitNotes(fig, width);
+  _fitLogTicks(fig, 'x', width);
+  _fitLogTicks(fig, 'y', height);
   if (!options.labels.empty()) {
     Array placed = _placeLabels(fig, options.labels, width, height, options.labelClearance);
     annotations.insert(annotations.end(), placed.begin(), placed.end());
