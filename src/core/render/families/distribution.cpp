@@ -25,10 +25,6 @@ namespace {
 
 // Pixels between a threshold line and the lower edge of its label's box.
 constexpr int LABEL_LIFT = 3;
-// Tick count a log axis aims at. plotly's own count labels every digit of a decade once
-// two or three decades fill the axis, and then the 9 runs into the next power of ten; at
-// four it labels 2 and 5 there, or whole decades over a wider span. 0 is plotly's default.
-constexpr int LOG_TICKS = 4;
 
 enum class Style { Violin, Box, Strip };
 
@@ -170,7 +166,8 @@ void addThresholds(figure::Figure& fig, const DistributionSpec& spec) {
 // (plotly would otherwise convert the positions itself, placing a hidden label at zero
 // back at one), showing only what that axis can place.
 Object axisTypeState(const DistributionSpec& spec, bool log) {
-  Object state{{"yaxis.type", log ? "log" : "linear"}, {"yaxis.nticks", log ? LOG_TICKS : 0}};
+  // The funnel gives the log axis the tick stride its labels fit.
+  Object state{{"yaxis.type", log ? "log" : "linear"}};
   for (std::size_t i = 0; i < spec.thresholds.size(); ++i) {
     double value = spec.thresholds[i].second;
     std::optional<double> at = _thresholdPosition(value, log);
@@ -252,7 +249,6 @@ figure::Figure distribution(const DistributionSpec& spec) {
   }
   addThresholds(fig, spec);
   fig.updateAxes('y', Object{{"title_text", theme::escape(spec.valueLabel)}, {"type", spec.log ? "log" : "linear"}});
-  if (spec.log) fig.updateAxes('y', Object{{"nticks", LOG_TICKS}});
   // Every panel draws the same groups; listing them, and ranging over them, keeps a group
   // without values in its place, where the ticks were laid out for it (plotly would leave
   // an empty trace out of its categories and its range).
