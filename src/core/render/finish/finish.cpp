@@ -8,6 +8,7 @@
 #include "errors.hpp"
 #include "layout/band.hpp"
 #include "layout/constants.hpp"
+#include "layout/slider.hpp"
 #include "render/entry/checks.hpp"
 #include "render/finish/band.hpp"
 #include "render/finish/fit_text.hpp"
@@ -101,6 +102,10 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
   std::vector<Object> rows = layout::bandRows(options.controls, narrowest - 2 * layout::PAGE_PAD,
                                               existing && existing->isArray() ? existing->asArray() : Array{});
   double band = layout::bandHeight(rows);
+  // The row nearest the plot is the last; a slider there reaches below its row.
+  bool sliderNearest = !rows.empty() && std::any_of(rows.back().begin(), rows.back().end(), [](const auto& side) {
+    return side.second.isObject() && layout::entryKind(side.second.asObject()) == "slider";
+  });
   double floorHeight = heightFloor(band);
   height = std::max(height, floorHeight);
 
@@ -122,7 +127,8 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
     double contentTop = std::max(layout::PAGE_PAD + headingHeight + (headed ? layout::TITLE_GAP : 0.0),
                                  cornerBottom + layout::TITLE_GAP);
     fixed.top = contentTop + band + (band != 0 ? layout::BAND_GAP : 0.0);
-    fixed.gapAbove = band != 0 ? layout::BAND_GAP : contentTop - (headed ? layout::PAGE_PAD + headingHeight : 0.0);
+    fixed.gapAbove = band != 0 ? layout::BAND_GAP - (sliderNearest ? layout::SLIDER_DROP : 0.0)
+                               : contentTop - (headed ? layout::PAGE_PAD + headingHeight : 0.0);
 
     // Fitting: ticks depend on the spans, the spans on the margins the ticks need.
     width = std::clamp(area.width, layout::MIN_PLOT_WIDTH, layout::MAX_PLOT_WIDTH);
