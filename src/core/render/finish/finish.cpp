@@ -29,6 +29,7 @@ constexpr int kPasses = 3;
 
 struct Margins {
   double left = 0, right = 0, top = 0, bottom = 0;
+  double lift = 0;  ///< what the top tick label needs beyond the gap above the plot
 };
 
 // What the margins hold before any tick is laid out: the title block and band above,
@@ -59,7 +60,9 @@ void layOutTicks(figure::Figure& fig, double width, double height, std::optional
   m.left = std::max(layout::PAGE_PAD + yticks.extent + _axisTitleSpace(fig, 'y'),
                     layout::PAGE_PAD + xticks.overhangStart);
   m.right = std::max(fixed.right, layout::PAGE_PAD + xticks.overhangEnd);
-  m.top = fixed.top + std::max(0.0, yticks.overhangEnd - fixed.gapAbove);
+  // The band stands on the plot: the top label's room lifts it, with all above.
+  m.lift = std::max(0.0, yticks.overhangEnd - fixed.gapAbove);
+  m.top = fixed.top + m.lift;
   m.bottom = layout::PAGE_PAD + xticks.extent + _axisTitleSpace(fig, 'x') + layout::WATERMARK_HEIGHT;
 }
 
@@ -159,7 +162,7 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
   writeSize(fig, width, height, m);
   _applyTitle(fig, heading, width + m.left + m.right, height + m.top + m.bottom);
   _placeScales(fig, width);
-  Array annotations = _placeControls(fig, rows, width, height, m.left, m.right);
+  Array annotations = _placeControls(fig, rows, width, height, m.left, m.right, layout::BAND_GAP + m.lift);
   _followCategoryOrders(fig, 'x');
   _followCategoryOrders(fig, 'y');
   _fitAxisTitles(fig, width, height);
