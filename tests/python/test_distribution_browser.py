@@ -11,7 +11,7 @@ from tessarine.pl._interactive import _render, _spec
 pytestmark = pytest.mark.browser
 
 # Per axis state (as drawn, then after each switch button): the axis type, each drawn line's
-# height, the bottom of each drawn label and where each threshold's value lies, px from the
+# height, the top and bottom of each drawn label and where each threshold's value lies, px from the
 # top of the figure.
 THRESHOLDS = """async (div, values) => {
   const top = div.querySelector(".main-svg").getBoundingClientRect().top;
@@ -20,7 +20,7 @@ THRESHOLDS = """async (div, values) => {
     const lines = Array.from(div.querySelectorAll(".shapelayer path"), (p) => p.getBoundingClientRect());
     const labels = Array.from(div.querySelectorAll(".annotation .annotation-text-g"), (g) => g.getBoundingClientRect());
     return {type: ya.type, lines: lines.map((r) => (r.top + r.bottom) / 2 - top),
-            labels: labels.map((r) => r.bottom - top), values: values.map((v) => ya._offset + ya.d2p(v))};
+            labels: labels.map((r) => [r.top - top, r.bottom - top]), values: values.map((v) => ya._offset + ya.d2p(v))};
   };
   const found = [measure()];
   const menu = figure.layout.updatemenus.find((m) => m.buttons[0].label === "linear");
@@ -32,7 +32,7 @@ THRESHOLDS = """async (div, values) => {
 }"""
 
 
-def test_threshold_lines_stand_at_their_values_with_their_labels_just_above_on_either_axis_type():
+def test_threshold_lines_stand_at_their_values_with_their_labels_just_below_and_above_on_either_axis_type():
     rng = np.random.default_rng(3)
     thresholds = {"too few": 300.0, "doublets": 20_000.0}
     spec = _spec.Distribution(parts={"T": rng.lognormal(7, 1, 300), "B": rng.lognormal(8, 1, 300)},
@@ -41,8 +41,10 @@ def test_threshold_lines_stand_at_their_values_with_their_labels_just_above_on_e
     assert [s["type"] for s in states] == ["log", "linear", "log"]
     for state in states:
         assert state["lines"] == pytest.approx(state["values"], abs=1)
-        gaps = np.subtract(state["lines"], state["labels"])
-        assert np.all((gaps >= 0) & (gaps <= 6)), (state["type"], gaps)
+        # The lower line's label hangs just below it, the upper line's stands just above it.
+        (lowTop, _), (_, highBottom) = state["labels"]
+        gaps = [lowTop - state["lines"][0], state["lines"][1] - highBottom]
+        assert all(0 <= gap <= 6 for gap in gaps), (state["type"], gaps)
 
 
 def test_each_panel_shows_its_own_traces_on_one_group_axis():

@@ -225,6 +225,38 @@ std::string truncate(std::string_view utf8, double fontPx, double maxPx, Weight 
     return std::string(utf8);
 }
 
+std::vector<std::string> wrapText(std::string_view utf8, double fontPx, double firstPx, double restPx,
+                                  std::size_t maxLines) {
+    std::vector<std::string> lines;
+    std::string line;
+    const auto room = [&] { return lines.empty() ? firstPx : restPx; };
+    for (std::size_t start = 0;;) {
+        const std::size_t end = utf8.find(' ', start);
+        const std::string_view word = utf8.substr(start, end == std::string_view::npos ? end : end - start);
+        std::string joined = line.empty() ? std::string(word) : line + " " + std::string(word);
+        if (line.empty() || textWidth(joined, fontPx) <= room()) {
+            line = std::move(joined);
+        } else {
+            lines.push_back(std::move(line));
+            line = std::string(word);
+        }
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+    lines.push_back(std::move(line));
+    // Past the last line allowed, the rest joins it and is shortened.
+    while (lines.size() > std::max<std::size_t>(maxLines, 1)) {
+        std::string last = std::move(lines.back());
+        lines.pop_back();
+        lines.back() += " " + last;
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const double fits = i == 0 ? firstPx : restPx;
+        if (textWidth(lines[i], fontPx) > fits) lines[i] = truncate(lines[i], fontPx, fits);
+    }
+    return lines;
+}
+
 LineMetrics lineMetrics(double fontPx, Weight weight) {
     const FaceMetrics& face = faceOf(weight);
     const double scale = pxPerUnit(face, fontPx);

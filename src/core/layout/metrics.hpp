@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tess::layout {
 
@@ -23,6 +24,12 @@ double widest(std::span<const std::string> names, double fontPx, Weight weight =
 /// not even the ellipsis fits.
 std::string truncate(std::string_view utf8, double fontPx, double maxPx,
                      Weight weight = Weight::Regular);
+
+/// The text wrapped at blanks onto at most maxLines lines: the first at most firstPx wide,
+/// later ones at most restPx; what still does not fit joins the last line, and any line
+/// too wide ends in an ellipsis. An empty text gives one empty line.
+std::vector<std::string> wrapText(std::string_view utf8, double fontPx, double firstPx, double restPx,
+                                  std::size_t maxLines);
 
 /// Vertical metrics of a line in px; descent is positive below the baseline.
 struct LineMetrics {

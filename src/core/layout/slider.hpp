@@ -8,6 +8,9 @@
 
 namespace tess::layout {
 
+/// How far a slider's box reaches below the bottom its row anchors it at, px (4.6 measured
+/// in Chromium): the tick labels of the plot under it must keep clear of that too.
+inline constexpr double SLIDER_DROP = 5.0;
 /// Smallest font the slider labels shrink to before they are allowed to crowd.
 inline constexpr double MIN_SLIDER_FONT = 9.0;
 /// Shortest slider drawn, px.

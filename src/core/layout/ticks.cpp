@@ -286,29 +286,53 @@ std::vector<std::string> tickTexts(const Value& ax) {
 }  // namespace
 
 TickPolicy tickPolicy(std::span<const std::string> labels, double spanPx, std::optional<double> tickFont,
-                      char axis) {
+                      char axis, std::span<const std::vector<std::string>> others) {
   checkAxis(axis);
   if (!positiveFinite(spanPx)) throw ValueError("spanPx must be a positive finite number");
   if (tickFont && !positiveFinite(*tickFont)) throw ValueError("tickFont must be a positive finite number");
   const std::span<const double> angles = axis == 'x' ? std::span<const double>(X_ANGLES) : Y_ANGLES;
-  double spacing = spanPx / static_cast<double>(std::max<std::size_t>(labels.size(), 1));
+  auto spacingOf = [&](const Measured& m) {
+    return spanPx / static_cast<double>(std::max<std::size_t>(m.widths.size(), 1));
+  };
+
+  // The first order's labels, then every other order's, measured at one size.
+  std::vector<Measured> orders;
+  auto measureAll = [&](double font) {
+    orders.clear();
+    orders.push_back(measure(labels, font));
+    for (const std::vector<std::string>& other : others) orders.push_back(measure(other, font));
+  };
+  auto clearsAll = [&](const Placement& p, std::size_t step) {
+    return std::all_of(orders.begin(), orders.end(),
+                       [&](const Measured& m) { return clears(m, p, spacingOf(m), step, axis); });
+  };
+  // The first order's texts, with the room the most demanding order needs.
+  auto settleAll = [&](const Placement& p, std::size_t step) {
+    TickPolicy policy = settle(std::move(orders.front()), p, spanPx, step, axis);
+    for (std::size_t i = 1; i < orders.size(); ++i) {
+      TickPolicy other = settle(std::move(orders[i]), p, spanPx, step, axis);
+      policy.extent = std::max(policy.extent, other.extent);
+      policy.overhangStart = std::max(policy.overhangStart, other.overhangStart);
+      policy.overhangEnd = std::max(policy.overhangEnd, other.overhangEnd);
+    }
+    return policy;
+  };
 
   // Level before rotated before smaller, all labels shown; then the smallest stride at the last size.
-  Measured m;
   double font = 0.0;
   for (double size : fontSizes(tickFont)) {
     font = size;
-    m = measure(labels, font);
+    measureAll(font);
     for (double angle : angles) {
       Placement p = placement(font, angle);
-      if (clears(m, p, spacing, 1, axis)) return settle(std::move(m), p, spanPx, 1, axis);
+      if (clearsAll(p, 1)) return settleAll(p, 1);
     }
   }
-  // Terminates: from step = number of labels on only the first label is shown.
+  // Terminates: from step = the most labels of any order on only the first label is shown.
   for (std::size_t step = 2;; ++step) {
     for (double angle : angles) {
       Placement p = placement(font, angle);
-      if (clears(m, p, spacing, step, axis)) return settle(std::move(m), p, spanPx, step, axis);
+      if (clearsAll(p, step)) return settleAll(p, step);
     }
   }
 }

@@ -39,10 +39,12 @@ struct TickPolicy {
 /// `tickFont` fixes the size, so only a stride is left. Every text is first shortened to
 /// TICK_LABEL_LIMIT, which bounds the band under an x axis to about 190 px. All labels are
 /// shown only where plotly would not thin them itself (1.2 font sizes apart).
+/// `others` are the same axis's labels in the other orders control states show: the angle,
+/// size and stride chosen clear in every one of them, and the room is the largest any needs.
 /// Throws ValueError for a span or size that is not a positive finite number, or an axis
 /// other than 'x' and 'y'.
 TickPolicy tickPolicy(std::span<const std::string> labels, double spanPx, std::optional<double> tickFont,
-                      char axis);
+                      char axis, std::span<const std::vector<std::string>> others = {});
 
 /// Category names of the figure's first x or y axis as the figure holds them, in axis order:
 /// a category array, then the distinct values of the visible traces on that axis; empty

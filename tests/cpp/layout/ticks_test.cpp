@@ -142,6 +142,20 @@ TEST(TickPolicy, KnownRungsEdgesAndBadInputs) {
   EXPECT_THROW(tickPolicy(labels, 100, std::nullopt, 'z'), ValueError);
 }
 
+TEST(TickPolicy, FitsEveryOrderTheStatesShow) {
+  // Short names level; the same axis in another state shows long ones, which must rotate.
+  std::vector<std::string> shortNames = {"EPCAM", "KRT5", "CD8A", "ACTA2"};
+  std::vector<std::vector<std::string>> others = {
+      {"CD274 (programmed cell death 1 ligand 1)", "MKI67", "CXCL13 (C-X-C motif chemokine ligand 13)", "GZMB"}};
+  TickPolicy alone = tickPolicy(shortNames, 300, std::nullopt, 'x');
+  TickPolicy all = tickPolicy(shortNames, 300, std::nullopt, 'x', others);
+  EXPECT_EQ(alone.angle, 0.0);
+  EXPECT_NE(all.angle, 0.0);
+  EXPECT_EQ(all.labels, std::vector<std::string>(shortNames.begin(), shortNames.end()));  // the first order's texts
+  // The room is the deepest order's: the long names, rotated.
+  EXPECT_GT(all.extent, tickPolicy(shortNames, 300, std::nullopt, 'x').extent + 50);
+}
+
 // Boxes measured in headless Chromium (getBoundingClientRect of `.xtick text` / `.ytick text`)
 // on a plotly figure with the template's ticks: outside, 4 px long, 1 px axis line.
 TEST(TickPolicy, CoversTheBoxesChromiumDraws) {

@@ -25,10 +25,6 @@ namespace {
 
 // Pixels between a threshold line and the lower edge of its label's box.
 constexpr int LABEL_LIFT = 3;
-// Tick count a log axis aims at. plotly's own count labels every digit of a decade once
-// two or three decades fill the axis, and then the 9 runs into the next power of ten; at
-// four it labels 2 and 5 there, or whole decades over a wider span. 0 is plotly's default.
-constexpr int LOG_TICKS = 4;
 
 enum class Style { Violin, Box, Strip };
 
@@ -124,27 +120,37 @@ double checkedThreshold(const std::pair<std::string, double>& threshold) {
   return threshold.second;
 }
 
-// A dashed line across the plot at each threshold, its label at the right end just above
-// it. A log axis has no place for a threshold at zero or below: both hide there.
+// A dashed line across the plot at each threshold, its label at one end of it. Labels of
+// lines next to each other in value (however close) never meet: in value order they go
+// below and above the line at the right end, then below and above at the left end. A log
+// axis has no place for a threshold at zero or below: both hide there.
 void addThresholds(figure::Figure& fig, const DistributionSpec& spec) {
   Array shapes, annotations;
-  for (const auto& threshold : spec.thresholds) {
+  std::vector<std::size_t> order(spec.thresholds.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return spec.thresholds[a].second < spec.thresholds[b].second;
+  });
+  std::vector<std::size_t> rank(order.size());
+  for (std::size_t r = 0; r < order.size(); ++r) rank[order[r]] = r;
+  for (std::size_t i = 0; i < spec.thresholds.size(); ++i) {
+    const auto& threshold = spec.thresholds[i];
     double value = checkedThreshold(threshold);
     std::optional<double> at = _thresholdPosition(value, spec.log);
+    bool above = rank[i] % 2 == 1 || order.size() == 1, right = rank[i] % 4 < 2;
     Object shape{{"type", "line"}, {"xref", "paper"}, {"yref", "y"}, {"x0", 0},      {"x1", 1},
                  {"y0", value},    {"y1", value},     {"line", Object{{"color", THRESHOLD_COLOR}, {"width", 1},
                                                                       {"dash", "dash"}}}};
     Object label{{"text", theme::escape(threshold.first)},
                  {"xref", "paper"},
                  {"yref", "y"},
-                 {"x", 1.0},
+                 {"x", right ? 1.0 : 0.0},
                  {"y", at.value_or(value)},
                  {"showarrow", false},
-                 {"xanchor", "right"},
-                 // The label's box stands on the line: centred 7 px up, its lower edge
-                 // would dip below the line.
-                 {"yanchor", "bottom"},
-                 {"yshift", LABEL_LIFT},
+                 {"xanchor", right ? "right" : "left"},
+                 // The label's box stands on (or hangs from) the line, clear of it.
+                 {"yanchor", above ? "bottom" : "top"},
+                 {"yshift", above ? LABEL_LIFT : -LABEL_LIFT},
                  {"font", Object{{"size", theme::TICK_PX}, {"color", THRESHOLD_COLOR}}}};
     if (!at) {
       shape.set("visible", false);
@@ -160,7 +166,8 @@ void addThresholds(figure::Figure& fig, const DistributionSpec& spec) {
 // (plotly would otherwise convert the positions itself, placing a hidden label at zero
 // back at one), showing only what that axis can place.
 Object axisTypeState(const DistributionSpec& spec, bool log) {
-  Object state{{"yaxis.type", log ? "log" : "linear"}, {"yaxis.nticks", log ? LOG_TICKS : 0}};
+  // The funnel gives the log axis the tick stride its labels fit.
+  Object state{{"yaxis.type", log ? "log" : "linear"}};
   for (std::size_t i = 0; i < spec.thresholds.size(); ++i) {
     double value = spec.thresholds[i].second;
     std::optional<double> at = _thresholdPosition(value, log);
@@ -242,7 +249,6 @@ figure::Figure distribution(const DistributionSpec& spec) {
   }
   addThresholds(fig, spec);
   fig.updateAxes('y', Object{{"title_text", theme::escape(spec.valueLabel)}, {"type", spec.log ? "log" : "linear"}});
-  if (spec.log) fig.updateAxes('y', Object{{"nticks", LOG_TICKS}});
   // Every panel draws the same groups; listing them, and ranging over them, keeps a group
   // without values in its place, where the ticks were laid out for it (plotly would leave
   // an empty trace out of its categories and its range).

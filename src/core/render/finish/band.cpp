@@ -1,4 +1,4 @@
-// Band placement: the last row sits BAND_GAP above the plot, earlier rows above it.
+// Band placement: the last row sits a gap above the plot, earlier rows above it.
 #include "render/finish/band.hpp"
 
 #include <algorithm>
@@ -85,10 +85,10 @@ Object placedDropdown(Object menu, const std::string& side, double x, double y) 
 }  // namespace
 
 Array _placeControls(figure::Figure& fig, std::span<const Object> rows, double plotWidth, double plotHeight,
-                     double left, double right) {
+                     double left, double right, double gap) {
   const Frame frame{plotWidth, plotHeight, left, right};
   Array menus, sliders, captions;
-  double offset = layout::BAND_GAP;
+  double offset = gap;
   for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
     double height = rowHeight(*row);
     double y = 1.0 + offset / plotHeight;

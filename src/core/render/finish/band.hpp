@@ -4,6 +4,7 @@
 #include <span>
 
 #include "figure/figure.hpp"
+#include "layout/constants.hpp"
 
 namespace tess::render {
 
@@ -15,8 +16,8 @@ inline constexpr std::string_view MENU_BORDER = "#CCCCCC";
 
 /// Places the rows (top row first) above the plot in paper coordinates, writes the
 /// figure's updatemenus and sliders (when there are any), moves notes into their rows,
-/// and returns the caption annotations.
+/// and returns the caption annotations. The last row's bottom sits `gap` px above the plot.
 figure::Array _placeControls(figure::Figure& fig, std::span<const figure::Object> rows, double plotWidth,
-                             double plotHeight, double left, double right);
+                             double plotHeight, double left, double right, double gap = layout::BAND_GAP);
 
 }  // namespace tess::render

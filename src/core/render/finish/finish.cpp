@@ -8,8 +8,10 @@
 #include "errors.hpp"
 #include "layout/band.hpp"
 #include "layout/constants.hpp"
+#include "layout/slider.hpp"
 #include "render/entry/checks.hpp"
 #include "render/finish/band.hpp"
+#include "render/finish/fit_text.hpp"
 #include "render/finish/labels.hpp"
 #include "render/finish/room.hpp"
 #include "render/finish/title_ticks.hpp"
@@ -27,6 +29,7 @@ constexpr int kPasses = 3;
 
 struct Margins {
   double left = 0, right = 0, top = 0, bottom = 0;
+  double lift = 0;  ///< what the top tick label needs beyond the gap above the plot
 };
 
 // What the margins hold before any tick is laid out: the title block and band above,
@@ -44,14 +47,22 @@ double heightFloor(double band) {
 // Ticks laid out for the spans, and the margins they need. Tick labels reach past the ends
 // of their axis (a rotated first label to the left, the top label of a y axis upwards);
 // the margins on those sides grow to hold them.
+// The other category orders control states show, per axis.
+struct StateOrders {
+  std::vector<std::vector<std::string>> x, y;
+};
+
 void layOutTicks(figure::Figure& fig, double width, double height, std::optional<double> tickFont, Margins& m,
-                 const Fixed& fixed) {
-  layout::TickPolicy xticks = _applyTicks(fig, 'x', width, tickFont);
-  layout::TickPolicy yticks = _applyTicks(fig, 'y', height, tickFont);
+                 const Fixed& fixed, const StateOrders& orders) {
+  PlotSpans spans = _categorySpans(fig, width, height);
+  layout::TickPolicy xticks = _applyTicks(fig, 'x', spans.x, tickFont, orders.x);
+  layout::TickPolicy yticks = _applyTicks(fig, 'y', spans.y, tickFont, orders.y);
   m.left = std::max(layout::PAGE_PAD + yticks.extent + _axisTitleSpace(fig, 'y'),
                     layout::PAGE_PAD + xticks.overhangStart);
   m.right = std::max(fixed.right, layout::PAGE_PAD + xticks.overhangEnd);
-  m.top = fixed.top + std::max(0.0, yticks.overhangEnd - fixed.gapAbove);
+  // The band stands on the plot: the top label's room lifts it, with all above.
+  m.lift = std::max(0.0, yticks.overhangEnd - fixed.gapAbove);
+  m.top = fixed.top + m.lift;
   m.bottom = layout::PAGE_PAD + xticks.extent + _axisTitleSpace(fig, 'x') + layout::WATERMARK_HEIGHT;
 }
 
@@ -95,11 +106,16 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
   std::vector<Object> rows = layout::bandRows(options.controls, narrowest - 2 * layout::PAGE_PAD,
                                               existing && existing->isArray() ? &existing->asArray() : &none);
   double band = layout::bandHeight(rows);
+  // The row nearest the plot is the last; a slider there reaches below its row.
+  bool sliderNearest = !rows.empty() && std::any_of(rows.back().begin(), rows.back().end(), [](const auto& side) {
+    return side.second.isObject() && layout::entryKind(side.second.asObject()) == "slider";
+  });
   double floorHeight = heightFloor(band);
   height = std::max(height, floorHeight);
 
   Margins m;
   Fixed fixed;
+  StateOrders orders{_stateCategoryOrders(options.controls, 'x'), _stateCategoryOrders(options.controls, 'y')};
   _fitLegendNames(fig);
   fixed.right = layout::PAGE_PAD + _legendWidth(fig) + _colorbarWidth(fig);
   // The heading wraps to keep clear of the mode bar, which depends on the figure's final
@@ -115,22 +131,22 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
     double contentTop = std::max(layout::PAGE_PAD + headingHeight + (headed ? layout::TITLE_GAP : 0.0),
                                  cornerBottom + layout::TITLE_GAP);
     fixed.top = contentTop + band + (band != 0 ? layout::BAND_GAP : 0.0);
-    fixed.gapAbove = band != 0 ? layout::BAND_GAP : contentTop - (headed ? layout::PAGE_PAD + headingHeight : 0.0);
+    fixed.gapAbove = band != 0 ? layout::BAND_GAP - (sliderNearest ? layout::SLIDER_DROP : 0.0)
+                               : contentTop - (headed ? layout::PAGE_PAD + headingHeight : 0.0);
 
     // Fitting: ticks depend on the spans, the spans on the margins the ticks need.
     width = std::clamp(area.width, layout::MIN_PLOT_WIDTH, layout::MAX_PLOT_WIDTH);
     height = std::max(std::clamp(area.height, layout::MIN_PLOT_HEIGHT, layout::MAX_PLOT_HEIGHT), floorHeight);
     for (int pass = 0; pass < kPasses; ++pass) {
-      layOutTicks(fig, width, height, tickFont, m, fixed);
+      layOutTicks(fig, width, height, tickFont, m, fixed, orders);
       tickedWidth = width;
       tickedHeight = height;
       if (spec.width && *spec.width != 0) width = std::max(*spec.width - m.left - m.right, layout::MIN_PLOT_WIDTH);
       if (spec.height && *spec.height != 0) height = std::max(*spec.height - m.top - m.bottom, floorHeight);
-      if (width + m.left + m.right <= layout::MAX_FIGURE_WIDTH &&
-          height + m.top + m.bottom <= layout::MAX_FIGURE_HEIGHT)
-        break;
       width = std::max(std::min(width, layout::MAX_FIGURE_WIDTH - m.left - m.right), layout::MIN_PLOT_WIDTH);
       height = std::max(std::min(height, layout::MAX_FIGURE_HEIGHT - m.top - m.bottom), floorHeight);
+      // Settled once the spans the ticks were laid out for are the spans that result.
+      if (width == tickedWidth && height == tickedHeight) break;
     }
     HeadingLines fitted = _headingLines(spec.title, spec.note, width + m.left + m.right, corner);
     bool settled = fitted.heading.size() == heading.heading.size();
@@ -138,14 +154,23 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
     if (settled) break;
   }
   // The ticks written must be those of the final spans, whatever the last pass changed.
-  if (width != tickedWidth || height != tickedHeight) layOutTicks(fig, width, height, tickFont, m, fixed);
+  if (width != tickedWidth || height != tickedHeight) {
+    layOutTicks(fig, width, height, tickFont, m, fixed, orders);
+    // The heading fits the figure as drawn, on no more lines than its room was made for.
+    heading = _headingLines(spec.title, spec.note, width + m.left + m.right, corner, heading.heading.size());
+  }
 
   writeSize(fig, width, height, m);
   _applyTitle(fig, heading, width + m.left + m.right, height + m.top + m.bottom);
   _placeScales(fig, width);
-  Array annotations = _placeControls(fig, rows, width, height, m.left, m.right);
+  Array annotations = _placeControls(fig, rows, width, height, m.left, m.right, layout::BAND_GAP + m.lift);
   _followCategoryOrders(fig, 'x');
   _followCategoryOrders(fig, 'y');
+  _fitAxisTitles(fig, width, height);
+  _fitColorbarTitles(fig, height);
+  _fitNotes(fig, width);
+  _fitLogTicks(fig, 'x', width);
+  _fitLogTicks(fig, 'y', height);
   if (!options.labels.empty()) {
     const Value* before = fig.layout.find("annotations");
     std::size_t first = (before && before->isArray() ? before->asArray().size() : 0) + annotations.size();

@@ -2,6 +2,7 @@
 #include "render/finish/title_ticks.hpp"
 
 #include <algorithm>
+#include <array>
 #include <map>
 
 #include "layout/band.hpp"
@@ -9,6 +10,7 @@
 #include "layout/markup.hpp"
 #include "layout/metrics.hpp"
 #include "render/entry/constants.hpp"
+#include "render/finish/labels.hpp"
 #include "theme/theme.hpp"
 
 namespace tess::render {
@@ -39,7 +41,8 @@ Array strided(const Array& values, std::int64_t step) {
 
 }  // namespace
 
-HeadingLines _headingLines(std::string_view title, std::string_view note, double figureWidth, double cornerWidth) {
+HeadingLines _headingLines(std::string_view title, std::string_view note, double figureWidth, double cornerWidth,
+                           std::size_t maxLines) {
   HeadingLines out;
   out.titled = !title.empty();
   std::string_view heading = out.titled ? title : note;
@@ -48,34 +51,7 @@ HeadingLines _headingLines(std::string_view title, std::string_view note, double
   double room = std::max(figureWidth - 2.0 * layout::PAGE_PAD, 0.0);
   // The first line shares its height with the mode bar.
   double firstRoom = std::max(figureWidth - layout::PAGE_PAD - cornerWidth - layout::TITLE_GAP, 0.0);
-  std::vector<std::string>& lines = out.heading;
-  std::string line;
-  auto lineRoom = [&] { return lines.empty() ? firstRoom : room; };
-  std::size_t start = 0;
-  while (start <= heading.size()) {
-    std::size_t end = heading.find(' ', start);
-    std::string_view word = heading.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-    std::string joined = line.empty() ? std::string(word) : line + " " + std::string(word);
-    if (line.empty() || layout::textWidth(joined, px) <= lineRoom()) {
-      line = std::move(joined);
-    } else {
-      lines.push_back(std::move(line));
-      line = std::string(word);
-    }
-    if (end == std::string_view::npos) break;
-    start = end + 1;
-  }
-  lines.push_back(std::move(line));
-  // Past the last line allowed, the rest joins it and is shortened.
-  while (lines.size() > MAX_HEADING_LINES) {
-    std::string last = std::move(lines.back());
-    lines.pop_back();
-    lines.back() += " " + last;
-  }
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    double fits = i == 0 ? firstRoom : room;
-    if (layout::textWidth(lines[i], px) > fits) lines[i] = layout::truncate(lines[i], px, fits);
-  }
+  out.heading = layout::wrapText(heading, px, firstRoom, room, std::min(maxLines, MAX_HEADING_LINES));
   if (out.titled && !note.empty()) {
     std::string shown(note);
     out.note = layout::textWidth(shown, theme::TICK_PX) <= room ? shown : layout::truncate(shown, theme::TICK_PX, room);
@@ -117,12 +93,35 @@ void _applyTitle(figure::Figure& fig, const HeadingLines& lines, double width, d
   fig.layout.set("title", std::move(block));
 }
 
-layout::TickPolicy _applyTicks(figure::Figure& fig, char axis, double spanPx, std::optional<double> tickFont) {
+std::vector<std::vector<std::string>> _stateCategoryOrders(std::span<const Object> controls, char axis) {
+  const std::string key = std::string(1, axis) + "axis.categoryarray";
+  std::vector<std::vector<std::string>> orders;
+  for (const Object& entry : controls) {
+    const Value* menu = entry.find("menu");
+    const Value* buttons = menu ? figure::member(*menu, "buttons") : nullptr;
+    if (!buttons || !buttons->isArray()) continue;
+    for (const Value& button : buttons->asArray()) {
+      const Value* args = figure::member(button, "args");
+      if (!args || !args->isArray()) continue;
+      for (const Value& update : args->asArray()) {
+        const Value* order = figure::member(update, key);
+        if (!order || !order->isArray()) continue;
+        std::vector<std::string> labels;
+        for (const Value& name : order->asArray()) labels.push_back(layout::plainText(figure::toText(name)));
+        orders.push_back(std::move(labels));
+      }
+    }
+  }
+  return orders;
+}
+
+layout::TickPolicy _applyTicks(figure::Figure& fig, char axis, double spanPx, std::optional<double> tickFont,
+                               std::span<const std::vector<std::string>> orders) {
   const Value* ax = fig.layout.find(axis == 'x' ? "xaxis" : "yaxis");
   bool hidden = ax && figure::memberIs(*ax, "showticklabels", false);
   std::vector<std::string> labels = layout::axisLabels(fig, axis);
   if (labels.empty()) return numericTicks(axis, hidden);
-  layout::TickPolicy policy = layout::tickPolicy(labels, spanPx, tickFont, axis);
+  layout::TickPolicy policy = layout::tickPolicy(labels, spanPx, tickFont, axis, orders);
   if (hidden) {
     policy.extent = 0.0;
     policy.overhangStart = policy.overhangEnd = 0.0;
@@ -148,6 +147,10 @@ layout::TickPolicy _applyTicks(figure::Figure& fig, char axis, double spanPx, st
     changed = changed || text != (i < categories.size() ? categories[i] : labels[i]);
     texts.emplace_back(std::move(text));
   }
+  // A state's order drawn by plotly itself would show its names unshortened.
+  for (const std::vector<std::string>& order : orders)
+    for (const std::string& label : order)
+      changed = changed || layout::truncate(label, policy.font, layout::TICK_LABEL_LIMIT) != label;
   if (policy.step > 1 || changed || explicitValues) {
     if (values.size() != texts.size()) values.resize(std::min(values.size(), texts.size()));
     texts.resize(values.size());
@@ -157,6 +160,15 @@ layout::TickPolicy _applyTicks(figure::Figure& fig, char axis, double spanPx, st
   }
   fig.updateAxes(axis, update);
   return policy;
+}
+
+PlotSpans _categorySpans(const figure::Figure& fig, double plotWidth, double plotHeight) {
+  std::size_t nx = layout::axisCategories(fig, 'x').size(), ny = layout::axisCategories(fig, 'y').size();
+  if (!nx || !ny) return {plotWidth, plotHeight};
+  // Categories stand one unit apart, the outer ones half a unit in from the ends.
+  auto units = [](std::size_t n) { return std::array<double, 2>{-0.5, static_cast<double>(n) - 0.5}; };
+  auto [x, y] = _drawnRanges(fig, units(nx), units(ny), plotWidth, plotHeight);
+  return {plotWidth * static_cast<double>(nx) / (x[1] - x[0]), plotHeight * static_cast<double>(ny) / (y[1] - y[0])};
 }
 
 void _followCategoryOrders(figure::Figure& fig, char axis) {

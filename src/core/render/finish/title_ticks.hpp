@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,10 @@
 #include "layout/ticks.hpp"
 
 namespace tess::render {
+
+struct PlotSpans {
+  double x = 0, y = 0;
+};
 
 /// Title colours: a heading, and a note (alone or under the title).
 inline constexpr std::string_view TITLE_COLOR = "#000000";
@@ -30,7 +35,9 @@ struct HeadingLines {
   std::string note;  ///< under a title
   bool titled = false;
 };
-HeadingLines _headingLines(std::string_view title, std::string_view note, double figureWidth, double cornerWidth);
+/// `maxLines` caps the heading's lines below MAX_HEADING_LINES.
+HeadingLines _headingLines(std::string_view title, std::string_view note, double figureWidth, double cornerWidth,
+                           std::size_t maxLines = MAX_HEADING_LINES);
 
 /// Height of the title block those lines take, px (0 without a heading).
 double _headingHeight(const HeadingLines& lines);
@@ -41,7 +48,18 @@ void _applyTitle(figure::Figure& fig, const HeadingLines& lines, double width, d
 
 /// Lays out the tick labels of every 'x' or 'y' axis for a span of spanPx and returns the
 /// policy applied; numeric axes are left alone and report the room their numbers take.
-layout::TickPolicy _applyTicks(figure::Figure& fig, char axis, double spanPx, std::optional<double> tickFont);
+/// `orders` are the axis's labels in the other orders control states show.
+layout::TickPolicy _applyTicks(figure::Figure& fig, char axis, double spanPx, std::optional<double> tickFont,
+                               std::span<const std::vector<std::string>> orders = {});
+
+/// The category orders of axis 'x' or 'y' that the dropdown states of these control
+/// entries declare (`<axis>axis.categoryarray` in their layout update), as drawn text.
+std::vector<std::vector<std::string>> _stateCategoryOrders(std::span<const figure::Object> controls, char axis);
+
+/// The lengths over which the category ticks of 'x' and 'y' are drawn: the drawing area's
+/// width and height, except where a y axis scale-anchored to x widens one axis's range so
+/// that its categories take only part of the axis (square cells).
+PlotSpans _categorySpans(const figure::Figure& fig, double plotWidth, double plotHeight);
 
 /// Dropdown states that reorder the categories of an axis (their layout update sets
 /// "xaxis.categoryarray" or "yaxis.categoryarray") get the tick values and texts of their
