@@ -1,7 +1,7 @@
 """Dots: time from spec to a plotly.py Figure, size of the page and peak memory, against plotly express.
 
 The content is a rows x columns grid, like genes x cell types: a mean-expression table for the
-colour, the fraction of cells expressing (0..1) for the dot size and an integer count of
+colour (ours also offers its per-gene z-scores as a second scaling), the fraction of cells expressing (0..1) for the dot size and an integer count of
 expressing cells in the tooltip, all with string row and column names. Ours builds it through
 one Dots spec. plotly express gets the same grid in long form (one row per cell: x = column
 name, y = row name, colour = mean, size = fraction, hover = count) and draws it with
@@ -44,7 +44,10 @@ def _inputs(rows, cols, seed=0):
 def _dotsSpec(mean, fraction, count):
     from tessarine.pl._interactive import _spec
 
-    return _spec.Dots(color=mean, size=fraction, extra={"cells": count}, colorLabel="mean expression",
+    # Two scalings, as a dot plot of marker genes offers: the means and their per-gene z-scores.
+    zscore = mean.sub(mean.mean(axis=1), axis=0).div(mean.std(axis=1).replace(0, 1), axis=0)
+    return _spec.Dots(color=mean, scales={"mean": mean, "z-score": zscore}, size=fraction, extra={"cells": count},
+                      colorLabel="mean expression",
                       sizeLabel="of cells expressing", xlabel="cell type", ylabel="gene")
 
 

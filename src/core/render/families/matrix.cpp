@@ -162,11 +162,14 @@ Object stateOf(const MatrixSpec& spec, const frame::Frame& table, std::pair<std:
   return state;
 }
 
-// What choosing a view changes: the scale's values and colours, and the order of both
-// axes' categories. Arrays are wrapped once: restyle reads a list as one entry per trace.
-Object viewButton(const View& view, const ScaleState& scale, const Object& state, std::int64_t valueTrace) {
-  Object restyle{{"z", Array{scale.cells.asRecord()}}, {"zmin", scale.encoding.at("zmin")}, {"zmax", scale.encoding.at("zmax")},
-                 {"zmid", scale.encoding.at("zmid")}, {"colorscale", Array{scale.encoding.at("colorscale")}}};
+// What choosing a view changes: which scale's heatmap shows, and the order of both axes'
+// categories. Each scale's values travel once, in its own trace.
+Object viewButton(const View& view, std::size_t scales, const Object& state, std::int64_t firstScale) {
+  Array visible, traces;
+  for (std::size_t s = 0; s < scales; ++s) {
+    visible.emplace_back(s == view.scale);
+    traces.emplace_back(firstScale + static_cast<std::int64_t>(s));
+  }
   Object relayout;
   if (view.order) {
     relayout.set("xaxis.categoryarray", ordered(state.at("x").asArray(), view.order->second, "column"));
@@ -174,7 +177,7 @@ Object viewButton(const View& view, const ScaleState& scale, const Object& state
   }
   return Object{{"label", theme::escape(view.label)},
                 {"method", "update"},
-                {"args", Array{std::move(restyle), std::move(relayout), Array{valueTrace}}}};
+                {"args", Array{Object{{"visible", std::move(visible)}}, std::move(relayout), std::move(traces)}}};
 }
 
 }  // namespace
@@ -255,12 +258,19 @@ figure::Figure matrix(const MatrixSpec& spec) {
   bool missing = std::any_of(states.begin(), states.end(), [](const ScaleState& s) { return anyMissing(s.values); });
 
   figure::Figure fig;
-  Object state = stateOf(spec, base, _matrixHover(spec, base), states.front());
+  auto hover = _matrixHover(spec, base);
+  Object state = stateOf(spec, base, hover, states.front());
   if (missing) addMissingLayer(fig, spec, state, rows, columns);
-  auto valueTrace = static_cast<std::int64_t>(fig.data.size());
-  Object heatmap{{"type", "heatmap"}, {"colorbar", colorbar(spec.colorbarLabel, 0.7)}, {"name", ""}};
-  for (const auto& [attribute, value] : state) heatmap.set(attribute, value);
-  fig.addTrace(std::move(heatmap));
+  auto firstScale = static_cast<std::int64_t>(fig.data.size());
+  // One heatmap per scale, only the first shown: the tooltip tables sit in each, and read
+  // the shown heatmap's own values.
+  for (std::size_t s = 0; s < states.size(); ++s) {
+    Object heatmap{{"type", "heatmap"}, {"colorbar", colorbar(spec.colorbarLabel, 0.7)}, {"name", ""}};
+    if (s > 0) heatmap.set("visible", false);
+    for (const auto& [attribute, value] : s == 0 ? state : stateOf(spec, base, hover, states[s]))
+      heatmap.set(attribute, value);
+    fig.addTrace(std::move(heatmap));
+  }
 
   fig.updateAxes('x', Object{{"title_text", theme::escape(spec.xlabel)}, {"side", "bottom"}});
   fig.updateAxes('y', Object{{"title_text", theme::escape(spec.ylabel)}, {"autorange", "reversed"}});
@@ -277,7 +287,7 @@ figure::Figure matrix(const MatrixSpec& spec) {
   if (views.size() > 1) {
     Array buttons;
     for (const View& view : views)
-      buttons.emplace_back(viewButton(view, states[view.scale], state, valueTrace));
+      buttons.emplace_back(viewButton(view, states.size(), state, firstScale));
     options.controls.push_back(
         layout::control(Object{{"type", "dropdown"}, {"buttons", std::move(buttons)}, {"active", 0}}, "dropdown",
                         "view"));
