@@ -30,15 +30,14 @@ HOVER = """async (div, points) => {
 }"""
 
 # Each scaling's button and then each slider step, clicked in turn: the tooltip of one dot and
-# the drawn widths of the dots and of the legend's key dots.
+# the drawn widths of the dots.
 CONTROLS = """async (div, point) => {
   const dots = () => Array.from(div.querySelectorAll(".scatterlayer .trace")[0].querySelectorAll("path.point"),
     (p) => p.getBBox().width);
-  const keys = () => Array.from(div.querySelectorAll(".legend path.scatterpts"), (p) => p.getBBox().width);
   const found = [];
   for (const item of [...figure.layout.updatemenus[0].buttons, ...figure.layout.sliders[0].steps]) {
     await Plotly[item.method](div, ...item.args);
-    found.push({tooltip: await hover(div, [{curveNumber: 0, pointNumber: point}]), dots: dots(), keys: keys()});
+    found.push({tooltip: await hover(div, [{curveNumber: 0, pointNumber: point}]), dots: dots()});
   }
   return found;
 }"""
@@ -56,9 +55,9 @@ def test_scalings_show_their_own_scale_the_slider_resizes_the_dots_and_markup_re
     largest = [s["markerSize"][0]["max"] for s in steps]
     assert len(set(largest)) == len(steps) and largest == sorted(largest)
     assert 23.0 in largest  # the 1x step draws the dots as built
-    assert len({s["markerSize"][1]["max"] for s in steps}) == len(steps)  # the key follows the dots
+    assert {s["markerSize"][1] for s in steps} == {6.5}  # the key keeps the 1x sizes
     # As clicked: each scaling's value in the tooltip, the rest of it unchanged; each step
-    # draws the dots, and the key's, at its factor of their size.
+    # draws the dots at its factor of their size.
     clicked = onPlot(fig, CONTROLS, 7)
     for shown, scale in zip(clicked, spec.scales.values()):
         assert shown["tooltip"][:2] == ["row: CD3E", "column: <i>T</i>"] and shown["tooltip"][3:] == ["size: 0.8875", "cells: 887"]
@@ -67,7 +66,6 @@ def test_scalings_show_their_own_scale_the_slider_resizes_the_dots_and_markup_re
     unit = clicked[len(spec.scales) + factors.index(1.0)]
     for shown, factor in zip(clicked[len(spec.scales):], factors):
         assert max(shown["dots"]) == pytest.approx(max(unit["dots"]) * factor, rel=0.02)
-    assert [c["keys"] for c in clicked[len(spec.scales):]] == sorted(c["keys"] for c in clicked[len(spec.scales):])
     # Names with markup read literally in ticks, legend and tooltips.
     assert sorted(b["text"] for b in report.boxes["ytick"]) == ["<b>X</b>", "CD3E", "a&b"]
     assert {"%{y}", "<i>T</i>"} <= {b["text"] for b in report.boxes["xtick"]}

@@ -139,7 +139,7 @@ void addSizeKey(figure::Figure& fig, const DotsSpec& spec) {
                         {"x", Array{nullptr}},
                         {"y", Array{nullptr}},
                         {"mode", "markers"},
-                        {"marker", Object{{"size", Array{_dotSize(fraction)}}, {"color", "#777777"}}},
+                        {"marker", Object{{"size", _dotSize(fraction)}, {"color", "#777777"}}},
                         {"name", theme::escape(trimmed(std::string(label) + " " + spec.sizeLabel))},
                         {"hoverinfo", "skip"}});
 }
@@ -190,7 +190,9 @@ figure::Figure dots(const DotsSpec& spec) {
       {"legend", Object{{"itemclick", false}, {"itemdoubleclick", false}, {"itemsizing", "trace"}}}});
 
   FinishOptions options;
-  if (auto slider = sizeSlider(fig, std::nullopt, "dot scale", true)) options.controls.push_back(*slider);
+  // The slider scales the dots by one sizeref; plotly's legend ignores sizeref, so the key
+  // stays at the dots' 1x sizes rather than carrying a size per dot per step.
+  if (auto slider = sizeSlider(fig, std::vector<std::int64_t>{0}, "dot scale", true)) options.controls.push_back(*slider);
   if (scales.size() > 1) options.controls.push_back(scalingMenu(colors));
   options.plot = _cellArea(n, m, DOT_CELL_WIDTH, DOT_CELL_HEIGHT, grid.columns);
   return std::move(finishFigure(fig, spec.common, options));
