@@ -13,6 +13,7 @@
 #include "render/families/common/area.hpp"
 #include "render/families/common/category_axis.hpp"
 #include "render/families/common/table.hpp"
+#include "render/families/common/values.hpp"
 #include "theme/theme.hpp"
 
 namespace tess::render {
@@ -43,15 +44,15 @@ std::vector<std::pair<std::string, const Frame*>> scalesOf(const DotsSpec& spec)
   return out;
 }
 
-// Column and row position of each dot, row by row.
+// Column and row position of each dot, row by row, in the narrowest integers that hold them.
 std::pair<TypedArray, TypedArray> gridPositions(const Grid& grid) {
   std::size_t m = grid.columns.size();
-  std::vector<std::int32_t> x(grid.cells()), y(grid.cells());
+  std::vector<double> x(grid.cells()), y(grid.cells());
   for (std::size_t k = 0; k < x.size(); ++k) {
-    x[k] = static_cast<std::int32_t>(k % m);
-    y[k] = static_cast<std::int32_t>(k / m);
+    x[k] = static_cast<double>(k % m);
+    y[k] = static_cast<double>(k / m);
   }
-  return {TypedArray::of(std::move(x)), TypedArray::of(std::move(y))};
+  return {narrowest(x, {x.size()}), narrowest(y, {y.size()})};
 }
 
 // Row name, column name, then each layer's cell as a tooltip shows it, per dot, packed
@@ -93,7 +94,7 @@ Hover dotHover(const DotsSpec& spec, const Grid& grid, const std::vector<Layer>&
 TypedArray dotSizes(const Frame& size) {
   std::vector<double> values = cellValues(size);
   for (double& v : values) v = _dotSize(v);
-  return TypedArray::of(std::move(values));
+  return compactArray(std::move(values));
 }
 
 // A scale's colour values with the theme's scale and limits for them, keyed for a marker.
@@ -104,7 +105,7 @@ Object scaleColors(const DotsSpec& spec, const std::string& name, const Frame& t
                      std::to_string(table.width()) + " cells, the grid " + std::to_string(grid.rows.size()) + " x " +
                      std::to_string(grid.columns.size()));
   Object encoding = colorEncoding(spec.scale, values, 'c');
-  Object out{{"color", TypedArray::of(std::move(values))}};
+  Object out{{"color", compactArray(std::move(values))}};
   for (auto& [key, value] : encoding) out.set(key, value);
   return out;
 }

@@ -13,6 +13,7 @@
 #include "render/families/common/area.hpp"
 #include "render/families/common/category_axis.hpp"
 #include "render/families/common/table.hpp"
+#include "render/families/common/values.hpp"
 #include "layout/control.hpp"
 #include "theme/theme.hpp"
 
@@ -79,26 +80,6 @@ Array ordered(const Array& names, const std::vector<std::int64_t>& positions, co
 
 TypedArray float32Cells(const std::vector<double>& values, std::size_t rows, std::size_t columns) {
   return TypedArray::of(std::vector<float>(values.begin(), values.end()), {rows, columns});
-}
-
-template <class T>
-TypedArray as(const std::vector<double>& values, TypedArray::Shape shape) {
-  return TypedArray::of(std::vector<T>(values.begin(), values.end()), std::move(shape));
-}
-
-// Whole numbers in the narrowest integer type that holds them all (counts are most of a
-// tooltip's bytes), anything else as float32.
-TypedArray narrowest(const std::vector<double>& values, TypedArray::Shape shape) {
-  bool whole = std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v) && v == std::trunc(v); });
-  auto [low, high] = std::minmax_element(values.begin(), values.end());
-  auto fits = [&](double lo, double hi) { return values.empty() || (*low >= lo && *high <= hi); };
-  if (!whole) return as<float>(values, std::move(shape));
-  if (fits(0, 255)) return as<std::uint8_t>(values, std::move(shape));
-  if (fits(-128, 127)) return as<std::int8_t>(values, std::move(shape));
-  if (fits(0, 65535)) return as<std::uint16_t>(values, std::move(shape));
-  if (fits(-32768, 32767)) return as<std::int16_t>(values, std::move(shape));
-  if (fits(INT32_MIN, INT32_MAX)) return as<std::int32_t>(values, std::move(shape));
-  return as<float>(values, std::move(shape));
 }
 
 bool anyMissing(const std::vector<double>& values) {
