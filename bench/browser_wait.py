@@ -45,22 +45,22 @@ Plotly.newPlot = function (...args) {
 };
 </script>"""
 
-# Applies every menu button and slider step in order, each timed to two frames later.
-STATES = """(async () => {
-  const gd = window.__gd, out = [];
-  const frames = () => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r)));
-  const controls = [...(gd.layout.updatemenus || []).map((m, i) => ["menu", i, m.buttons]),
-                    ...(gd.layout.sliders || []).map((s, i) => ["slider", i, s.steps])];
-  for (const [kind, index, items] of controls) {
-    for (const item of items) {
-      const start = performance.now();
-      await Plotly[item.method](gd, ...item.args);
-      await frames();
-      out.push({control: `${kind} ${index}`, label: item.label, seconds: (performance.now() - start) / 1000});
-    }
-  }
-  return out;
+# Every menu button and slider step, in order, as (method, index of its control, index of the item).
+ITEMS = """(() => {
+  const gd = window.__gd;
+  return [...(gd.layout.updatemenus || []).flatMap((m, i) => m.buttons.map((b, j) => ["menu", i, j, b.label])),
+          ...(gd.layout.sliders || []).flatMap((s, i) => s.steps.map((b, j) => ["slider", i, j, b.label]))];
 })()"""
+
+# Applies one item through its own method, timed until two animation frames later.
+APPLY = """(async (kind, i, j) => {
+  const gd = window.__gd;
+  const item = kind === "menu" ? gd.layout.updatemenus[i].buttons[j] : gd.layout.sliders[i].steps[j];
+  const start = performance.now();
+  await Plotly[item.method](gd, ...item.args);
+  await new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r)));
+  return (performance.now() - start) / 1000;
+})(%s, %d, %d)"""
 
 
 def _page(fig, folder, name):
@@ -85,7 +85,10 @@ def _open(path, states):
                 raise RuntimeError(f"{path.name} was not drawn in time")
             time.sleep(0.05)
         times = {key: value / 1000 for key, value in browser.evaluate("window.__wait").items()}
-        times["states"] = browser.evaluate(STATES) if states else []
+        times["states"] = []
+        for kind, i, j, label in (browser.evaluate(ITEMS) if states else []):
+            seconds = browser.evaluate(APPLY % (json.dumps(kind), i, j))
+            times["states"].append({"control": f"{kind} {i}", "label": label, "seconds": seconds})
         browser.loadPage()  # back to the judge's own page for whoever uses the browser next
         return times
 

@@ -11,6 +11,7 @@ side's own conversions are on ours.
 Each measurement runs in a fresh process so that peak memory (max RSS) is its own; each side
 runs twice and the faster run is kept. The page is fig.to_html(include_plotlyjs=False,
 full_html=True). speed-up = px seconds / ours; size = ours bytes / px bytes.
+Targets: spec to page (to_html) at least 3x, size at most 0.6.
 
 When the installed package cannot draw dots yet, the script says so and exits with status 0.
 
@@ -25,6 +26,9 @@ import numpy as np
 import pandas as pd
 
 import _sides
+
+HTML_TARGET = 3.0
+SIZE_TARGET = 0.6
 
 
 def _inputs(rows, cols, seed=0):
@@ -81,8 +85,9 @@ def main():
     args = parser.parse_args()
     print(f"{'grid':>9} {'dots':>8} {_sides.HEADER}")
     for rows, cols in args.shapes:
-        row = _sides.compare(__file__, rows, cols)[-1]
+        ours, peer, _, size, row = _sides.compare(__file__, rows, cols)
         print(f"{f'{rows}x{cols}':>9} {rows * cols:>8} {row}")
+        print(f"{'':>18} {_sides.pageTargets(ours, peer, size, HTML_TARGET, SIZE_TARGET)}")
 
 
 if __name__ == "__main__":

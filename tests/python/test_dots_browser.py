@@ -77,3 +77,24 @@ def test_scalings_show_their_own_scale_the_slider_resizes_the_dots_and_markup_re
     # The dot without a colour value is still drawn, in plotly's colour for it, and hovers.
     assert len(fills) == 9 and all(fills) and tooltips[2][2] == "colour: NaN"
     assert len(keys) == 3 and keys == sorted(set(keys))  # the key's dots grow as its percentages
+
+
+def test_a_large_grid_draws_in_webgl_and_every_state_hovers_its_own_scale():
+    rows, columns = [f"g{i}" for i in range(100)], [f"t{j}" for j in range(50)]
+    values = pd.DataFrame(np.arange(5000, dtype=float).reshape(100, 50) / 7, index=rows, columns=columns)
+    size = pd.DataFrame(np.linspace(0, 1, 5000).reshape(100, 50), index=rows, columns=columns)
+    spec = _spec.Dots(scales={"mean": values, "z": values - 300}, size=size)
+    fig = _render.figureFor(spec)
+    assert fig.data[0].type == "scattergl" and len(fig.data[0].x) == 5000
+    judge(fig, _render.configFor(spec), states=False).assertClean()  # the small grid clicks every state
+    script = """async (div) => {
+      const found = [];
+      for (const button of figure.layout.updatemenus[0].buttons) {
+        await Plotly.restyle(div, ...button.args);
+        found.push(await hover(div, {xval: 7, yval: 42}));
+      }
+      return found;
+    }"""
+    for shown, scale in zip(onPlot(fig, script), spec.scales.values()):
+        assert shown[:2] == ["row: g42", "column: t7"]
+        assert float(shown[2].split(": ")[1]) == pytest.approx(scale.iloc[42, 7], rel=1e-3)

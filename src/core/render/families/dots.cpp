@@ -14,6 +14,7 @@
 #include "render/families/common/category_axis.hpp"
 #include "render/families/common/table.hpp"
 #include "render/families/common/values.hpp"
+#include "render/families/points.hpp"
 #include "theme/theme.hpp"
 
 namespace tess::render {
@@ -120,7 +121,8 @@ Object dotTrace(const DotsSpec& spec, const std::string& name, Object colors, co
   marker.set("line", Object{{"width", 0}});
   marker.set("showscale", true);
   marker.set("colorbar", colorbar(spec.colorLabel, 0.55));
-  Object trace{{"type", "scatter"}, {"x", std::move(x)},           {"y", std::move(y)},
+  // WebGL from as many dots as a points figure switches at: SVG draws one path per dot.
+  Object trace{{"type", _pointTraceType(grid.cells())}, {"x", std::move(x)},           {"y", std::move(y)},
                {"mode", "markers"}, {"marker", std::move(marker)}, {"name", theme::escape(name)},
                {"showlegend", false}};
   return withHover(std::move(trace), hover);

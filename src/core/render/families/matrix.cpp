@@ -90,19 +90,19 @@ std::string missingColour(const MatrixSpec& spec) {
   return categoryColor("naColor", spec.naColor, theme::MISSING);
 }
 
-Array flatScale(const std::string& colour) { return Array{Array{0.0, colour}, Array{1.0, colour}}; }
-
-// The layer under the heatmap that paints missing cells, and its legend entry. It paints
-// every cell in one flat colour, shown only through the heatmap's gaps: whatever the view
-// shows, it is right under that view's missing cells, and no view needs to move it.
-void addMissingLayer(figure::Figure& fig, const MatrixSpec& spec, const Object& state, std::size_t rows,
-                     std::size_t columns) {
+// The rectangle under every cell that paints missing cells, and its legend entry. It shows
+// only through the heatmap's gaps: whatever the view shows, it is right under that view's
+// missing cells, no view needs to move it, and it costs the page no array.
+void addMissingLayer(figure::Figure& fig, const MatrixSpec& spec, std::size_t rows, std::size_t columns) {
   std::string colour = missingColour(spec);
-  TypedArray cells = TypedArray::of(std::vector<std::uint8_t>(rows * columns, 1), {rows, columns});
+  Value& shapes = fig.layout["shapes"];
+  if (!shapes.isArray()) shapes = Array{};
+  // Category axes place a number at that category's position, whatever their order.
+  shapes.asArray().emplace_back(Object{{"type", "rect"}, {"xref", "x"}, {"yref", "y"},
+                                       {"x0", -0.5}, {"x1", static_cast<double>(columns) - 0.5},
+                                       {"y0", -0.5}, {"y1", static_cast<double>(rows) - 0.5},
+                                       {"fillcolor", colour}, {"line", Object{{"width", 0}}}, {"layer", "between"}});
   std::string label = spec.naLabel.empty() ? "not measured" : spec.naLabel;
-  fig.addTrace(Object{{"type", "heatmap"}, {"z", std::move(cells)}, {"x", state.at("x")}, {"y", state.at("y")},
-                      {"colorscale", flatScale(colour)}, {"showscale", false}, {"hoverinfo", "skip"},
-                      {"name", theme::escape(label)}});
   fig.addTrace(Object{{"type", "scatter"}, {"x", Array{Value()}}, {"y", Array{Value()}}, {"mode", "markers"},
                       {"hoverinfo", "skip"},
                       {"marker", Object{{"symbol", "square"}, {"size", 10}, {"color", colour}}},
@@ -145,11 +145,11 @@ Object stateOf(const MatrixSpec& spec, const frame::Frame& table, std::pair<std:
 
 // What choosing a view changes: which scale's heatmap shows, and the order of both axes'
 // categories. Each scale's values travel once, in its own trace.
-Object viewButton(const View& view, std::size_t scales, const Object& state, std::int64_t firstScale) {
+Object viewButton(const View& view, std::size_t scales, const Object& state) {
   Array visible, traces;
   for (std::size_t s = 0; s < scales; ++s) {
     visible.emplace_back(s == view.scale);
-    traces.emplace_back(firstScale + static_cast<std::int64_t>(s));
+    traces.emplace_back(static_cast<std::int64_t>(s));
   }
   Object relayout;
   if (view.order) {
@@ -241,8 +241,6 @@ figure::Figure matrix(const MatrixSpec& spec) {
   figure::Figure fig;
   auto hover = _matrixHover(spec, base);
   Object state = stateOf(spec, base, hover, states.front());
-  if (missing) addMissingLayer(fig, spec, state, rows, columns);
-  auto firstScale = static_cast<std::int64_t>(fig.data.size());
   // One heatmap per scale, only the first shown: the tooltip tables sit in each, and read
   // the shown heatmap's own values.
   for (std::size_t s = 0; s < states.size(); ++s) {
@@ -252,6 +250,8 @@ figure::Figure matrix(const MatrixSpec& spec) {
       heatmap.set(attribute, value);
     fig.addTrace(std::move(heatmap));
   }
+  // After the heatmaps, whose names make both axes category axes.
+  if (missing) addMissingLayer(fig, spec, rows, columns);
 
   fig.updateAxes('x', Object{{"title_text", theme::escape(spec.xlabel)}, {"side", "bottom"}});
   fig.updateAxes('y', Object{{"title_text", theme::escape(spec.ylabel)}, {"autorange", "reversed"}});
@@ -268,7 +268,7 @@ figure::Figure matrix(const MatrixSpec& spec) {
   if (views.size() > 1) {
     Array buttons;
     for (const View& view : views)
-      buttons.emplace_back(viewButton(view, states.size(), state, firstScale));
+      buttons.emplace_back(viewButton(view, states.size(), state));
     options.controls.push_back(
         layout::control(Object{{"type", "dropdown"}, {"buttons", std::move(buttons)}, {"active", 0}}, "dropdown",
                         "view"));
