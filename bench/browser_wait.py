@@ -89,7 +89,6 @@ def _open(path, states):
         for kind, i, j, label in (browser.evaluate(ITEMS) if states else []):
             seconds = browser.evaluate(APPLY % (json.dumps(kind), i, j))
             times["states"].append({"control": f"{kind} {i}", "label": label, "seconds": seconds})
-        browser.loadPage()  # back to the judge's own page for whoever uses the browser next
         return times
 
     return _run(task)

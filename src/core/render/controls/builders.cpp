@@ -178,9 +178,9 @@ std::optional<Object> sizeSlider(const figure::Figure& fig, const std::optional<
       Array sizes;
       if (!arrays)
         for (const Value& size : found.sizes) sizes.push_back(scaled(size, factor));
-      std::string label = formatG(factor) + "\u00D7";
-      steps.emplace_back(arrays ? step(std::move(label), "marker.sizeref", Array{1.0 / factor}, found.kept)
-                                : step(std::move(label), "marker.size", std::move(sizes), found.kept));
+      std::string name = formatG(factor) + "\u00D7";
+      steps.emplace_back(arrays ? step(std::move(name), "marker.sizeref", Array{1.0 / factor}, found.kept)
+                                : step(std::move(name), "marker.size", std::move(sizes), found.kept));
     }
   } else {
     auto [ladder, at] = layout::sizeLadder(*uniform);
