@@ -82,3 +82,10 @@ def targets(speedUp, size, speedTarget, sizeTarget):
     """The line that says whether the ratios meet their targets."""
     return (f"targets: speed-up >= {speedTarget:.0f}x {'met' if speedUp >= speedTarget else 'MISSED'}, "
             f"size <= {sizeTarget} {'met' if size <= sizeTarget else 'MISSED'}")
+
+
+def pageTargets(ours, peer, size, htmlTarget, sizeTarget):
+    """The line that says whether spec to page (to_html) and the page's size meet their targets."""
+    html = peer["htmlSeconds"] / ours["htmlSeconds"]
+    return (f"targets: spec to page (to_html) >= {htmlTarget:.0f}x {'met' if html >= htmlTarget else 'MISSED'}, "
+            f"page <= {sizeTarget} {'met' if size <= sizeTarget else 'MISSED'}")

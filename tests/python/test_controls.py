@@ -124,9 +124,11 @@ def test_relative_steps_scale_an_array_size_point_by_point():
     values = np.array([4.0, 8.0, 12.0, 3.33])
     fig = go.Figure(go.Scatter(x=[0, 1, 2, 3], y=[0, 1, 2, 3], mode="markers", marker={"size": values}, name="n"))
     report = _judged(fig, _render.sizeSlider(fig))
+    # One sizeref per step, so the sizes are drawn at exactly their factor.
+    assert [step.args[0] for step in fig.layout.sliders[0].steps] == [
+        {"marker.sizeref": [1 / factor]} for factor in _layout.SIZE_FACTORS]
     for factor, state in zip(_layout.SIZE_FACTORS, report.states, strict=True):
-        scaled = [round(v * factor, 2) for v in values.tolist()]
-        assert state["markerSize"] == [{"n": 4, "min": min(scaled), "max": max(scaled)}]
+        assert state["markerSize"] == [{"n": 4, "min": pytest.approx(3.33 * factor), "max": pytest.approx(12 * factor)}]
 
 
 @pytest.mark.browser

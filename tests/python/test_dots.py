@@ -45,7 +45,7 @@ def test_user_text_reads_literally_in_ticks_legend_menu_and_tooltips():
     assert list(fig.layout.yaxis.ticktext) == ["&lt;b&gt;X&lt;/b&gt;", "a&amp;b"]
     assert list(fig.layout.xaxis.ticktext)[0] == "&#37;{y}"
     assert fig.data[0].name == fig.layout.updatemenus[0].buttons[0].label == "&lt;b&gt;s&lt;/b&gt;"
-    assert fig.data[2].name == "25&#37; &#37; &lt;cells&gt;"
+    assert fig.data[1].name == "25&#37; &#37; &lt;cells&gt;"
     assert list(fig.data[0].customdata[0][:2]) == ["&lt;b&gt;X&lt;/b&gt;", "%{y}"]
     assert "&lt;n&gt;: %{customdata[3]}" in fig.data[0].hovertemplate
 

@@ -29,6 +29,19 @@ HOVER = """async (div, points) => {
     (p) => p.style.fill), Array.from(div.querySelectorAll(".legend path.scatterpts"), (p) => p.getBBox().width)];
 }"""
 
+# Each scaling's button and then each slider step, clicked in turn: the tooltip of one dot and
+# the drawn widths of the dots.
+CONTROLS = """async (div, point) => {
+  const dots = () => Array.from(div.querySelectorAll(".scatterlayer .trace")[0].querySelectorAll("path.point"),
+    (p) => p.getBBox().width);
+  const found = [];
+  for (const item of [...figure.layout.updatemenus[0].buttons, ...figure.layout.sliders[0].steps]) {
+    await Plotly[item.method](div, ...item.args);
+    found.push({tooltip: await hover(div, [{curveNumber: 0, pointNumber: point}]), dots: dots()});
+  }
+  return found;
+}"""
+
 
 def test_scalings_show_their_own_scale_the_slider_resizes_the_dots_and_markup_reads_literally():
     spec = _markupSpec()
@@ -36,13 +49,23 @@ def test_scalings_show_their_own_scale_the_slider_resizes_the_dots_and_markup_re
     report = judge(fig, _render.configFor(spec), states=True)
     report.assertClean()
     menus = [s for s in report.states if s["control"] == "updatemenu"]
-    # Scale traces 0-2, size key 3-5: each button shows its own scale beside the whole key.
-    assert [s["visible"] for s in menus] == [[j, 3, 4, 5] for j in range(3)]
+    # One trace of dots, recoloured by each scaling; the size key 1-3 beside it throughout.
+    assert [s["visible"] for s in menus] == [[0, 1, 2, 3]] * 3
     steps = [s for s in report.states if s["control"] == "slider"]
     largest = [s["markerSize"][0]["max"] for s in steps]
     assert len(set(largest)) == len(steps) and largest == sorted(largest)
     assert 23.0 in largest  # the 1x step draws the dots as built
-    assert len({s["markerSize"][3] for s in steps}) == len(steps)  # the key follows the dots
+    assert {s["markerSize"][1] for s in steps} == {6.5}  # the key keeps the 1x sizes
+    # As clicked: each scaling's value in the tooltip, the rest of it unchanged; each step
+    # draws the dots at its factor of their size.
+    clicked = onPlot(fig, CONTROLS, 7)
+    for shown, scale in zip(clicked, spec.scales.values()):
+        assert shown["tooltip"][:2] == ["row: CD3E", "column: <i>T</i>"] and shown["tooltip"][3:] == ["size: 0.8875", "cells: 887"]
+        assert float(shown["tooltip"][2].split(": ")[1]) == scale.iloc[2, 1]
+    factors = [float(step.label.rstrip("×")) for step in fig.layout.sliders[0].steps]
+    unit = clicked[len(spec.scales) + factors.index(1.0)]
+    for shown, factor in zip(clicked[len(spec.scales):], factors):
+        assert max(shown["dots"]) == pytest.approx(max(unit["dots"]) * factor, rel=0.02)
     # Names with markup read literally in ticks, legend and tooltips.
     assert sorted(b["text"] for b in report.boxes["ytick"]) == ["<b>X</b>", "CD3E", "a&b"]
     assert {"%{y}", "<i>T</i>"} <= {b["text"] for b in report.boxes["xtick"]}
@@ -54,3 +77,24 @@ def test_scalings_show_their_own_scale_the_slider_resizes_the_dots_and_markup_re
     # The dot without a colour value is still drawn, in plotly's colour for it, and hovers.
     assert len(fills) == 9 and all(fills) and tooltips[2][2] == "colour: NaN"
     assert len(keys) == 3 and keys == sorted(set(keys))  # the key's dots grow as its percentages
+
+
+def test_a_large_grid_draws_in_webgl_and_every_state_hovers_its_own_scale():
+    rows, columns = [f"g{i}" for i in range(100)], [f"t{j}" for j in range(50)]
+    values = pd.DataFrame(np.arange(5000, dtype=float).reshape(100, 50) / 7, index=rows, columns=columns)
+    size = pd.DataFrame(np.linspace(0, 1, 5000).reshape(100, 50), index=rows, columns=columns)
+    spec = _spec.Dots(scales={"mean": values, "z": values - 300}, size=size)
+    fig = _render.figureFor(spec)
+    assert fig.data[0].type == "scattergl" and len(fig.data[0].x) == 5000
+    judge(fig, _render.configFor(spec), states=False).assertClean()  # the small grid clicks every state
+    script = """async (div) => {
+      const found = [];
+      for (const button of figure.layout.updatemenus[0].buttons) {
+        await Plotly.restyle(div, ...button.args);
+        found.push(await hover(div, {xval: 7, yval: 42}));
+      }
+      return found;
+    }"""
+    for shown, scale in zip(onPlot(fig, script), spec.scales.values()):
+        assert shown[:2] == ["row: g42", "column: t7"]
+        assert float(shown[2].split(": ")[1]) == pytest.approx(scale.iloc[42, 7], rel=1e-3)

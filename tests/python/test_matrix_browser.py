@@ -11,7 +11,7 @@ pytestmark = pytest.mark.browser
 
 # Applies each view's button, then reads the tick labels in drawn order, whether the centre
 # of given cells shows the missing layer (the heatmap's image transparent there, the layer's
-# painted), and the tooltip of one cell.
+# rectangle painted under it), and the tooltip of one cell.
 VIEWS = """async (div, probes) => {
   const opaque = async (image, x, y) => {
     const picture = new Image();
@@ -29,9 +29,14 @@ VIEWS = """async (div, probes) => {
   };
   return eachView(div, async () => {
     const paint = [];
+    const [heatmap] = div.querySelectorAll(".hm image");
+    const layer = div.querySelector(".shapelayer path").getBoundingClientRect();
     for (const [x, y] of probes.paint) {
-      const [layer, heatmap] = div.querySelectorAll(".hm image");
-      paint.push((await opaque(layer, x, y)) && !(await opaque(heatmap, x, y)));
+      const [px, py] = [div._fullLayout.xaxis.d2p(x), div._fullLayout.yaxis.d2p(y)];
+      const plot = div.querySelector(".draglayer .nsewdrag").getBoundingClientRect();
+      const under = layer.left <= plot.left + px && plot.left + px <= layer.right &&
+        layer.top <= plot.top + py && plot.top + py <= layer.bottom;
+      paint.push(under && !(await opaque(heatmap, x, y)));
     }
     const [x, y] = probes.hover;
     const tooltip = await hover(div, {xval: div._fullLayout.xaxis.d2c(x), yval: div._fullLayout.yaxis.d2c(y)});
@@ -51,7 +56,7 @@ def test_each_view_reorders_the_picture_moves_its_missing_paint_and_names_the_ho
     spec = _spec.Matrix(frame=mean, scales={"mean": mean, "score": score}, orders=orders, xlabel="type",
                         ylabel="gene")
     fig = _render.figureFor(spec)
-    heatmap = fig.data[-1]
+    heatmap = fig.data[0]
     # Probes by the categories the figure holds: the cells missing under each scale.
     x, y = list(heatmap.x), list(heatmap.y)
     probes = {"paint": [[x[2], y[0]], [x[0], y[3]]], "hover": [x[1], y[2]]}

@@ -1,5 +1,7 @@
 """The points family: traces per key and category, the rows behind them, sizes and controls."""
 
+import base64
+
 import numpy as np
 import pandas as pd
 import plotly.graph_objects as go
@@ -20,6 +22,10 @@ def _spec_for(frame, **kw):
         "x": "x", "y": "y", "keys": ["type"], "categorical": {"type": True, "sample": True}, "size": 4.0, "alpha": 0.8,
         "colors": {"type": {"T": "#E15759", "B": "#4E79A7", "NK": "#59A14F", "empty": "#000000"},
                    "sample": {"s1": "#111111", "s2": "#222222"}}, **kw})
+
+
+def _decoded(record):  # a payload array as plotly.js reads it back from its typed-array record
+    return np.frombuffer(base64.b64decode(record["bdata"]), record["dtype"])
 
 
 def _draw(spec):
@@ -88,23 +94,32 @@ def _split_spec(n):
 def test_large_figures_split_traces_by_few_valued_text_instead_of_repeating_it():
     frame, spec = _split_spec(5000)
     fig = _draw(spec)
-    # T, B and NK each in two pieces (s1, s2), the empty category once; CD8A in two pieces.
-    assert [t.name for t in fig.data] == ["T", "T", "B", "B", "NK", "NK", "empty", "CD8A", "CD8A"]
+    # T, B and NK each in two pieces (s1, s2), the empty category once; CD8A holds its colour bar.
+    assert [t.name for t in fig.data] == ["T", "T", "B", "B", "NK", "NK", "empty", "CD8A"]
     samples = frame["sample"].to_numpy()
     for trace, rows in zip(fig.data, spec.renderRows):
         if len(rows):
             (value,) = set(samples[rows])
             assert f"sample: {value}<br>" in trace.hovertemplate
             assert np.array_equal(np.asarray(trace.y), frame["y"].to_numpy(np.float32)[rows])
-    # Each category keeps one legend entry; the continuous key's pieces share limits and one colour bar.
+    # Each category keeps one legend entry.
     assert [t.name for t in fig.data[:7] if t.showlegend is not False] == ["T", "B", "NK", "empty"]
     assert len({t.legendgroup for t in fig.data[:2]}) == 1
-    scaled = fig.data[7:]
-    assert [t.marker.showscale for t in scaled] == [True, False] and scaled[0].marker.color.dtype == np.float32
-    assert (scaled[0].marker.cmin, scaled[0].marker.cmax) == (scaled[1].marker.cmin, scaled[1].marker.cmax)
-    assert np.array_equal(np.sort(np.concatenate(spec.renderRows[7:])), np.arange(5000))
+    assert len(spec.renderRows[7]) == 0 and fig.data[7].marker.showscale is True
+    # CD8A recolours the categories' cells with its values, x, y and tooltips left where they are,
+    # under one scale and limits; the legend gives way to its colour bar.
     buttons = fig.layout.updatemenus[0].buttons
-    assert [b.label for b in buttons] == ["type", "CD8A"] and buttons[1].args[0]["visible"] == [False] * 7 + [True] * 2
+    assert [b.label for b in buttons] == ["type", "CD8A"]
+    state = buttons[1].args[0]
+    assert state["visible"] == [True] * 8 and state["showlegend"] == [False] * 8
+    assert state["marker.showscale"] == [False] * 7 + [True]
+    for record, rows in zip(state["marker.color"][:7], spec.renderRows):
+        assert record["dtype"] == "f4" and np.array_equal(_decoded(record), frame["CD8A"].to_numpy(np.float32)[rows])
+    assert len({state["marker.cmin"][t] for t in range(8)}) == 1 and "x" not in state and "customdata" not in state
+    # Back on the categories, every trace is as built.
+    back = buttons[0].args[0]
+    assert back["marker.color"][:7] == [t.marker.color for t in fig.data[:7]]
+    assert back["hovertemplate"] == [t.hovertemplate for t in fig.data]
 
 
 @pytest.mark.parametrize("n, values", [(3999, 2), (5000, 17)])
@@ -113,5 +128,5 @@ def test_small_figures_and_many_valued_text_keep_one_trace_per_category(n, value
     frame["sample"] = [f"sample number {i % values}" for i in range(n)]
     fig = _draw(spec)
     assert [t.name for t in fig.data] == ["T", "B", "NK", "empty", "CD8A"]
-    assert [t.visible for t in fig.data] == [True, True, True, True, False]  # the second key hidden until chosen
+    assert [t.visible for t in fig.data] == [True, True, True, True, False]  # the second key's bar hidden until chosen
     assert "sample: %{text}" in fig.data[0].hovertemplate

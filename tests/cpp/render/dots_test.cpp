@@ -5,6 +5,9 @@
 
 #include <limits>
 
+#include "render/families/common/table.hpp"
+#include "render/families/common/values.hpp"
+
 namespace tess::render {
 namespace {
 
@@ -42,22 +45,24 @@ std::string cell(const Object& t, std::size_t dot, std::size_t column) {
 TEST(DotsTest, DotsRunRowByRowWithClampedSizesAndTooltipCells) {
   figure::Figure fig = dots(spec());
   const Object& t = trace(fig, 0);
-  EXPECT_EQ(t.at("x"), figure::Value(figure::TypedArray::of<std::int32_t>({0, 1, 0, 1})));  // row by row
+  EXPECT_EQ(t.at("x"), figure::Value(figure::TypedArray::of<std::uint8_t>({0, 1, 0, 1})));  // row by row
   // The size table read row by row: g1/T 0.5, g1/B 2.0, g2/T NaN, g2/B -1.0; missing as the smallest.
-  EXPECT_EQ(t.at("marker").asObject().at("size"), figure::Value(figure::TypedArray::of<double>({12, 23, 1, 1})));
+  EXPECT_EQ(t.at("marker").asObject().at("size"), figure::Value(figure::TypedArray::of<float>({12, 23, 1, 1})));
   EXPECT_EQ(cell(t, 1, 0) + cell(t, 1, 1) + cell(t, 2, 2), "g1B-");
 }
 
-TEST(DotsTest, EachScalingButtonShowsOnlyItsScaleAndLeavesTheKeyAlone) {
+TEST(DotsTest, EachScalingButtonRecoloursTheOneTraceOfDotsAndLeavesTheKeyAlone) {
   DotsSpec s = spec();
   s.scales = {{"mean", grid()}, {"z", grid(-1.0)}, {"max", grid(9.0)}};
   figure::Figure fig = dots(s);
-  ASSERT_EQ(fig.data.size(), 6u);  // three scales, then the size key's three
-  EXPECT_FALSE(trace(fig, 1).at("visible").asBool());
+  ASSERT_EQ(fig.data.size(), 4u);  // the dots, then the size key's three
   const Array& buttons = fig.layout.at("updatemenus").asArray().at(0).asObject().at("buttons").asArray();
-  const Array& args = buttons.at(2).asObject().at("args").asArray();  // the third scale only
-  EXPECT_EQ(args.at(0).asObject().at("visible"), figure::Value(Array{false, false, true}));
-  EXPECT_EQ(args.at(1), figure::Value(Array{0, 1, 2}));
+  const Array& args = buttons.at(2).asObject().at("args").asArray();  // the third scale
+  EXPECT_EQ(args.at(1), figure::Value(Array{0}));
+  const Object& restyle = args.at(0).asObject();
+  EXPECT_EQ(restyle.at("marker.color").asArray().at(0),
+            figure::Value(compactArray(cellValues(grid(9.0))).asRecord()));
+  EXPECT_FALSE(restyle.contains("x") || restyle.contains("customdata"));  // positions and tooltips stay
 }
 
 TEST(DotsTest, TablesAreMatchedByLabel) {
@@ -66,7 +71,7 @@ TEST(DotsTest, TablesAreMatchedByLabel) {
   s.extra = {{"partial", table<std::int64_t>({"g1"}, {"T", "B"}, {{7}, {8}})}};
   figure::Figure fig = dots(s);
   const Object& t = trace(fig, 0);
-  EXPECT_EQ(t.at("marker").asObject().at("size"), figure::Value(figure::TypedArray::of<double>({1, 1, 1, 23})));
+  EXPECT_EQ(t.at("marker").asObject().at("size"), figure::Value(figure::TypedArray::of<float>({1, 1, 1, 23})));
   EXPECT_EQ(cell(t, 1, 3) + cell(t, 3, 3), "8-");
   EXPECT_EQ(trace(dots(DotsSpec{}), 0).at("customdata").length(), 0u);  // an empty grid still finishes
 }

@@ -428,9 +428,10 @@
     return value.length > 0 && isArrayLike(value[0]) ? `matrix(${value.length})` : `array(${value.length})`;
   }
 
-  function sizeSummary(size) {
+  // Array sizes as drawn: plotly divides each by the trace's sizeref (diameter mode).
+  function sizeSummary(size, sizeref) {
     if (!isArrayLike(size)) return size === undefined ? null : size;
-    const values = Array.from(size).filter((v) => typeof v === "number");
+    const values = Array.from(size).filter((v) => typeof v === "number").map((v) => v / (sizeref || 1));
     const some = values.length > 0;
     return { n: size.length, min: some ? Math.min(...values) : null, max: some ? Math.max(...values) : null };
   }
@@ -456,7 +457,10 @@
     return {
       visible: gd._fullData.filter((t) => t.visible === true).map((t) => t.index),
       // A hidden trace gets no defaults, so its size is read from the input.
-      markerSize: gd._fullData.map((t, i) => sizeSummary(valueAt(t.visible === true ? t : gd.data[i], "marker.size"))),
+      markerSize: gd._fullData.map((t, i) => {
+        const shown = t.visible === true ? t : gd.data[i];
+        return sizeSummary(valueAt(shown, "marker.size"), valueAt(shown, "marker.sizeref"));
+      }),
       axisTitles,
       shapes: gd.data.map((t) => Object.fromEntries(SHAPED.map((k) => [k, shapeOf(valueAt(t, k))]))),
       lengthFaults: gd.data.map(lengthFaults),

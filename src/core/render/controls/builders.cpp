@@ -45,29 +45,36 @@ std::pair<double, double> extremes(const std::vector<double>& values) {
   return {low, high};
 }
 
+// An array of sizes is one-dimensional numbers, as plotly reads it.
+void checkSizes(const Value& size) {
+  if (size.isTyped() && size.asTyped().ndim() != 1) throw ValueError("a marker size array is one-dimensional");
+  if (size.isArray())
+    for (const Value& v : size.asArray()) sizeNumber(v);
+}
+
 // An array of sizes stays one array: a step of a large plot carries one per marker.
 Value scaled(const Value& size, double factor) {
   if (!size.isSequence()) return roundTo2(sizeNumber(size) * factor);
   std::vector<double> out;
+  checkSizes(size);
   if (size.isTyped()) {
     const figure::TypedArray& array = size.asTyped();
-    if (array.ndim() != 1) throw ValueError("a marker size array is one-dimensional");
     out.reserve(array.size());
     for (std::size_t i = 0; i < array.size(); ++i) out.push_back(roundTo2(array.at(i) * factor));
   } else {
     out.reserve(size.length());
-    for (const Value& v : size.asArray()) out.push_back(roundTo2(sizeNumber(v) * factor));
+    for (const Value& v : size.asArray()) out.push_back(roundTo2(v.asDouble() * factor));
   }
   return figure::TypedArray::of(std::move(out));
 }
 
-Object step(std::string label, Array sizes, const std::vector<std::int64_t>& kept) {
+Object step(std::string label, std::string_view attribute, Array values, const std::vector<std::int64_t>& kept) {
   Array traces(kept.begin(), kept.end());
   // restyle hands trace k entry k of a list, so each trace's value (itself a list for an
   // array size) sits in the outer list once.
   return Object{{"label", std::move(label)},
                 {"method", "restyle"},
-                {"args", Array{Object{{"marker.size", std::move(sizes)}}, std::move(traces)}}};
+                {"args", Array{Object{{std::string(attribute), std::move(values)}}, std::move(traces)}}};
 }
 
 std::size_t unitFactor() {
@@ -161,18 +168,25 @@ std::optional<Object> sizeSlider(const figure::Figure& fig, const std::optional<
   Array steps;
   std::size_t active = 0;
   std::optional<std::string> suffix;
+  // Where every size is an array, one sizeref per trace scales them all: a step then
+  // carries a number, not a size per marker.
+  bool arrays = std::all_of(found.sizes.begin(), found.sizes.end(), [](const Value& s) { return s.isSequence(); });
+  if (arrays) std::for_each(found.sizes.begin(), found.sizes.end(), checkSizes);
   if (!uniform) {
     active = unitFactor();
     for (double factor : layout::SIZE_FACTORS) {
       Array sizes;
-      for (const Value& size : found.sizes) sizes.push_back(scaled(size, factor));
-      steps.emplace_back(step(formatG(factor) + "\u00D7", std::move(sizes), found.kept));
+      if (!arrays)
+        for (const Value& size : found.sizes) sizes.push_back(scaled(size, factor));
+      std::string name = formatG(factor) + "\u00D7";
+      steps.emplace_back(arrays ? step(std::move(name), "marker.sizeref", Array{1.0 / factor}, found.kept)
+                                : step(std::move(name), "marker.size", std::move(sizes), found.kept));
     }
   } else {
     auto [ladder, at] = layout::sizeLadder(*uniform);
     active = at;
     for (double size : ladder)
-      steps.emplace_back(step(formatG(size), Array(found.kept.size(), Value(size)), found.kept));
+      steps.emplace_back(step(formatG(size), "marker.size", Array(found.kept.size(), Value(size)), found.kept));
     suffix = " px";
   }
   return layout::control(bandSlider(static_cast<std::int64_t>(active), std::move(steps), std::string(label) + ": ", suffix),
@@ -220,10 +234,17 @@ Object dropdownControl(std::span<const std::string> labels, std::span<const std:
   if (!extra.empty() && extra.size() != labels.size())
     throw ValueError("a dropdown of " + std::to_string(labels.size()) + " states with " +
                      std::to_string(extra.size()) + " layout updates");
+  const std::vector<Object>& traces = options.stateTraces;
+  if (!traces.empty() && traces.size() != labels.size())
+    throw ValueError("a dropdown of " + std::to_string(labels.size()) + " states with " +
+                     std::to_string(traces.size()) + " trace updates");
   Array buttons;
   for (std::size_t k = 0; k < labels.size(); ++k) {
     std::vector<bool> mask = _visibility(groups, static_cast<std::int64_t>(k));
-    Array args{Object{{"visible", Array(mask.begin(), mask.end())}}};
+    Object update{{"visible", Array(mask.begin(), mask.end())}};
+    if (!traces.empty())
+      for (const auto& [attribute, value] : traces[k]) update.set(attribute, value);
+    Array args{std::move(update)};
     Object relayout = extra.empty() ? Object{} : extra[k];
     if (retitle) relayout.set(*axis + "axis.title.text", axisTitleFor(labels[k], base));
     if (!relayout.empty()) args.emplace_back(std::move(relayout));

@@ -53,6 +53,9 @@ struct DropdownOptions {
   /// Further layout updates of each state (one per label, or none), before its axis title:
   /// a note that belongs to the state, the gate lines of a marker.
   std::vector<figure::Object> stateLayout = {};
+  /// Further trace updates of each state (one per label, or none), each attribute a list
+  /// with one entry per trace; a "visible" among them replaces the state's mask.
+  std::vector<figure::Object> stateTraces = {};
 };
 
 /// A dropdown whose state k shows only the k-th run of traces (`groups` counts the traces

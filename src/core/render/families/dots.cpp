@@ -13,6 +13,8 @@
 #include "render/families/common/area.hpp"
 #include "render/families/common/category_axis.hpp"
 #include "render/families/common/table.hpp"
+#include "render/families/common/values.hpp"
+#include "render/families/points.hpp"
 #include "theme/theme.hpp"
 
 namespace tess::render {
@@ -43,15 +45,15 @@ std::vector<std::pair<std::string, const Frame*>> scalesOf(const DotsSpec& spec)
   return out;
 }
 
-// Column and row position of each dot, row by row.
+// Column and row position of each dot, row by row, in the narrowest integers that hold them.
 std::pair<TypedArray, TypedArray> gridPositions(const Grid& grid) {
   std::size_t m = grid.columns.size();
-  std::vector<std::int32_t> x(grid.cells()), y(grid.cells());
+  std::vector<double> x(grid.cells()), y(grid.cells());
   for (std::size_t k = 0; k < x.size(); ++k) {
-    x[k] = static_cast<std::int32_t>(k % m);
-    y[k] = static_cast<std::int32_t>(k / m);
+    x[k] = static_cast<double>(k % m);
+    y[k] = static_cast<double>(k / m);
   }
-  return {TypedArray::of(std::move(x)), TypedArray::of(std::move(y))};
+  return {narrowest(x, {x.size()}), narrowest(y, {y.size()})};
 }
 
 // Row name, column name, then each layer's cell as a tooltip shows it, per dot, packed
@@ -93,27 +95,36 @@ Hover dotHover(const DotsSpec& spec, const Grid& grid, const std::vector<Layer>&
 TypedArray dotSizes(const Frame& size) {
   std::vector<double> values = cellValues(size);
   for (double& v : values) v = _dotSize(v);
-  return TypedArray::of(std::move(values));
+  return compactArray(std::move(values));
 }
 
-Object scaleTrace(const DotsSpec& spec, const std::string& name, const Frame& table, const Grid& grid,
-                  bool visible, const std::pair<TypedArray, TypedArray>& xy, const TypedArray& sizes,
-                  const Hover& hover) {
+// A scale's colour values with the theme's scale and limits for them, keyed for a marker.
+Object scaleColors(const DotsSpec& spec, const std::string& name, const Frame& table, const Grid& grid) {
   std::vector<double> values = cellValues(table);
   if (values.size() != grid.cells())
     throw ValueError("dots: scale '" + name + "' has " + std::to_string(table.rows()) + " x " +
                      std::to_string(table.width()) + " cells, the grid " + std::to_string(grid.rows.size()) + " x " +
                      std::to_string(grid.columns.size()));
-  Object marker{{"size", sizes}};
   Object encoding = colorEncoding(spec.scale, values, 'c');
-  marker.set("color", TypedArray::of(std::move(values)));
-  for (auto& [key, value] : encoding) marker.set(key, value);
+  Object out{{"color", compactArray(std::move(values))}};
+  for (auto& [key, value] : encoding) out.set(key, value);
+  return out;
+}
+
+// The one trace of dots: positions, sizes and tooltips travel once, the colours of the
+// first scale with it and every other scale's in the scaling menu.
+Object dotTrace(const DotsSpec& spec, const std::string& name, Object colors, const Grid& grid,
+                const Hover& hover, const Frame& size) {
+  auto [x, y] = gridPositions(grid);
+  Object marker{{"size", dotSizes(size)}};
+  for (auto& [key, value] : colors) marker.set(key, value);
   marker.set("line", Object{{"width", 0}});
   marker.set("showscale", true);
   marker.set("colorbar", colorbar(spec.colorLabel, 0.55));
-  Object trace{{"type", "scatter"}, {"x", xy.first},  {"y", xy.second},
-               {"mode", "markers"}, {"visible", visible}, {"marker", std::move(marker)},
-               {"name", theme::escape(name)}, {"showlegend", false}};
+  // WebGL from as many dots as a points figure switches at: SVG draws one path per dot.
+  Object trace{{"type", _pointTraceType(grid.cells())}, {"x", std::move(x)},           {"y", std::move(y)},
+               {"mode", "markers"}, {"marker", std::move(marker)}, {"name", theme::escape(name)},
+               {"showlegend", false}};
   return withHover(std::move(trace), hover);
 }
 
@@ -131,18 +142,14 @@ void addSizeKey(figure::Figure& fig, const DotsSpec& spec) {
                           Object{{"size", _dotSize(fraction)}, {"color", "#777777"}}));
 }
 
-// Each button shows its own scale; the restyle addresses the scale traces only, so the
-// size key keeps its visibility.
-Object scalingMenu(const std::vector<std::pair<std::string, const Frame*>>& scales) {
-  Array targets, buttons;
-  for (std::size_t i = 0; i < scales.size(); ++i) targets.emplace_back(static_cast<std::int64_t>(i));
-  for (std::size_t i = 0; i < scales.size(); ++i) {
-    Array visible;
-    for (std::size_t j = 0; j < scales.size(); ++j) visible.emplace_back(i == j);
-    buttons.emplace_back(Object{{"label", theme::escape(scales[i].first)},
+// Each button recolours the dots with its own scale.
+Object scalingMenu(const std::vector<std::pair<std::string, Object>>& scales) {
+  Array buttons;
+  for (const auto& [name, colors] : scales)
+    buttons.emplace_back(Object{{"label", theme::escape(name)},
                                 {"method", "restyle"},
-                                {"args", Array{Object{{"visible", std::move(visible)}}, targets}}});
-  }
+                                {"args", Array{restyleOf(Object{{"marker", colors}, {"name", theme::escape(name)}}),
+                                               Array{std::int64_t{0}}}}});
   return layout::control(Object{{"type", "dropdown"}, {"active", 0}, {"buttons", std::move(buttons)}}, "dropdown",
                          "scaling");
 }
@@ -161,12 +168,11 @@ figure::Figure dots(const DotsSpec& spec) {
   for (const auto& [name, table] : spec.extra)
     layers.push_back({name.text, alignedTable(table, base.index(), base.names())});
   Hover hover = dotHover(spec, grid, layers);
-  TypedArray sizes = dotSizes(layers.front().table);
-  auto xy = gridPositions(grid);
+  std::vector<std::pair<std::string, Object>> colors;
+  for (const auto& [name, table] : scales) colors.emplace_back(name, scaleColors(spec, name, *table, grid));
 
   figure::Figure fig;
-  for (std::size_t i = 0; i < scales.size(); ++i)
-    fig.addTrace(scaleTrace(spec, scales[i].first, *scales[i].second, grid, i == 0, xy, sizes, hover));
+  fig.addTrace(dotTrace(spec, scales.front().first, colors.front().second, grid, hover, layers.front().table));
   addSizeKey(fig, spec);
 
   Object x = categoryAxis(positions(m), grid.columns, spec.xlabel);
@@ -182,8 +188,10 @@ figure::Figure dots(const DotsSpec& spec) {
       {"legend", Object{{"itemclick", false}, {"itemdoubleclick", false}, {"itemsizing", "trace"}}}});
 
   FinishOptions options;
-  if (auto slider = sizeSlider(fig, std::nullopt, "dot scale", true)) options.controls.push_back(*slider);
-  if (scales.size() > 1) options.controls.push_back(scalingMenu(scales));
+  // The slider scales the dots by one sizeref; plotly's legend ignores sizeref, so the key
+  // stays at the dots' 1x sizes rather than carrying a size per dot per step.
+  if (auto slider = sizeSlider(fig, std::vector<std::int64_t>{0}, "dot scale", true)) options.controls.push_back(*slider);
+  if (scales.size() > 1) options.controls.push_back(scalingMenu(colors));
   options.plot = _cellArea(n, m, DOT_CELL_WIDTH, DOT_CELL_HEIGHT, grid.columns);
   return std::move(finishFigure(fig, spec.common, options));
 }

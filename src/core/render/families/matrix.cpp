@@ -14,6 +14,7 @@
 #include "render/families/common/area.hpp"
 #include "render/families/common/category_axis.hpp"
 #include "render/families/common/table.hpp"
+#include "render/families/common/values.hpp"
 #include "layout/control.hpp"
 #include "theme/theme.hpp"
 
@@ -82,26 +83,6 @@ TypedArray float32Cells(const std::vector<double>& values, std::size_t rows, std
   return TypedArray::of(std::vector<float>(values.begin(), values.end()), {rows, columns});
 }
 
-template <class T>
-TypedArray as(const std::vector<double>& values, TypedArray::Shape shape) {
-  return TypedArray::of(std::vector<T>(values.begin(), values.end()), std::move(shape));
-}
-
-// Whole numbers in the narrowest integer type that holds them all (counts are most of a
-// tooltip's bytes), anything else as float32.
-TypedArray narrowest(const std::vector<double>& values, TypedArray::Shape shape) {
-  bool whole = std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v) && v == std::trunc(v); });
-  auto [low, high] = std::minmax_element(values.begin(), values.end());
-  auto fits = [&](double lo, double hi) { return values.empty() || (*low >= lo && *high <= hi); };
-  if (!whole) return as<float>(values, std::move(shape));
-  if (fits(0, 255)) return as<std::uint8_t>(values, std::move(shape));
-  if (fits(-128, 127)) return as<std::int8_t>(values, std::move(shape));
-  if (fits(0, 65535)) return as<std::uint16_t>(values, std::move(shape));
-  if (fits(-32768, 32767)) return as<std::int16_t>(values, std::move(shape));
-  if (fits(INT32_MIN, INT32_MAX)) return as<std::int32_t>(values, std::move(shape));
-  return as<float>(values, std::move(shape));
-}
-
 bool anyMissing(const std::vector<double>& values) {
   return std::any_of(values.begin(), values.end(), [](double v) { return std::isnan(v); });
 }
@@ -110,19 +91,19 @@ std::string missingColour(const MatrixSpec& spec) {
   return categoryColor("naColor", spec.naColor, theme::MISSING);
 }
 
-Array flatScale(const std::string& colour) { return Array{Array{0.0, colour}, Array{1.0, colour}}; }
-
-// The layer under the heatmap that paints missing cells, and its legend entry. It paints
-// every cell in one flat colour, shown only through the heatmap's gaps: whatever the view
-// shows, it is right under that view's missing cells, and no view needs to move it.
-void addMissingLayer(figure::Figure& fig, const MatrixSpec& spec, const Object& state, std::size_t rows,
-                     std::size_t columns) {
+// The rectangle under every cell that paints missing cells, and its legend entry. It shows
+// only through the heatmap's gaps: whatever the view shows, it is right under that view's
+// missing cells, no view needs to move it, and it costs the page no array.
+void addMissingLayer(figure::Figure& fig, const MatrixSpec& spec, std::size_t rows, std::size_t columns) {
   std::string colour = missingColour(spec);
-  TypedArray cells = TypedArray::of(std::vector<std::uint8_t>(rows * columns, 1), {rows, columns});
+  Value& shapes = fig.layout["shapes"];
+  if (!shapes.isArray()) shapes = Array{};
+  // Category axes place a number at that category's position, whatever their order.
+  shapes.asArray().emplace_back(Object{{"type", "rect"}, {"xref", "x"}, {"yref", "y"},
+                                       {"x0", -0.5}, {"x1", static_cast<double>(columns) - 0.5},
+                                       {"y0", -0.5}, {"y1", static_cast<double>(rows) - 0.5},
+                                       {"fillcolor", colour}, {"line", Object{{"width", 0}}}, {"layer", "between"}});
   std::string label = spec.naLabel.empty() ? "not measured" : spec.naLabel;
-  fig.addTrace(Object{{"type", "heatmap"}, {"z", std::move(cells)}, {"x", state.at("x")}, {"y", state.at("y")},
-                      {"colorscale", flatScale(colour)}, {"showscale", false}, {"hoverinfo", "skip"},
-                      {"name", theme::escape(label)}});
   fig.addTrace(Object{{"type", "scatter"}, {"x", Array{Value()}}, {"y", Array{Value()}}, {"mode", "markers"},
                       {"hoverinfo", "skip"},
                       {"marker", Object{{"symbol", "square"}, {"size", 10}, {"color", colour}}},
@@ -237,13 +218,14 @@ TableHover tableHover(const MatrixSpec& spec, const frame::Frame& table, std::sp
   return out;
 }
 
-// What choosing a view changes: the scale's values and colours, and the order of both
-// axes' categories. Arrays are wrapped once: restyle reads a list as one entry per trace.
-Object viewButton(const View& view, const ScaleState& scale, const Object& state, std::int64_t valueTrace,
-                  const TableHover& hover) {
-  Object restyle{{"z", Array{scale.cells.asRecord()}}, {"zmin", scale.encoding.at("zmin")}, {"zmax", scale.encoding.at("zmax")},
-                 {"zmid", scale.encoding.at("zmid")}, {"colorscale", Array{scale.encoding.at("colorscale")}}};
-  if (hover.templates.size() > 1) restyle.set("hovertemplate", Array{hover.templates[view.scale]});
+// What choosing a view changes: which scale's heatmap shows, and the order of both axes'
+// categories. Each scale's values travel once, in its own trace.
+Object viewButton(const View& view, std::size_t scales, const Object& state) {
+  Array visible, traces;
+  for (std::size_t s = 0; s < scales; ++s) {
+    visible.emplace_back(s == view.scale);
+    traces.emplace_back(static_cast<std::int64_t>(s));
+  }
   Object relayout;
   if (view.order) {
     relayout.set("xaxis.categoryarray", ordered(state.at("x").asArray(), view.order->second, "column"));
@@ -251,7 +233,7 @@ Object viewButton(const View& view, const ScaleState& scale, const Object& state
   }
   return Object{{"label", theme::escape(view.label)},
                 {"method", "update"},
-                {"args", Array{std::move(restyle), std::move(relayout), Array{valueTrace}}}};
+                {"args", Array{Object{{"visible", std::move(visible)}}, std::move(relayout), std::move(traces)}}};
 }
 
 }  // namespace
@@ -290,12 +272,21 @@ figure::Figure matrix(const MatrixSpec& spec) {
   std::vector<const frame::Frame*> shown;
   for (const Scaled& scale : scales) shown.push_back(&scale.table);
   TableHover hover = tableHover(spec, base, shown, missing);
-  Object state = stateOf(spec, base, {hover.customdata, hover.templates.front()}, states.front());
-  if (missing) addMissingLayer(fig, spec, state, rows, columns);
-  auto valueTrace = static_cast<std::int64_t>(fig.data.size());
-  Object heatmap{{"type", "heatmap"}, {"colorbar", colorbar(spec.colorbarLabel, 0.7)}, {"name", ""}};
-  for (const auto& [attribute, value] : state) heatmap.set(attribute, value);
-  fig.addTrace(std::move(heatmap));
+  // One heatmap per scale, only the first shown: each scale's values travel once, and the
+  // value line reads the shown heatmap's own values (or its plane of the text tables).
+  auto hoverOf = [&](std::size_t s) {
+    return std::pair{hover.customdata, hover.templates[std::min(s, hover.templates.size() - 1)]};
+  };
+  Object state = stateOf(spec, base, hoverOf(0), states.front());
+  for (std::size_t s = 0; s < states.size(); ++s) {
+    Object heatmap{{"type", "heatmap"}, {"colorbar", colorbar(spec.colorbarLabel, 0.7)}, {"name", ""}};
+    if (s > 0) heatmap.set("visible", false);
+    for (const auto& [attribute, value] : s == 0 ? state : stateOf(spec, base, hoverOf(s), states[s]))
+      heatmap.set(attribute, value);
+    fig.addTrace(std::move(heatmap));
+  }
+  // After the heatmaps, whose names make both axes category axes.
+  if (missing) addMissingLayer(fig, spec, rows, columns);
 
   fig.updateAxes('x', Object{{"title_text", theme::escape(spec.xlabel)}, {"side", "bottom"}});
   fig.updateAxes('y', Object{{"title_text", theme::escape(spec.ylabel)}, {"autorange", "reversed"}});
@@ -312,7 +303,7 @@ figure::Figure matrix(const MatrixSpec& spec) {
   if (views.size() > 1) {
     Array buttons;
     for (const View& view : views)
-      buttons.emplace_back(viewButton(view, states[view.scale], state, valueTrace, hover));
+      buttons.emplace_back(viewButton(view, states.size(), state));
     options.controls.push_back(
         layout::control(Object{{"type", "dropdown"}, {"buttons", std::move(buttons)}, {"active", 0}}, "dropdown",
                         "view"));

@@ -164,6 +164,8 @@ struct Draft {
   bool visible;
   std::optional<TypedArray> colours;  // a continuous key's values, gathered into marker.color
   std::string colourLine;             // the tooltip line that reads them back
+  std::string keyLine;                // the tooltip line of the trace's own key, if any
+  bool keyOnly = false;               // draws nothing: a colour bar's holder
 };
 
 // The tooltip columns of a key's traces: the common ones, then the key.
@@ -183,8 +185,11 @@ Object traceOf(const Context& c, const Draft& draft) {
   hover.template_ += draft.colourLine;
   Object marker = draft.marker;
   if (draft.colours) marker.set("color", gathered(*draft.colours, members));
-  Object trace{{"type", c.type}, {"x", gathered(c.xs, members)}, {"y", gathered(c.ys, members)},
-               {"mode", "markers"}, {"marker", std::move(marker)}};
+  // A colour bar's holder is one point nowhere, as plotly draws no colour bar for no points.
+  Object trace = draft.keyOnly ? Object{{"type", "scatter"}, {"x", figure::Array{Value()}}, {"y", figure::Array{Value()}}}
+                               : Object{{"type", c.type}, {"x", gathered(c.xs, members)}, {"y", gathered(c.ys, members)}};
+  trace.set("mode", "markers");
+  trace.set("marker", std::move(marker));
   for (const auto& [attribute, value] : draft.naming) trace.set(attribute, value);
   trace.set("visible", draft.visible);
   return withHover(std::move(trace), hover);
@@ -200,7 +205,7 @@ std::size_t plainTraces(const Context& c, bool visible, std::vector<Draft>& draf
   auto columns = std::make_shared<const std::vector<frame::Name>>(c.hoverColumns);
   for (auto& part : parts)
     drafts.push_back({std::move(part), columns, baseMarker(c.spec), Object{{"name", "cells"}, {"showlegend", false}},
-                      visible, std::nullopt, ""});
+                      visible, std::nullopt, "", ""});
   return parts.size();
 }
 
@@ -266,38 +271,134 @@ std::size_t categoricalTraces(const Context& c, const frame::Name& key, bool vis
       if (i > 0) naming.set("showlegend", false);
       // An empty category still gets its trace and legend entry, with no tooltip.
       bool empty = parts[i].empty();
+      std::string keyLine = empty ? "" : hoverLine(key.text, theme::escape(_formatCell(c.hoverFrame.column(key), parts[i][0])));
       drafts.push_back({std::move(parts[i]), empty ? nullptr : columns, std::move(marker), std::move(naming),
-                        visible, std::nullopt, ""});
+                        visible, std::nullopt, "", std::move(keyLine)});
     }
     traces += parts.size();
   }
   return traces;
 }
 
-std::size_t continuousTraces(const Context& c, const frame::Name& key, bool visible, std::vector<Draft>& drafts) {
+// A continuous key's colours: its values as float32, the theme's scale and limits for them
+// and the tooltip line that reads each cell's value back from its marker colour.
+struct Shading {
+  TypedArray colours;
+  Object encoding;
+  std::string line;
+};
+
+Shading shadingOf(const Context& c, const frame::Name& key) {
   auto found = c.spec.scales.find(key.text);
   ColorScale scale = found == c.spec.scales.end() ? ColorScale{} : found->second;
   scale.owner = subscripted("scales", key.text);
   std::vector<double> values = c.spec.frame.asDoubles(key);
-  Object encoding = colorEncoding(scale, values, 'c');
-  TypedArray colours = TypedArray::of(std::vector<float>(values.begin(), values.end()));
+  Shading out{TypedArray::of(std::vector<float>(values.begin(), values.end())), colorEncoding(scale, values, 'c'), ""};
+  bool listed = std::find(c.hoverColumns.begin(), c.hoverColumns.end(), key) != c.hoverColumns.end();
+  if (!listed) out.line = hoverLine(key.text, "%{marker.color:.4g}");
+  return out;
+}
+
+std::size_t continuousTraces(const Context& c, const frame::Name& key, bool visible, std::vector<Draft>& drafts) {
+  Shading shading = shadingOf(c, key);
   // The tooltip reads each cell's value from its marker colour rather than a second copy.
   auto columns = std::make_shared<const std::vector<frame::Name>>(c.hoverColumns);
-  bool listed = std::find(columns->begin(), columns->end(), key) != columns->end();
-  std::string colourLine = listed ? "" : hoverLine(key.text, "%{marker.color:.4g}");
   // Pieces share the scale and its limits; the first one draws the colour bar.
-  std::vector<Members> pieces = byPiece(c.pieces.codes, c.pieces.count, values.size(), 1, [](std::size_t) { return 0; });
+  std::vector<Members> pieces = byPiece(c.pieces.codes, c.pieces.count, shading.colours.size(), 1, [](std::size_t) { return 0; });
   std::vector<Members> parts = partsOf(pieces, 0, c.pieces.count);
   for (std::size_t i = 0; i < parts.size(); ++i) {
     Object marker = baseMarker(c.spec);
     marker.set("color", Value());  // the piece's values, once its rows are read
-    for (const auto& [attribute, value] : encoding) marker.set(attribute, value);
+    for (const auto& [attribute, value] : shading.encoding) marker.set(attribute, value);
     marker.set("showscale", i == 0);
     if (i == 0) marker.set("colorbar", colorbar(key.text, 0.6));
     drafts.push_back({std::move(parts[i]), columns, std::move(marker),
-                      Object{{"name", theme::escape(key.text)}, {"showlegend", false}}, visible, colours, colourLine});
+                      Object{{"name", theme::escape(key.text)}, {"showlegend", false}}, visible, shading.colours,
+                      shading.line, shading.line});
   }
   return parts.size();
+}
+
+// A later continuous key draws no cells of its own: its state recolours the first key's
+// traces, and this empty trace holds its colour bar.
+void colourBarDraft(const Context& c, const frame::Name& key, const Shading& shading, std::vector<Draft>& drafts) {
+  Object marker = baseMarker(c.spec);
+  for (const auto& [attribute, value] : shading.encoding) marker.set(attribute, value);
+  marker.set("color", figure::Array{shading.encoding.at("cmin")});
+  marker.set("showscale", true);
+  marker.set("colorbar", colorbar(key.text, 0.6));
+  drafts.push_back({Members{}, nullptr, std::move(marker),
+                    Object{{"name", theme::escape(key.text)}, {"showlegend", false}, {"hoverinfo", "skip"}}, false,
+                    std::nullopt, "", "", true});
+}
+
+// The value a restyle writes back to leave `path` of a trace as built; null resets it.
+Value ownValue(const Object& trace, std::string_view path) {
+  const Value* at = nullptr;
+  const Object* in = &trace;
+  for (std::size_t start = 0;;) {
+    std::size_t dot = path.find('.', start);
+    at = in->find(path.substr(start, dot == std::string_view::npos ? dot : dot - start));
+    if (!at || dot == std::string_view::npos) break;
+    if (!at->isObject()) return Value();
+    in = &at->asObject();
+    start = dot + 1;
+  }
+  if (!at) return Value();
+  return at->isTyped() ? Value(at->asTyped().asRecord()) : *at;
+}
+
+// The tooltip of a recoloured trace: its key's line gives way to the shading's.
+std::string recolouredTemplate(const Value& own, const std::string& keyLine, const std::string& line) {
+  std::string out = own.isString() ? own.asString() : "<extra></extra>";
+  if (std::size_t at = keyLine.empty() ? std::string::npos : out.rfind(keyLine); at != std::string::npos)
+    out.erase(at, keyLine.size());
+  std::size_t extra = out.rfind("<extra>");
+  out.insert(extra == std::string::npos ? out.size() : extra, line);
+  return out;
+}
+
+// Each state's trace update over every trace. A state that recolours sets the first key's
+// traces to its shading and everything else as built; every other state sets all as built.
+std::vector<Object> recolouring(const std::vector<Object>& traces, const std::vector<Draft>& drafts,
+                                std::size_t carriers, const std::vector<std::optional<Shading>>& states,
+                                const std::vector<std::int64_t>& groups) {
+  std::vector<std::string> paths{"marker.color", "marker.showscale", "hovertemplate", "showlegend"};
+  for (const auto& state : states)
+    if (state)
+      for (const auto& [attribute, value] : state->encoding)
+        if (std::string path = "marker." + attribute; std::find(paths.begin(), paths.end(), path) == paths.end())
+          paths.push_back(path);
+  std::vector<Object> out;
+  for (std::size_t k = 0; k < states.size(); ++k) {
+    Object update;
+    for (const std::string& path : paths) {
+      figure::Array values;
+      for (std::size_t t = 0; t < traces.size(); ++t) {
+        const std::optional<Shading>& shading = states[k];
+        if (!shading || t >= carriers) {
+          values.push_back(ownValue(traces[t], path));
+        } else if (path == "marker.color") {
+          values.emplace_back(gathered(shading->colours, drafts[t].members).asRecord());
+        } else if (path == "hovertemplate") {
+          values.emplace_back(recolouredTemplate(ownValue(traces[t], path), drafts[t].keyLine, shading->line));
+        } else if (path == "marker.showscale" || path == "showlegend") {
+          values.emplace_back(false);
+        } else {
+          values.push_back(*shading->encoding.find(path.substr(7)));
+        }
+      }
+      update.set(path, std::move(values));
+    }
+    if (states[k]) {
+      // The first key's traces show the cells; the state's own trace holds its colour bar.
+      std::vector<bool> mask = _visibility(groups, static_cast<std::int64_t>(k));
+      std::fill(mask.begin(), mask.begin() + static_cast<std::ptrdiff_t>(carriers), true);
+      update.set("visible", figure::Array(mask.begin(), mask.end()));
+    }
+    out.push_back(std::move(update));
+  }
+  return out;
 }
 
 void styleAxes(figure::Figure& fig, const PointsSpec& spec) {
@@ -372,9 +473,11 @@ PointsFigure points(const PointsSpec& spec) {
   std::vector<Draft> drafts;
   std::vector<std::int64_t> groups, entries;
   std::vector<std::string> labels;
+  std::vector<std::optional<Shading>> recoloured;  // per state: the shading it paints the first key's traces with
   for (std::size_t p = 0; p < spec.keys.size(); ++p) {
     bool visible = p == 0;
     const std::optional<frame::Name>& key = spec.keys[p];
+    recoloured.emplace_back();
     if (!key) {
       groups.push_back(static_cast<std::int64_t>(plainTraces(c, visible, drafts)));
       entries.push_back(1);
@@ -385,8 +488,14 @@ PointsFigure points(const PointsSpec& spec) {
     if (isCategorical(spec, *key)) {
       groups.push_back(static_cast<std::int64_t>(categoricalTraces(c, *key, visible, drafts)));
       entries.push_back(static_cast<std::int64_t>(colorsOf(spec, *key).size()));
-    } else {
+    } else if (p == 0) {
       groups.push_back(static_cast<std::int64_t>(continuousTraces(c, *key, visible, drafts)));
+      entries.push_back(1);
+    } else {
+      // x, y and the tooltips travel once, with the first key's traces.
+      recoloured.back() = shadingOf(c, *key);
+      colourBarDraft(c, *key, *recoloured.back(), drafts);
+      groups.push_back(1);
       entries.push_back(1);
     }
     labels.push_back(key->text);
@@ -395,6 +504,10 @@ PointsFigure points(const PointsSpec& spec) {
   std::vector<Object> traces(drafts.size());
   parallelFor(drafts.size(), [&](std::size_t t) { traces[t] = traceOf(c, drafts[t]); },
               frame.rows() >= PARALLEL_ROWS ? 0 : 1);
+  DropdownOptions dropdown;
+  dropdown.label = "colour by";
+  if (std::any_of(recoloured.begin(), recoloured.end(), [](const auto& r) { return r.has_value(); }))
+    dropdown.stateTraces = recolouring(traces, drafts, static_cast<std::size_t>(groups.front()), recoloured, groups);
   PointsFigure out;
   for (std::size_t t = 0; t < drafts.size(); ++t) {
     out.fig.addTrace(std::move(traces[t]));
@@ -403,11 +516,7 @@ PointsFigure points(const PointsSpec& spec) {
   styleAxes(out.fig, spec);
 
   FinishOptions options;
-  if (groups.size() >= 2) {
-    DropdownOptions dropdown;
-    dropdown.label = "colour by";
-    options.controls.push_back(dropdownControl(labels, groups, dropdown));
-  }
+  if (groups.size() >= 2) options.controls.push_back(dropdownControl(labels, groups, dropdown));
   if (std::optional<Object> slider = sizeSlider(out.fig)) options.controls.push_back(*slider);
   // The longest legend the figure can show sets the floor of the drawing area's height.
   options.plot = _pointArea(spec, frame, *std::max_element(entries.begin(), entries.end()));

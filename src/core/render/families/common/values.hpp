@@ -15,4 +15,8 @@ bool _fitsFloat32(std::span<const double> values);
 /// The values as float32 when that keeps them all (_fitsFloat32), else as float64.
 figure::TypedArray compactArray(std::vector<double> values);
 
+/// Whole numbers in the narrowest integer type that holds them all (uint8 first), anything
+/// else as float32; `shape` as the array's.
+figure::TypedArray narrowest(const std::vector<double>& values, figure::TypedArray::Shape shape);
+
 }  // namespace tess::render
