@@ -70,6 +70,10 @@ void layOutTicks(figure::Figure& fig, double width, double height, std::optional
 std::int64_t pixels(double value) { return static_cast<std::int64_t>(std::nearbyint(value)); }
 
 
+double drawnSpan(double span, double before, double after) {
+  return static_cast<double>(pixels(span + before + after) - pixels(before) - pixels(after));
+}
+
 void writeSize(figure::Figure& fig, double width, double height, const Margins& m) {
   fig.layout.set("width", pixels(width + m.left + m.right));
   fig.layout.set("height", pixels(height + m.top + m.bottom));
@@ -161,6 +165,10 @@ figure::Figure& finishFigure(figure::Figure& fig, const SpecCommon& spec, const 
   }
 
   writeSize(fig, width, height, m);
+  // Whatever is placed from here on is placed on the spans plotly draws: the figure less its
+  // margins, each written as whole pixels.
+  width = drawnSpan(width, m.left, m.right);
+  height = drawnSpan(height, m.top, m.bottom);
   _applyTitle(fig, heading, width + m.left + m.right, height + m.top + m.bottom);
   _placeScales(fig, width);
   Array annotations = _placeControls(fig, rows, width, height, m.left, m.right, layout::BAND_GAP + m.lift);
