@@ -96,9 +96,17 @@ def test_binning_reads_strided_swapped_and_mixed_inputs_alike():
     x, y, codes = cloud(2000)
     window, shape, wide, x32 = (-3.0, 16.0, -8.0, 4.0), (32, 32), np.stack([x, y], axis=1), x.astype(np.float32)
     expected = _raster.binPoints(x, y, codes, 5, window, shape)
+    # Buffers from another process may start at any byte (the sanitized run checks the reads).
+    shifted = [np.frombuffer(b"\0" + a.tobytes(), a.dtype, offset=1) for a in (x, y, codes.astype(np.int64))]
+    assert not any(a.flags.aligned for a in shifted)
     for args in [(wide[:, 0], wide[:, 1], codes), (x.astype(">f8"), y, codes.astype(">i4")),
-                 (list(x), list(y), pd.Series(codes))]:
+                 (list(x), list(y), pd.Series(codes)), shifted]:
         np.testing.assert_array_equal(_raster.binPoints(*args, 5, window, shape), expected)
+    counts = _raster.countCategories(codes, 5)
+    shiftedCounts = np.frombuffer(b"\0" + counts.tobytes(), counts.dtype, offset=1)
+    (channels, n), (shiftedChannels, shiftedN) = _raster.foldCounts(counts), _raster.foldCounts(shiftedCounts)
+    np.testing.assert_array_equal(shiftedChannels, channels)
+    assert shiftedN == n
     # float32 beside float64 meets it as float64.
     np.testing.assert_array_equal(_raster.binPoints(x32, y, codes, 5, window, shape),
                                   _raster.binPoints(x32.astype(float), y, codes, 5, window, shape))

@@ -13,11 +13,14 @@ namespace {
 
 using Code = nb::dlpack::dtype_code;
 
-// The object as a numpy array in native byte order, which is all the core reads.
+// The object as an aligned numpy array in native byte order, which is all the core reads.
 nb::object asArray(nb::handle object) {
   nb::object array = nb::module_::import_("numpy").attr("asarray")(object);
   nb::object dtype = array.attr("dtype");
   if (!nb::cast<bool>(dtype.attr("isnative"))) array = array.attr("astype")(dtype.attr("newbyteorder")("="));
+  // Buffers sent between processes (a dask worker's results) may start at any byte, and the
+  // core reads whole elements.
+  if (!nb::cast<bool>(array.attr("flags").attr("aligned"))) array = array.attr("copy")();
   return array;
 }
 
