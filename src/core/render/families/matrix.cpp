@@ -13,6 +13,7 @@
 #include "render/entry/constants.hpp"
 #include "render/families/common/area.hpp"
 #include "render/families/common/category_axis.hpp"
+#include "render/families/common/colors.hpp"
 #include "render/families/common/table.hpp"
 #include "render/families/common/values.hpp"
 #include "layout/control.hpp"
@@ -104,10 +105,9 @@ void addMissingLayer(figure::Figure& fig, const MatrixSpec& spec, std::size_t ro
                                        {"y0", -0.5}, {"y1", static_cast<double>(rows) - 0.5},
                                        {"fillcolor", colour}, {"line", Object{{"width", 0}}}, {"layer", "between"}});
   std::string label = spec.naLabel.empty() ? "not measured" : spec.naLabel;
-  fig.addTrace(Object{{"type", "scatter"}, {"x", Array{Value()}}, {"y", Array{Value()}}, {"mode", "markers"},
-                      {"hoverinfo", "skip"},
-                      {"marker", Object{{"symbol", "square"}, {"size", 10}, {"color", colour}}},
-                      {"name", theme::escape(label)}, {"showlegend", true}});
+  Object key = keyTrace(label, Object{{"symbol", "square"}, {"size", 10}, {"color", colour}});
+  key.set("showlegend", true);
+  fig.addTrace(std::move(key));
 }
 
 // What a scale brings to the figure, worked out once for the first state and every view.
