@@ -1,4 +1,4 @@
-"""The band, title, slider and size-ladder operations of _layout, called from Python."""
+"""The band, title and slider operations of _layout, called from Python; their rules are the core's."""
 
 import math
 
@@ -34,12 +34,6 @@ def test_a_note_without_the_figures_annotations_is_measured_as_empty():
     assert _layout.bandRows([DROPDOWN, note], annotations=wide) == [{"left": DROPDOWN}, {"right": note}]
     with pytest.raises(IndexError, match="annotation 0"):
         _layout.bandRows([note], annotations=[])
-
-
-def test_size_ladder_holds_the_size_and_reaches_half_a_pixel():
-    for size in (0.5, 3, 5.5, 40):
-        ladder, at = _layout.sizeLadder(size)
-        assert ladder[at] == size and ladder[0] == 0.5 and ladder == sorted(ladder)
 
 
 @pytest.mark.parametrize(
