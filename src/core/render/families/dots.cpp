@@ -56,39 +56,73 @@ std::pair<TypedArray, TypedArray> gridPositions(const Grid& grid) {
   return {narrowest(x, {x.size()}), narrowest(y, {y.size()})};
 }
 
-// Row name, column name, then each layer's cell as a tooltip shows it, per dot, packed
-// once and shared by every scale's trace. plotly.js draws substituted values as markup, so
-// each is escaped.
-figure::TextArray customRows(const Grid& grid, const std::vector<Layer>& layers) {
-  std::size_t m = grid.columns.size();
-  std::vector<std::string> rows, columns;
-  for (const std::string& name : grid.rows) rows.push_back(escapeValue(name));
-  for (const std::string& name : grid.columns) columns.push_back(escapeValue(name));
-  std::string chars;
-  std::vector<std::size_t> ends;
-  ends.reserve(grid.cells() * (2 + layers.size()));
-  auto add = [&](std::string_view text) {
-    chars += text;
-    ends.push_back(chars.size());
-  };
-  for (std::size_t k = 0; k < grid.cells(); ++k) {
-    std::size_t row = k / m, column = k % m;
-    add(rows[row]);
-    add(columns[column]);
-    for (const Layer& layer : layers) add(escapeValue(_formatCell(layer.table.at(column), row)));
-  }
-  return figure::TextArray(std::move(chars), std::move(ends), 2 + layers.size());
+bool integerColumn(const frame::Column& column) {
+  return column.kind() == frame::Kind::Int || column.kind() == frame::Kind::NullableInt;
 }
 
+// A layer's cells as the tooltip's numbers: integers or floats, every cell present and
+// finite. Anything else keeps _formatCell's text ("-" for a missing cell).
+bool typedLayer(const Frame& table) {
+  for (std::size_t c = 0; c < table.width(); ++c) {
+    const frame::Column& column = table.at(c);
+    if (!integerColumn(column) && column.kind() != frame::Kind::Float && column.kind() != frame::Kind::NullableFloat)
+      return false;
+    for (std::size_t row = 0; row < column.size(); ++row)
+      if (column.isMissing(row) || !std::isfinite(column.values().at(row))) return false;
+  }
+  return true;
+}
+
+bool integerLayer(const Frame& table) {
+  for (std::size_t c = 0; c < table.width(); ++c)
+    if (!integerColumn(table.at(c))) return false;
+  return true;
+}
+
+// Each layer's cell per dot, formatted by the browser: integers in the narrowest type, the
+// rest float32 where that keeps them (the tooltip shows four digits), else float64.
+figure::TypedArray layerNumbers(const Grid& grid, const std::vector<Layer>& layers) {
+  std::size_t m = grid.columns.size();
+  std::vector<double> values;
+  values.reserve(grid.cells() * layers.size());
+  for (std::size_t k = 0; k < grid.cells(); ++k)
+    for (const Layer& layer : layers) values.push_back(layer.table.at(k % m).values().at(k / m));
+  figure::TypedArray::Shape shape{grid.cells(), layers.size()};
+  constexpr double exactFloat = 16777216.0;  // 2^24: every integer up to it is a float32
+  bool compact = _fitsFloat32(values) &&
+                 std::all_of(values.begin(), values.end(), [](double v) { return std::fabs(v) <= exactFloat; });
+  return compact ? narrowest(values, std::move(shape)) : TypedArray::of(std::move(values), std::move(shape));
+}
+
+// Each layer's cell as text, as _formatCell shows it, per dot.
+figure::TextArray layerTexts(const Grid& grid, const std::vector<Layer>& layers) {
+  std::size_t m = grid.columns.size();
+  std::string chars;
+  std::vector<std::size_t> ends;
+  ends.reserve(grid.cells() * layers.size());
+  for (std::size_t k = 0; k < grid.cells(); ++k)
+    for (const Layer& layer : layers) {
+      chars += escapeValue(_formatCell(layer.table.at(k % m), k / m));
+      ends.push_back(chars.size());
+    }
+  return figure::TextArray(std::move(chars), std::move(ends), layers.size());
+}
+
+// Row and column are named by the hidden axes the dots sit on (a name per row and column,
+// not per dot); the colour by the marker, so it follows the scale shown; the layers travel
+// as numbers, or as text where one has a cell numbers cannot show as _formatCell does.
 Hover dotHover(const DotsSpec& spec, const Grid& grid, const std::vector<Layer>& layers) {
+  bool typed = std::all_of(layers.begin(), layers.end(), [](const Layer& l) { return typedLayer(l.table); });
   Hover hover;
-  hover.template_ = hoverLine(spec.ylabel.empty() ? "row" : spec.ylabel, "%{customdata[0]}") +
-                    hoverLine(spec.xlabel.empty() ? "column" : spec.xlabel, "%{customdata[1]}") +
-                    // The marker's own colour, so the line follows whichever scale is shown.
+  hover.template_ = hoverLine(spec.ylabel.empty() ? "row" : spec.ylabel, "%{y}") +
+                    hoverLine(spec.xlabel.empty() ? "column" : spec.xlabel, "%{x}") +
                     hoverLine(spec.colorLabel.empty() ? "colour" : spec.colorLabel, "%{marker.color:.4g}");
-  for (std::size_t i = 0; i < layers.size(); ++i)
-    hover.template_ += hoverLine(layers[i].name, "%{customdata[" + std::to_string(2 + i) + "]}");
-  hover.customdata = customRows(grid, layers);
+  for (std::size_t i = 0; i < layers.size(); ++i) {
+    std::string format = !typed ? "" : integerLayer(layers[i].table) ? ":,d" : ":.4g";
+    hover.template_ += hoverLine(layers[i].name, "%{customdata[" + std::to_string(i) + "]" + format + "}");
+  }
+  if (typed) hover.customdata = layerNumbers(grid, layers);
+  else hover.customdata = layerTexts(grid, layers);
   return hover;
 }
 
@@ -122,8 +156,14 @@ Object dotTrace(const DotsSpec& spec, const std::string& name, Object colors, co
   marker.set("showscale", true);
   marker.set("colorbar", colorbar(spec.colorLabel, 0.55));
   // WebGL from as many dots as a points figure switches at: SVG draws one path per dot.
-  Object trace{{"type", _pointTraceType(grid.cells())}, {"x", std::move(x)},           {"y", std::move(y)},
-               {"mode", "markers"}, {"marker", std::move(marker)}, {"name", theme::escape(name)},
+  Object trace{{"type", _pointTraceType(grid.cells())},
+               {"x", std::move(x)},
+               {"y", std::move(y)},
+               {"xaxis", "x2"},
+               {"yaxis", "y2"},
+               {"mode", "markers"},
+               {"marker", std::move(marker)},
+               {"name", theme::escape(name)},
                {"showlegend", false}};
   return withHover(std::move(trace), hover);
 }
@@ -181,6 +221,7 @@ figure::Figure dots(const DotsSpec& spec) {
   y.set("range", Array{static_cast<double>(n) - 0.4, -0.6});  // the first row at the top
   fig.updateAxes('x', x);
   fig.updateAxes('y', y);
+  fig.updateLayout(Object{{"xaxis2", namingAxis("x", grid.columns)}, {"yaxis2", namingAxis("y", grid.rows)}});
   // The legend is a key only: clicking it hides nothing, and its dots keep their sizes
   // (plotly caps them at 16 px) where the theme draws every legend symbol alike.
   fig.updateLayout(Object{

@@ -45,4 +45,11 @@ Object categoryAxis(Array values, std::span<const std::string> texts, std::strin
                 {"title_text", theme::escape(title)}};
 }
 
+Object namingAxis(std::string_view over, std::span<const std::string> texts) {
+  // Visible to plotly, or it would drop the tick texts, but nothing of it drawn.
+  return Object{{"overlaying", std::string(over)}, {"matches", std::string(over)}, {"tickmode", "array"},
+                {"tickvals", positions(texts.size())}, {"ticktext", escapedTexts(texts)}, {"showticklabels", false},
+                {"ticks", ""}, {"showgrid", false}, {"zeroline", false}, {"showline", false}};
+}
+
 }  // namespace tess::render
