@@ -126,10 +126,13 @@ Hover dotHover(const DotsSpec& spec, const Grid& grid, const std::vector<Layer>&
   return hover;
 }
 
+// Sizes in tenths of a pixel, a byte each; the marker's sizeref divides them back.
+constexpr double SIZE_UNITS = 10.0;
+
 TypedArray dotSizes(const Frame& size) {
   std::vector<double> values = cellValues(size);
-  for (double& v : values) v = _dotSize(v);
-  return compactArray(std::move(values));
+  for (double& v : values) v = std::round(_dotSize(v) * SIZE_UNITS);
+  return narrowest(values, {values.size()});
 }
 
 // A scale's colour values with the theme's scale and limits for them, keyed for a marker.
@@ -150,7 +153,7 @@ Object scaleColors(const DotsSpec& spec, const std::string& name, const Frame& t
 Object dotTrace(const DotsSpec& spec, const std::string& name, Object colors, const Grid& grid,
                 const Hover& hover, const Frame& size) {
   auto [x, y] = gridPositions(grid);
-  Object marker{{"size", dotSizes(size)}};
+  Object marker{{"size", dotSizes(size)}, {"sizeref", SIZE_UNITS}};
   for (auto& [key, value] : colors) marker.set(key, value);
   marker.set("line", Object{{"width", 0}});
   marker.set("showscale", true);
