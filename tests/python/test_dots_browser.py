@@ -25,14 +25,14 @@ def _markupSpec():
 HOVER = """async (div, points) => {
   const tooltips = [];
   for (const point of points) tooltips.push(await hover(div, [{curveNumber: 0, pointNumber: point}]));
-  return [tooltips, Array.from(div.querySelectorAll(".scatterlayer .trace")[0].querySelectorAll("path.point"),
+  return [tooltips, Array.from(div.querySelector(".x2y2 .scatterlayer .trace").querySelectorAll("path.point"),
     (p) => p.style.fill), Array.from(div.querySelectorAll(".legend path.scatterpts"), (p) => p.getBBox().width)];
 }"""
 
 # Each scaling's button and then each slider step, clicked in turn: the tooltip of one dot and
 # the drawn widths of the dots.
 CONTROLS = """async (div, point) => {
-  const dots = () => Array.from(div.querySelectorAll(".scatterlayer .trace")[0].querySelectorAll("path.point"),
+  const dots = () => Array.from(div.querySelector(".x2y2 .scatterlayer .trace").querySelectorAll("path.point"),
     (p) => p.getBBox().width);
   const found = [];
   for (const item of [...figure.layout.updatemenus[0].buttons, ...figure.layout.sliders[0].steps]) {
@@ -93,8 +93,14 @@ def test_a_large_grid_draws_in_webgl_and_every_state_hovers_its_own_scale():
         await Plotly.restyle(div, ...button.args);
         found.push(await hover(div, {xval: 7, yval: 42}));
       }
+      // Zoomed in, the axes that name the dots move with the shown ones.
+      await Plotly.relayout(div, {"xaxis.range": [5.5, 9.5], "yaxis.range": [45.5, 40.5]});
+      const {xaxis, yaxis, xaxis2, yaxis2} = div._fullLayout;
+      found.push([await hover(div, {xval: 7, yval: 42}), [xaxis.range, yaxis.range], [xaxis2.range, yaxis2.range]]);
       return found;
     }"""
-    for shown, scale in zip(onPlot(fig, script), spec.scales.values()):
-        assert shown[:2] == ["row: g42", "column: t7"]
+    *states, zoomed = onPlot(fig, script)
+    for shown, scale in zip(states, spec.scales.values()):
+        assert shown[:2] == ["row: g42", "column: t7"] and shown[3] == "size: 0.4215"
         assert float(shown[2].split(": ")[1]) == pytest.approx(scale.iloc[42, 7], rel=1e-3)
+    assert zoomed[0] == states[-1] and zoomed[1] == zoomed[2] == [[5.5, 9.5], [45.5, 40.5]]
