@@ -36,7 +36,7 @@ def test_size_and_extra_accept_anything_a_frame_is_built_from():
     assert [list(row) for row in fig.data[0].customdata][:2] == [["-", "1,200"], ["-", "5"]]
     # Every cell present: the layers travel as numbers the tooltip formats, counts as integers.
     fig = _dots(extra={"cells": _table(((1, 2, 3), (4, 5, 12345))).astype(int)})
-    assert fig.data[0].customdata.dtype == np.float32 and fig.data[0].customdata[5, 1] == 12345
+    assert fig.data[1].customdata.dtype == np.float32 and fig.data[1].customdata[2, 1] == 12345  # row g2, column NK
     assert fig.data[0].hovertemplate.endswith("size: %{customdata[0]:.4g}<br>cells: %{customdata[1]:,d}<br><extra></extra>")
     # A missing colour value validates and leaves the limits finite.
     fig = _dots(color=_table().mask(_table() == 2.0))
@@ -50,7 +50,7 @@ def test_user_text_reads_literally_in_ticks_legend_menu_and_tooltips():
     assert list(fig.layout.yaxis.ticktext) == ["&lt;b&gt;X&lt;/b&gt;", "a&amp;b"]
     assert list(fig.layout.xaxis.ticktext)[0] == "&#37;{y}"
     assert fig.data[0].name == fig.layout.updatemenus[0].buttons[0].label == "&lt;b&gt;s&lt;/b&gt;"
-    assert fig.data[1].name == "25&#37; &#37; &lt;cells&gt;"
+    assert fig.data[-3].name == "25&#37; &#37; &lt;cells&gt;"
     assert fig.layout.yaxis2.ticktext[0] == "&lt;b&gt;X&lt;/b&gt;" and fig.layout.xaxis2.ticktext[0] == "&#37;{y}"
     assert "&lt;n&gt;: %{customdata[1]:.4g}" in fig.data[0].hovertemplate
 
