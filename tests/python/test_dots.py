@@ -43,6 +43,17 @@ def test_size_and_extra_accept_anything_a_frame_is_built_from():
     assert np.isnan(fig.data[0].marker.color[1]) and np.isfinite([fig.data[0].marker.cmin, fig.data[0].marker.cmax]).all()
 
 
+def test_from_ten_thousand_rows_each_dot_carries_its_names():
+    # plotly names a hovered position by a tick within 1/10,000 of the range: past that, a
+    # neighbour's name would show.
+    for rows, named in ((9999, "%{y}"), (10000, "%{customdata[0]}")):
+        table = pd.DataFrame(np.ones((rows, 1)), index=[f"g{i}" for i in range(rows)], columns=["T"])
+        fig = _dots(color=table, size=table)
+        assert fig.data[0].hovertemplate.startswith(f"row: {named}<br>")
+        assert len(fig.layout.yaxis2.ticktext) == (rows if named == "%{y}" else 0)
+    assert list(fig.data[0].customdata[1]) == ["g1", "T", "1"]
+
+
 def test_user_text_reads_literally_in_ticks_legend_menu_and_tooltips():
     table = _table(rows=("<b>X</b>", "a&b"), columns=("%{y}", "B", "<i>C</i>"))
     fig = _dots(color=None, scales={"<b>s</b>": table, "t": table}, size=table / 10, extra={"<n>": table},

@@ -91,16 +91,23 @@ def test_a_large_grid_draws_in_webgl_and_every_state_hovers_its_own_scale():
       const found = [];
       for (const button of figure.layout.updatemenus[0].buttons) {
         await Plotly.restyle(div, ...button.args);
-        found.push(await hover(div, {xval: 7, yval: 42}));
+        found.push(await hover(div, {xval: 7, yval: 43}));
       }
       // Zoomed in, the axes that name the dots move with the shown ones.
-      await Plotly.relayout(div, {"xaxis.range": [5.5, 9.5], "yaxis.range": [45.5, 40.5]});
+      await Plotly.relayout(div, {"xaxis.range": [5.5, 9.5], "yaxis.range": [46.5, 41.5]});
       const {xaxis, yaxis, xaxis2, yaxis2} = div._fullLayout;
-      found.push([await hover(div, {xval: 7, yval: 42}), [xaxis.range, yaxis.range], [xaxis2.range, yaxis2.range]]);
+      found.push([await hover(div, {xval: 7, yval: 43}), [xaxis.range, yaxis.range], [xaxis2.range, yaxis2.range]]);
+      // Autoscaled, both pairs stop at the grid's edges (plotly autoscales each within its own limits).
+      await Plotly.relayout(div, {"xaxis.autorange": true, "yaxis.autorange": true});
+      const after = div._fullLayout;
+      found.push([await hover(div, {xval: 7, yval: 43}), [after.xaxis.range, after.yaxis.range],
+                  [after.xaxis2.range, after.yaxis2.range]]);
       return found;
     }"""
-    *states, zoomed = onPlot(fig, script)
+    assert 43 not in fig.layout.yaxis.tickvals  # named although the shown axis skips it
+    *states, zoomed, autoscaled = onPlot(fig, script)
     for shown, scale in zip(states, spec.scales.values()):
-        assert shown[:2] == ["row: g42", "column: t7"] and shown[3] == "size: 0.4215"
-        assert float(shown[2].split(": ")[1]) == pytest.approx(scale.iloc[42, 7], rel=1e-3)
-    assert zoomed[0] == states[-1] and zoomed[1] == zoomed[2] == [[5.5, 9.5], [45.5, 40.5]]
+        assert shown[:2] == ["row: g43", "column: t7"] and shown[3] == "size: 0.4315"
+        assert float(shown[2].split(": ")[1]) == pytest.approx(scale.iloc[43, 7], rel=1e-3)
+    assert zoomed[0] == states[-1] and zoomed[1] == zoomed[2] == [[5.5, 9.5], [46.5, 41.5]]
+    assert autoscaled[0] == states[-1] and autoscaled[1] == autoscaled[2] == [[-0.6, 49.6], [99.6, -0.6]]

@@ -109,38 +109,57 @@ figure::TypedArray layerNumbers(const Grid& grid, const std::vector<Layer>& laye
   return compact ? narrowest(values, std::move(shape)) : TypedArray::of(std::move(values), std::move(shape));
 }
 
-// Each layer's cell as text, as _formatCell shows it, per dot.
-figure::TextArray layerTexts(const Grid& grid, const std::vector<Layer>& layers, std::size_t line) {
+// Each layer's cell as text, as _formatCell shows it, per dot; after the dot's row and
+// column names where `named`.
+figure::TextArray layerTexts(const Grid& grid, const std::vector<Layer>& layers, std::size_t line, bool named) {
   std::size_t m = grid.columns.size();
   std::string chars;
   std::vector<std::size_t> ends;
-  ends.reserve(grid.length() * layers.size());
-  for (std::size_t i = 0; i < grid.length(); ++i)
-    for (std::size_t k = grid.cell(line, i); const Layer& layer : layers) {
-      chars += escapeValue(_formatCell(layer.table.at(k % m), k / m));
-      ends.push_back(chars.size());
+  auto add = [&](std::string_view text) {
+    chars += escapeValue(text);
+    ends.push_back(chars.size());
+  };
+  for (std::size_t i = 0; i < grid.length(); ++i) {
+    std::size_t k = grid.cell(line, i);
+    if (named) {
+      add(grid.rows[k / m]);
+      add(grid.columns[k % m]);
     }
-  return figure::TextArray(std::move(chars), std::move(ends), layers.size());
+    for (const Layer& layer : layers) add(_formatCell(layer.table.at(k % m), k / m));
+  }
+  return figure::TextArray(std::move(chars), std::move(ends), layers.size() + (named ? 2 : 0));
+}
+
+// plotly names a hovered position by the first tick within a ten-thousandth of the axis's
+// range of it: from 10,000 positions in view a neighbour's tick is as near. The axes cannot
+// be zoomed out past the grid, so smaller grids are named by their axes, larger ones per dot.
+constexpr std::size_t AXIS_NAMED_POSITIONS = 10000;
+
+bool namedByAxes(const Grid& grid) {
+  return std::max(grid.rows.size(), grid.columns.size()) < AXIS_NAMED_POSITIONS;
 }
 
 // The tooltips of the dots, one Hover per line. Row and column are named by the hidden axes
 // the dots sit on (a name per row and column, not per dot); the colour by the marker, so it
 // follows the scale shown; the layers travel as numbers, or as text where one has a cell
-// numbers cannot show as _formatCell does.
+// numbers cannot show as _formatCell does (or where the axes cannot name the dots).
 std::vector<Hover> dotHovers(const DotsSpec& spec, const Grid& grid, const std::vector<Layer>& layers) {
-  bool typed = std::all_of(layers.begin(), layers.end(), [](const Layer& l) { return typedLayer(l.table); });
-  std::string shown = hoverLine(spec.ylabel.empty() ? "row" : spec.ylabel, "%{y}") +
-                      hoverLine(spec.xlabel.empty() ? "column" : spec.xlabel, "%{x}") +
+  bool axes = namedByAxes(grid);
+  bool typed = axes && std::all_of(layers.begin(), layers.end(), [](const Layer& l) { return typedLayer(l.table); });
+  std::size_t first = axes ? 0 : 2;  // the layers' first customdata column
+  auto custom = [](std::size_t i, std::string_view format) {
+    return "%{customdata[" + std::to_string(i) + "]" + std::string(format) + "}";
+  };
+  std::string shown = hoverLine(spec.ylabel.empty() ? "row" : spec.ylabel, axes ? "%{y}" : custom(0, "")) +
+                      hoverLine(spec.xlabel.empty() ? "column" : spec.xlabel, axes ? "%{x}" : custom(1, "")) +
                       hoverLine(spec.colorLabel.empty() ? "colour" : spec.colorLabel, "%{marker.color:.4g}");
-  for (std::size_t i = 0; i < layers.size(); ++i) {
-    std::string format = !typed ? "" : integerLayer(layers[i].table) ? ":,d" : ":.4g";
-    shown += hoverLine(layers[i].name, "%{customdata[" + std::to_string(i) + "]" + format + "}");
-  }
+  for (std::size_t i = 0; i < layers.size(); ++i)
+    shown += hoverLine(layers[i].name, custom(first + i, !typed ? "" : integerLayer(layers[i].table) ? ":,d" : ":.4g"));
   std::vector<Hover> out(grid.lines());
   for (std::size_t line = 0; line < out.size(); ++line) {
     out[line].template_ = shown;
     if (typed) out[line].customdata = layerNumbers(grid, layers, line);
-    else out[line].customdata = layerTexts(grid, layers, line);
+    else out[line].customdata = layerTexts(grid, layers, line, !axes);
   }
   return out;
 }
@@ -254,12 +273,16 @@ figure::Figure dots(const DotsSpec& spec) {
   x.set("range", Array{-0.6, static_cast<double>(m) - 0.4});
   Object y = categoryAxis(positions(n), grid.rows, spec.ylabel);
   y.set("range", Array{static_cast<double>(n) - 0.4, -0.6});  // the first row at the top
+  // Nothing lies beyond the grid, and the naming axes name the dots only up to their count.
+  Object xLimits{{"minallowed", -0.6}, {"maxallowed", static_cast<double>(m) - 0.4}};
+  Object yLimits{{"minallowed", -0.6}, {"maxallowed", static_cast<double>(n) - 0.4}};
+  for (const auto& [key, value] : xLimits) x.set(key, value);
+  for (const auto& [key, value] : yLimits) y.set(key, value);
   // The funnel leaves room for every label; plotly's own test of each label against the
   // page's edges takes a forced layout per label on every redraw (half a second a state here).
   for (Object* axis : {&x, &y}) axis->set("ticklabeloverflow", "allow");
   fig.updateAxes('x', x);
   fig.updateAxes('y', y);
-  fig.updateLayout(Object{{"xaxis2", namingAxis("x", grid.columns)}, {"yaxis2", namingAxis("y", grid.rows)}});
   // The legend is a key only: clicking it hides nothing, and its dots keep their sizes
   // (plotly caps them at 16 px) where the theme draws every legend symbol alike.
   fig.updateLayout(Object{
@@ -274,7 +297,14 @@ figure::Figure dots(const DotsSpec& spec) {
   if (auto slider = sizeSlider(fig, dotTraces, "dot scale", true)) options.controls.push_back(*slider);
   if (scales.size() > 1) options.controls.push_back(scalingMenu(colors, grid.lines()));
   options.plot = _cellArea(n, m, DOT_CELL_WIDTH, DOT_CELL_HEIGHT, grid.columns);
-  return std::move(finishFigure(fig, spec.common, options));
+  figure::Figure& done = finishFigure(fig, spec.common, options);
+  // The dots' own axes, after the funnel, which would thin their names as it thins the shown
+  // ticks. Beyond what they can name, they only follow the shown axes.
+  const Grid unnamed;
+  const Grid& names = namedByAxes(grid) ? grid : unnamed;
+  done.updateLayout(
+      Object{{"xaxis2", namingAxis("x", names.columns, xLimits)}, {"yaxis2", namingAxis("y", names.rows, yLimits)}});
+  return std::move(done);
 }
 
 }  // namespace tess::render
