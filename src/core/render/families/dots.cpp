@@ -1,4 +1,5 @@
-// Dots: one trace per colour scale over a row-major grid, a size key, controls, then the funnel.
+// Dots: a trace per line of a row-major grid on axes that name its rows and columns, a size
+// key, controls, then the funnel.
 #include "render/families/dots.hpp"
 
 #include <algorithm>
