@@ -68,6 +68,14 @@ Value scaled(const Value& size, double factor) {
   return figure::TypedArray::of(std::move(out));
 }
 
+// Each trace's sizeref at `factor` times its markers' size; one number when they share it.
+Array sizerefs(const std::vector<double>& refs, double factor) {
+  bool shared = std::all_of(refs.begin(), refs.end(), [&](double r) { return r == refs.front(); });
+  Array out;
+  for (std::size_t i = 0; i < (shared ? 1 : refs.size()); ++i) out.emplace_back(refs[i] / factor);
+  return out;
+}
+
 Object step(std::string label, std::string_view attribute, Array values, const std::vector<std::int64_t>& kept) {
   Array traces(kept.begin(), kept.end());
   // restyle hands trace k entry k of a list, so each trace's value (itself a list for an
@@ -143,6 +151,8 @@ MarkerSizes _markerSizes(const figure::Figure& fig, std::span<const std::int64_t
     if (!size || size->isNull()) continue;
     out.kept.push_back(static_cast<std::int64_t>(position));
     out.sizes.push_back(*size);
+    const Value* ref = marker->asObject().find("sizeref");
+    out.refs.push_back(ref && ref->isNumber() ? ref->asDouble() : 1.0);
   }
   return out;
 }
@@ -179,7 +189,7 @@ std::optional<Object> sizeSlider(const figure::Figure& fig, const std::optional<
       if (!arrays)
         for (const Value& size : found.sizes) sizes.push_back(scaled(size, factor));
       std::string name = formatG(factor) + "\u00D7";
-      steps.emplace_back(arrays ? step(std::move(name), "marker.sizeref", Array{1.0 / factor}, found.kept)
+      steps.emplace_back(arrays ? step(std::move(name), "marker.sizeref", sizerefs(found.refs, factor), found.kept)
                                 : step(std::move(name), "marker.size", std::move(sizes), found.kept));
     }
   } else {

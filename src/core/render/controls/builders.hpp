@@ -17,6 +17,7 @@ namespace tess::render {
 struct MarkerSizes {
   std::vector<std::int64_t> kept;  ///< trace positions, in the order asked for
   figure::Array sizes;
+  std::vector<double> refs;  ///< each kept trace's marker.sizeref, 1 where unset
 };
 
 /// The traces of `indices` whose marker.size is set, in `indices` order. Negative indices

@@ -45,4 +45,13 @@ Object categoryAxis(Array values, std::span<const std::string> texts, std::strin
                 {"title_text", theme::escape(title)}};
 }
 
+Object namingAxis(std::string_view over, std::span<const std::string> texts, const Object& limits) {
+  // Visible to plotly, or it would drop the tick texts, but nothing of it drawn.
+  Object out{{"overlaying", std::string(over)}, {"matches", std::string(over)}, {"tickmode", "array"},
+             {"tickvals", positions(texts.size())}, {"ticktext", escapedTexts(texts)}, {"showticklabels", false},
+             {"ticks", ""}, {"showgrid", false}, {"zeroline", false}, {"showline", false}};
+  for (const auto& [key, value] : limits) out.set(key, value);
+  return out;
+}
+
 }  // namespace tess::render

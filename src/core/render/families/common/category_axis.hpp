@@ -26,4 +26,12 @@ figure::Array positions(std::size_t n);
 /// there is one text per value.
 figure::Object categoryAxis(figure::Array values, std::span<const std::string> texts, std::string_view title);
 
+/// A hidden axis that moves with the shown axis `over` ("x" or "y") and names position i
+/// `texts[i]`: a trace on it shows that name through "%{x}" or "%{y}" in its tooltip, as
+/// plotly names a hovered position by its tick text, however the shown axis thins or
+/// shortens its own labels. A name per position, not per mark. `limits` ("minallowed",
+/// "maxallowed") must be the shown axis's too: plotly autoscales matched axes each within
+/// its own limits.
+figure::Object namingAxis(std::string_view over, std::span<const std::string> texts, const figure::Object& limits);
+
 }  // namespace tess::render
