@@ -38,7 +38,7 @@ def binCloud(x, y, codes, nCategories, window, shape):
     channels, n = _raster.foldCounts(counts) if coded else (None, 0)
     binned = partial(_bin, n, tuple(window), tuple(shape), channels)
     grid = dask.compute(_tree(dask, _perPartition(columns, binned), _sumGrids))[0]
-    return grid, window, counts
+    return grid.astype("uint32", copy=False), window, counts
 
 
 def _importDask():
@@ -155,7 +155,8 @@ def _mergeSurveys(*surveys):
 
 
 def _bin(nCategories, window, shape, channels, x, y, codes=None):
-    return _raster.binPoints(x, y, codes, nCategories, window, shape, channels)
+    # Narrow counts: most partial grids are a quarter of the 32-bit size to move and add.
+    return _raster.binPoints(x, y, codes, nCategories, window, shape, channels, narrow=True)
 
 
 def _sumGrids(*grids):
