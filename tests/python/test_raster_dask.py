@@ -80,6 +80,22 @@ def test_any_partitioning_gives_the_picture_of_the_cloud_in_memory(partitions, k
     assert tuple(binnedWindow) == layerWindow
 
 
+@pytest.mark.parametrize("pile", [255, 256, 65_535, 65_536 + 300])
+@pytest.mark.parametrize("split", [False, True])
+def test_a_pile_past_a_partial_grids_width_is_counted_whole(pile, split):
+    # Partial grids are as narrow as their counts; a pile in one bin crosses 8 and 16 bits while
+    # a partition is binned (one partition) or while partial grids are added (split in two).
+    x = np.r_[np.full(pile, 0.5), np.linspace(0, 1, 40)]
+    codes = np.r_[np.ones(pile, np.int16), np.arange(40, dtype=np.int16) % 3]
+    sizes = [pile // 2, pile - pile // 2 + 40] if split else [pile + 40]
+    cloud = [da.from_array(values, chunks=(tuple(sizes),)) for values in (x, x[::-1], codes)]
+    names = ["a", "b", "c"]
+    with dask.config.set(scheduler="synchronous"):
+        grid, window, _ = _dask.binCloud(*cloud, len(names), None, (4, 4))
+    assert grid.dtype == np.uint32
+    np.testing.assert_array_equal(grid, inMemoryGrid(x, x[::-1], codes, names, None, (4, 4)))
+
+
 def test_categorical_codes_are_read_as_their_codes_on_both_paths():
     names = ["B", "T", "NK"]
     frame = pd.DataFrame({"x": np.arange(9.0), "y": np.arange(9.0) % 4,
