@@ -160,8 +160,8 @@ void bindBinning(nb::module_& m) {
   m.def("addGrids", &addGrids, "grids"_a,
         nb::sig("def addGrids(grids: collections.abc.Iterable[numpy.ndarray]) -> numpy.ndarray"),
         "The sum of count grids of one shape (uint8, uint16 or uint32), in a new grid of the\n"
-        "narrowest of those that holds it; ValueError when there are none or a count would\n"
-        "pass 2**32 - 1.");
+        "narrowest of those that holds the sum of the grids' largest counts; ValueError when\n"
+        "there are none or a count would pass 2**32 - 1.");
 }
 
 }  // namespace tess::bind::raster

@@ -187,10 +187,16 @@ Grid binPointsOf(const Points<T>& p, std::size_t nCategories, const Window& wind
   return grid;
 }
 
+template <class C>
+std::uint64_t largest(std::span<const C> counts) {
+  C top = 0;
+  for (C v : counts) top = std::max(top, v);
+  return top;
+}
+
 // The counts in the narrowest width that holds their largest.
 PartGrid narrowest(Counts wide, std::size_t rows, std::size_t cols, std::size_t channels) {
-  std::uint32_t top = 0;
-  for (std::uint32_t v : wide) top = std::max(top, v);
+  std::uint64_t top = largest(std::span<const std::uint32_t>(wide.data(), wide.size()));
   auto narrowed = [&]<class N>(Counters<N> out) {
     std::transform(wide.begin(), wide.end(), out.data(), [](std::uint32_t v) { return static_cast<N>(v); });
     return PartGrid{std::move(out), rows, cols, channels};
@@ -219,12 +225,12 @@ PartGrid binPartOf(const Points<T>& p, std::size_t nCategories, const Window& wi
 
 // out[i] += in[i]; true when a sum wrapped. Written so that the loop vectorises: a sum that
 // wraps is below its addend.
-template <class In>
-bool addInto(std::uint32_t* __restrict out, const In* __restrict in, std::size_t n) {
+template <class Out, class In>
+bool addInto(Out* __restrict out, const In* __restrict in, std::size_t n) {
   std::uint32_t wrapped = 0;
   for (std::size_t i = 0; i < n; ++i) {
-    std::uint32_t sum = out[i] + in[i];
-    wrapped |= sum < in[i];
+    auto sum = static_cast<Out>(out[i] + in[i]);
+    wrapped |= std::uint32_t{sum} < std::uint32_t{in[i]};
     out[i] = sum;
   }
   return wrapped != 0;
@@ -309,12 +315,20 @@ PartGrid addCounts(std::span<const PartView> parts) {
       throw ValueError("grids of " + std::to_string(a.rows) + " x " + std::to_string(a.cols) + " x " +
                        std::to_string(a.channels) + " and " + std::to_string(b.rows) + " x " + std::to_string(b.cols) +
                        " x " + std::to_string(b.channels) + " counts cannot be added");
-  Counts sum(length(a));
-  bool wrapped = false;
-  for (const PartView& b : parts)
-    wrapped |= std::visit([&](const auto& s) { return addInto(sum.data(), s.data(), s.size()); }, b.counts);
-  if (wrapped) throw ValueError("too many points in one bin to count");
-  return narrowest(std::move(sum), a.rows, a.cols, a.channels);
+  // The sum of the largest counts bounds every sum: the narrowest width that holds it is
+  // chosen up front, so the sum is written once.
+  std::uint64_t bound = 0;
+  for (const PartView& b : parts) bound += std::visit([](const auto& s) { return largest(s); }, b.counts);
+  auto sumAs = [&]<class T>(Counters<T> sum) {
+    bool wrapped = false;
+    for (const PartView& b : parts)
+      wrapped |= std::visit([&](const auto& s) { return addInto(sum.data(), s.data(), s.size()); }, b.counts);
+    if (wrapped) throw ValueError("too many points in one bin to count");
+    return PartGrid{std::move(sum), a.rows, a.cols, a.channels};
+  };
+  if (bound <= std::numeric_limits<std::uint8_t>::max()) return sumAs(Counters<std::uint8_t>(length(a)));
+  if (bound <= std::numeric_limits<std::uint16_t>::max()) return sumAs(Counters<std::uint16_t>(length(a)));
+  return sumAs(Counts(length(a)));
 }
 
 }  // namespace tess::raster

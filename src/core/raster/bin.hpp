@@ -134,7 +134,8 @@ PartGrid binPart(const Points<double>& points, std::size_t nCategories, const Wi
                  std::span<const std::int8_t> channels = {});
 
 /// The counts of grids of one shape added up (ValueError when there are none, their shapes
-/// differ or a sum passes the 32-bit range), so parts of a cloud binned apart make the whole.
+/// differ or a sum passes the 32-bit range), so parts of a cloud binned apart make the whole;
+/// in the narrowest width that holds the sum of the parts' largest counts.
 PartGrid addCounts(std::span<const PartView> parts);
 
 }  // namespace tess::raster

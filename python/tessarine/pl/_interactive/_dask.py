@@ -13,8 +13,9 @@ from functools import partial
 from . import _raster
 
 EXTRA = "tessarine[dask]"
-# Partial results combined by one task of the tree.
-SPLIT = 4
+# Partial results combined by one task of the tree: few levels, so each count is added and
+# moved few times, while eight partial grids stay far below a worker's memory.
+SPLIT = 8
 
 
 def binCloud(x, y, codes, nCategories, window, shape):
