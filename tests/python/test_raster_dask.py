@@ -60,6 +60,9 @@ MANY = [[(float(c), float(c % 7), c) for c in range(_raster.MAX_CATEGORIES + 6)]
        dtype=st.sampled_from([np.float32, np.float64]), windowed=st.booleans(), coded=st.booleans())
 @example(partitions=MANY, k=_raster.MAX_CATEGORIES + 6, asSeries=True, dtype=np.float32, windowed=False, coded=True)
 @example(partitions=MANY, k=_raster.MAX_CATEGORIES + 6, asSeries=False, dtype=np.float64, windowed=True, coded=True)
+# No code names one of the categories: every point counts in one channel.
+@example(partitions=[[(0.0, 0.0, 5), (1.0, 1.0, -1)], []], k=3, asSeries=True, dtype=np.float32, windowed=True,
+         coded=True)
 def test_any_partitioning_gives_the_picture_of_the_cloud_in_memory(partitions, k, asSeries, dtype, windowed, coded):
     sizes = [len(p) for p in partitions]
     x, y, c = (np.array([p[i] for part in partitions for p in part], t).reshape(-1)
