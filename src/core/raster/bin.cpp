@@ -296,14 +296,13 @@ Grid binPoints(const Points<double>& points, std::size_t nCategories, const Wind
   return binPointsOf(points, nCategories, window, shape, channels);
 }
 
-PartGrid binPart(const Points<float>& points, std::size_t nCategories, const Window& window, Shape shape,
+template <class T>
+PartGrid binPart(const Points<T>& points, std::size_t nCategories, const Window& window, Shape shape,
                  std::span<const std::int8_t> channels) {
   return binPartOf(points, nCategories, window, shape, channels);
 }
-PartGrid binPart(const Points<double>& points, std::size_t nCategories, const Window& window, Shape shape,
-                 std::span<const std::int8_t> channels) {
-  return binPartOf(points, nCategories, window, shape, channels);
-}
+template PartGrid binPart(const Points<float>&, std::size_t, const Window&, Shape, std::span<const std::int8_t>);
+template PartGrid binPart(const Points<double>&, std::size_t, const Window&, Shape, std::span<const std::int8_t>);
 
 PartGrid addCounts(std::span<const PartView> parts) {
   if (parts.empty()) throw ValueError("no grids to add");

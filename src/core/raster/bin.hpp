@@ -127,10 +127,9 @@ struct PartView {
   std::size_t rows = 0, cols = 0, channels = 0;
 };
 
-/// binPoints' counts as a PartGrid.
-PartGrid binPart(const Points<float>& points, std::size_t nCategories, const Window& window, Shape shape,
-                 std::span<const std::int8_t> channels = {});
-PartGrid binPart(const Points<double>& points, std::size_t nCategories, const Window& window, Shape shape,
+/// binPoints' counts as a PartGrid (T: float or double).
+template <class T>
+PartGrid binPart(const Points<T>& points, std::size_t nCategories, const Window& window, Shape shape,
                  std::span<const std::int8_t> channels = {});
 
 /// The counts of grids of one shape added up (ValueError when there are none, their shapes
