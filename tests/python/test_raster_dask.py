@@ -60,6 +60,9 @@ MANY = [[(float(c), float(c % 7), c) for c in range(_raster.MAX_CATEGORIES + 6)]
        dtype=st.sampled_from([np.float32, np.float64]), windowed=st.booleans(), coded=st.booleans())
 @example(partitions=MANY, k=_raster.MAX_CATEGORIES + 6, asSeries=True, dtype=np.float32, windowed=False, coded=True)
 @example(partitions=MANY, k=_raster.MAX_CATEGORIES + 6, asSeries=False, dtype=np.float64, windowed=True, coded=True)
+# No code names one of the categories: every point counts in one channel.
+@example(partitions=[[(0.0, 0.0, 5), (1.0, 1.0, -1)], []], k=3, asSeries=True, dtype=np.float32, windowed=True,
+         coded=True)
 def test_any_partitioning_gives_the_picture_of_the_cloud_in_memory(partitions, k, asSeries, dtype, windowed, coded):
     sizes = [len(p) for p in partitions]
     x, y, c = (np.array([p[i] for part in partitions for p in part], t).reshape(-1)
@@ -78,6 +81,22 @@ def test_any_partitioning_gives_the_picture_of_the_cloud_in_memory(partitions, k
     expected = _render.rasterTraces(spec(x=x, y=y, codes=c, categories=names, label="cell type"), window, shape)
     assert (traces, layerWindow, kept) == expected
     assert tuple(binnedWindow) == layerWindow
+
+
+@pytest.mark.parametrize("pile", [255, 256, 65_535, 65_536 + 300])
+@pytest.mark.parametrize("split", [False, True])
+def test_a_pile_past_a_partial_grids_width_is_counted_whole(pile, split):
+    # Partial grids are as narrow as their counts; a pile in one bin crosses 8 and 16 bits while
+    # a partition is binned (one partition) or while partial grids are added (split in two).
+    x = np.r_[np.full(pile, 0.5), np.linspace(0, 1, 40)]
+    codes = np.r_[np.ones(pile, np.int16), np.arange(40, dtype=np.int16) % 3]
+    sizes = [pile // 2, pile - pile // 2 + 40] if split else [pile + 40]
+    cloud = [da.from_array(values, chunks=(tuple(sizes),)) for values in (x, x[::-1], codes)]
+    names = ["a", "b", "c"]
+    with dask.config.set(scheduler="synchronous"):
+        grid, window, _ = _dask.binCloud(*cloud, len(names), None, (4, 4))
+    assert grid.dtype == np.uint32
+    np.testing.assert_array_equal(grid, inMemoryGrid(x, x[::-1], codes, names, None, (4, 4)))
 
 
 def test_categorical_codes_are_read_as_their_codes_on_both_paths():

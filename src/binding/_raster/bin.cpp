@@ -55,15 +55,14 @@ nb::tuple foldCounts(nb::handle counts) {
 
 nb::object addGrids(nb::handle grids) {
   std::vector<HostArray> held;
-  for (nb::handle grid : grids) held.push_back(typedArray<std::uint32_t>(grid, 3, "grid"));
-  std::vector<core::GridView> views;
-  for (const HostArray& grid : held) views.push_back(gridView(grid));
-  core::Grid sum;
+  std::vector<core::PartView> views;
+  for (nb::handle grid : grids) views.push_back(partView(grid, held.emplace_back()));
+  core::PartGrid sum;
   {
     nb::gil_scoped_release unlocked;  // the buffers stay held by held
     sum = core::addCounts(views);
   }
-  return ownedArray(std::move(sum.counts), {sum.rows, sum.cols, sum.channels});
+  return ownedArray(std::move(sum));
 }
 
 // Names stay the host's objects (integer cluster ids among them), so colour lookups by
@@ -86,7 +85,8 @@ nb::tuple foldCategories(nb::handle codes, std::int64_t nCategories, nb::handle 
 }
 
 nb::object binPoints(nb::handle x, nb::handle y, nb::handle codes, std::int64_t nCategories,
-                     std::array<double, 4> window, std::array<std::int64_t, 2> shape, nb::handle channels) {
+                     std::array<double, 4> window, std::array<std::int64_t, 2> shape, nb::handle channels,
+                     bool narrow) {
   Coordinates c = coordinates(x, y);
   CodeArray held = codeArray(codes);
   HostArray mapHeld;
@@ -98,17 +98,19 @@ nb::object binPoints(nb::handle x, nb::handle y, nb::handle codes, std::int64_t 
   std::size_t n = nonNegative(nCategories, "nCategories");
   core::Shape grid{nonNegative(shape[0], "shape"), nonNegative(shape[1], "shape")};
   core::Window w{window[0], window[1], window[2], window[3]};
-  core::Grid out;
+  core::PartGrid out;
   {
     nb::gil_scoped_release unlocked;  // the buffers stay held by c and held
     out = std::visit(
         [&]<class P>(P points) {
           points.codes = held.codes;
-          return core::binPoints(points, n, w, grid, map);
+          if (narrow) return core::binPart(points, n, w, grid, map);
+          core::Grid wide = core::binPoints(points, n, w, grid, map);
+          return core::PartGrid{std::move(wide.counts), wide.rows, wide.cols, wide.channels};
         },
         c.points);
   }
-  return ownedArray(std::move(out.counts), {out.rows, out.cols, out.channels});
+  return ownedArray(std::move(out));
 }
 
 }  // namespace
@@ -127,17 +129,18 @@ void bindBinning(nb::module_& m) {
         "Beyond MAX_CATEGORIES, the MAX_CATEGORIES - 1 largest stay and the rest fold into a\n"
         "last category named 'other (k)'. names holds the given objects of the kept categories.");
   m.def("binPoints", &binPoints, "x"_a, "y"_a, "codes"_a.none(), "nCategories"_a, "window"_a, "shape"_a,
-        "channels"_a.none() = nb::none(),
+        "channels"_a.none() = nb::none(), "narrow"_a = false,
         nb::sig("def binPoints(x: object, y: object, codes: object | None, nCategories: int, "
                 "window: tuple[float, float, float, float], shape: tuple[int, int], "
-                "channels: numpy.ndarray | None = None) -> numpy.ndarray"),
+                "channels: numpy.ndarray | None = None, narrow: bool = False) -> numpy.ndarray"),
         "Points counted per (row, column, category) in a uint32 array shaped (rows, cols,\n"
         "max(nCategories, 1)), shape being (rows, cols) and window (x0, x1, y0, y1). Row 0 is the\n"
         "window's bottom; a point on the upper bound counts in the last bin. Points outside the\n"
         "window, with a non-finite coordinate, or with a code outside [0, nCategories) are\n"
         "dropped; with nCategories 0 the codes are ignored and every point counts. channels\n"
         "(int8, from foldCounts) maps code c to category channels[c], none where negative or\n"
-        "beyond it.");
+        "beyond it. With narrow, the counts come as the narrowest of uint8, uint16 and uint32\n"
+        "that holds them (parts of a cloud, to move and add).");
   m.def("extent", &extent, "x"_a, "y"_a,
         nb::sig("def extent(x: object, y: object) -> tuple[float, float, float, float]"),
         "(x0, x1, y0, y1): least and greatest x and y of the points whose x and y are both\n"
@@ -156,8 +159,9 @@ void bindBinning(nb::module_& m) {
         "binPoints' channels, and the number of categories kept.");
   m.def("addGrids", &addGrids, "grids"_a,
         nb::sig("def addGrids(grids: collections.abc.Iterable[numpy.ndarray]) -> numpy.ndarray"),
-        "The sum of uint32 count grids of one shape, in a new grid; ValueError when there are\n"
-        "none or a count would pass 2**32 - 1.");
+        "The sum of count grids of one shape (uint8, uint16 or uint32), in a new grid of the\n"
+        "narrowest of those that holds the sum of the grids' largest counts; ValueError when\n"
+        "there are none or a count would pass 2**32 - 1.");
 }
 
 }  // namespace tess::bind::raster

@@ -127,9 +127,26 @@ nb::object ownedArray(std::vector<T> values, std::vector<std::size_t> shape) {
   return arrayOver(held, held->data(), shape);
 }
 
-nb::object ownedArray(core::Counts counts, std::vector<std::size_t> shape) {
-  auto* held = new core::Counts(std::move(counts));
+template <class T>
+nb::object ownedArray(core::Counters<T> counts, std::vector<std::size_t> shape) {
+  auto* held = new core::Counters<T>(std::move(counts));
   return arrayOver(held, held->data(), shape);
+}
+
+nb::object ownedArray(core::PartGrid grid) {
+  return std::visit([&](auto& counts) { return ownedArray(std::move(counts), {grid.rows, grid.cols, grid.channels}); },
+                    grid.counts);
+}
+
+core::PartView partView(nb::handle grid, HostArray& held) {
+  nb::object array = asArray(grid);
+  held = hostArray(array, 3, "grid");
+  core::PartView view{{}, held.shape(0), held.shape(1), held.shape(2)};
+  if (held.dtype() == nb::dtype<std::uint8_t>()) view.counts = spanOf<std::uint8_t>(held);
+  else if (held.dtype() == nb::dtype<std::uint16_t>()) view.counts = spanOf<std::uint16_t>(held);
+  else if (held.dtype() == nb::dtype<std::uint32_t>()) view.counts = spanOf<std::uint32_t>(held);
+  else throw TypeError("grid must be an array of uint8, uint16 or uint32, got " + dtypeName(array));
+  return view;
 }
 
 core::GridView gridView(const HostArray& grid) {
@@ -141,6 +158,7 @@ std::size_t nonNegative(std::int64_t value, std::string_view what) {
   return static_cast<std::size_t>(value);
 }
 
+template nb::object ownedArray(core::Counts, std::vector<std::size_t>);
 template HostArray typedArray<std::int8_t>(nb::handle, std::size_t, std::string_view);
 template HostArray typedArray<std::uint8_t>(nb::handle, std::size_t, std::string_view);
 template HostArray typedArray<std::uint32_t>(nb::handle, std::size_t, std::string_view);

@@ -47,7 +47,14 @@ core::GridView gridView(const HostArray& grid);
 /// A numpy array over values it then owns.
 template <class T>
 nb::object ownedArray(std::vector<T> values, std::vector<std::size_t> shape);
-nb::object ownedArray(core::Counts counts, std::vector<std::size_t> shape);
+template <class T>
+nb::object ownedArray(core::Counters<T> counts, std::vector<std::size_t> shape);
+/// A numpy array of the grid's counts, shaped (rows, cols, channels), in their width.
+nb::object ownedArray(core::PartGrid grid);
+
+/// A uint8, uint16 or uint32 array shaped (rows, cols, channels), as counts the core can add
+/// (TypeError, ValueError); `held` keeps its buffer alive.
+core::PartView partView(nb::handle grid, HostArray& held);
 
 /// A count that must not be negative (ValueError).
 std::size_t nonNegative(std::int64_t value, std::string_view what);

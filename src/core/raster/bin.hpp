@@ -114,8 +114,27 @@ Grid binPoints(const Points<float>& points, std::size_t nCategories, const Windo
 Grid binPoints(const Points<double>& points, std::size_t nCategories, const Window& window, Shape shape,
                std::span<const std::int8_t> channels = {});
 
+/// Counts of a part of a cloud in the narrowest of 8, 16 and 32 bits that holds them: parts
+/// binned apart are moved between processes and added, and most of their counts are small.
+struct PartGrid {
+  std::variant<Counters<std::uint8_t>, Counters<std::uint16_t>, Counts> counts;
+  std::size_t rows = 0, cols = 0, channels = 0;
+};
+
+/// Read-only counts of any of those widths, laid out as in GridView.
+struct PartView {
+  std::variant<std::span<const std::uint8_t>, std::span<const std::uint16_t>, std::span<const std::uint32_t>> counts;
+  std::size_t rows = 0, cols = 0, channels = 0;
+};
+
+/// binPoints' counts as a PartGrid (T: float or double).
+template <class T>
+PartGrid binPart(const Points<T>& points, std::size_t nCategories, const Window& window, Shape shape,
+                 std::span<const std::int8_t> channels = {});
+
 /// The counts of grids of one shape added up (ValueError when there are none, their shapes
-/// differ or a sum passes the 32-bit range), so parts of a cloud binned apart make the whole.
-Grid addCounts(std::span<const GridView> parts);
+/// differ or a sum passes the 32-bit range), so parts of a cloud binned apart make the whole;
+/// in the narrowest width that holds the sum of the parts' largest counts.
+PartGrid addCounts(std::span<const PartView> parts);
 
 }  // namespace tess::raster

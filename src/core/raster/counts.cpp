@@ -37,23 +37,26 @@ void* mapHuge(std::size_t bytes, std::size_t& mapped) {
 
 }  // namespace
 
-Counts::Counts(std::size_t n) : size_(n) {
+template <class T>
+Counters<T>::Counters(std::size_t n) : size_(n) {
   if (n == 0) return;
-  if (n > SIZE_MAX / sizeof(std::uint32_t)) throw std::bad_alloc();
-  std::size_t bytes = n * sizeof(std::uint32_t);
+  if (n > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+  std::size_t bytes = n * sizeof(T);
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-  if (bytes >= HUGE_PAGE) data_ = static_cast<std::uint32_t*>(mapHuge(bytes, mapped_));
+  if (bytes >= HUGE_PAGE) data_ = static_cast<T*>(mapHuge(bytes, mapped_));
   if (data_ == nullptr) mapped_ = 0;
 #endif
-  if (data_ == nullptr) data_ = static_cast<std::uint32_t*>(std::calloc(n, sizeof(std::uint32_t)));
+  if (data_ == nullptr) data_ = static_cast<T*>(std::calloc(n, sizeof(T)));
   if (data_ == nullptr) throw std::bad_alloc();
 }
 
-Counts::Counts(Counts&& other) noexcept
+template <class T>
+Counters<T>::Counters(Counters&& other) noexcept
     : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)),
       mapped_(std::exchange(other.mapped_, 0)) {}
 
-Counts& Counts::operator=(Counts&& other) noexcept {
+template <class T>
+Counters<T>& Counters<T>::operator=(Counters&& other) noexcept {
   if (this != &other) {
     release();
     data_ = std::exchange(other.data_, nullptr);
@@ -63,9 +66,13 @@ Counts& Counts::operator=(Counts&& other) noexcept {
   return *this;
 }
 
-Counts::~Counts() { release(); }
+template <class T>
+Counters<T>::~Counters() {
+  release();
+}
 
-void Counts::release() noexcept {
+template <class T>
+void Counters<T>::release() noexcept {
 #if defined(__linux__)
   if (mapped_ > 0) {
     munmap(data_, mapped_);
@@ -75,5 +82,9 @@ void Counts::release() noexcept {
   std::free(data_);
   data_ = nullptr;
 }
+
+template class Counters<std::uint8_t>;
+template class Counters<std::uint16_t>;
+template class Counters<std::uint32_t>;
 
 }  // namespace tess::raster

@@ -131,15 +131,24 @@ TEST(bin_test, a_code_map_sends_codes_to_their_channels_and_drops_the_rest) {
                tess::ValueError);
 }
 
-TEST(bin_test, grids_add_up_and_refuse_a_count_past_32_bits_or_another_shape) {
-  Grid a{Counts(4), 1, 2, 2}, b{Counts(4), 1, 2, 2}, c{Counts(2), 1, 2, 1};
-  for (std::size_t i = 0; i < 4; ++i) a.counts[i] = std::uint32_t(i), b.counts[i] = 10;
-  std::vector<GridView> parts{a.view(), b.view(), b.view()};
-  Grid sum = addCounts(parts);
-  EXPECT_EQ(std::vector<std::uint32_t>(sum.counts.begin(), sum.counts.end()), (std::vector<std::uint32_t>{20, 21, 22, 23}));
-  b.counts[3] = std::numeric_limits<std::uint32_t>::max() - 2;  // 3 + that wraps
-  EXPECT_THROW(addCounts(std::vector<GridView>{a.view(), b.view()}), tess::ValueError);
-  parts = {a.view(), c.view()};
+TEST(bin_test, grids_of_any_width_add_up_in_the_narrowest_and_refuse_a_count_past_32_bits_or_another_shape) {
+  Grid a{Counts(4), 1, 2, 2}, c{Counts(2), 1, 2, 1};
+  for (std::size_t i = 0; i < 4; ++i) a.counts[i] = std::uint32_t(i);
+  auto wide = [](const Grid& g) {
+    return PartView{std::span<const std::uint32_t>(g.counts.data(), g.counts.size()), g.rows, g.cols, g.channels};
+  };
+  std::vector<std::uint8_t> b(4, 10);
+  PartView narrow{std::span<const std::uint8_t>(b), 1, 2, 2};
+  std::vector<PartView> parts{wide(a), narrow, narrow};
+  PartGrid sum = addCounts(parts);
+  const auto& small = std::get<Counters<std::uint8_t>>(sum.counts);
+  EXPECT_EQ(std::vector<std::uint32_t>(small.begin(), small.end()), (std::vector<std::uint32_t>{20, 21, 22, 23}));
+  a.counts[3] = 300;  // past 8 bits
+  PartGrid wider = addCounts(parts);
+  EXPECT_EQ(std::get<Counters<std::uint16_t>>(wider.counts)[3], 320);
+  a.counts[3] = std::numeric_limits<std::uint32_t>::max() - 2;  // 10 more wraps
+  EXPECT_THROW(addCounts(parts), tess::ValueError);
+  parts = {wide(a), wide(c)};
   EXPECT_THROW(addCounts(parts), tess::ValueError);
   EXPECT_THROW(addCounts({}), tess::ValueError);
 }

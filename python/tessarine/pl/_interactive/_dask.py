@@ -3,7 +3,8 @@
 `_render.rasterTraces` hands a cloud here when "x", "y" or "codes" is a dask array or Series.
 Nothing is gathered: a first pass takes each partition's extent and category counts (the
 codes alone when the window is given), the fold is decided from the summed counts, and a
-second pass bins each partition with the raster component. The partial grids are summed as
+second pass bins each partition with the raster component. With the window given and no
+more categories than the fold keeps, one pass bins and counts at once. The partial grids are summed as
 a tree, so the caller receives one grid. Everything runs on the scheduler in use (threads,
 processes or a distributed client).
 """
@@ -13,8 +14,9 @@ from functools import partial
 from . import _raster
 
 EXTRA = "tessarine[dask]"
-# Partial results combined by one task of the tree.
-SPLIT = 4
+# Partial results combined by one task of the tree: few levels, so each count is added and
+# moved few times, while eight partial grids stay far below a worker's memory.
+SPLIT = 8
 
 
 def binCloud(x, y, codes, nCategories, window, shape):
@@ -29,7 +31,15 @@ def binCloud(x, y, codes, nCategories, window, shape):
     _raster.binPoints((), (), None, 0, window or (0.0, 1.0, 0.0, 1.0), shape)
     coded = codes is not None
     counts = None
-    if window is None or coded:
+    if window is not None and coded and 0 < nCategories <= _raster.MAX_CATEGORIES:
+        # The fold can only drop empty categories: one pass bins the codes as they are and
+        # counts them, and the empty ones are dropped from the sum.
+        binned = partial(_binCounted, nCategories, tuple(window), tuple(shape))
+        grid, counts = dask.compute(_tree(dask, _perPartition(columns, binned), _sumCounted))[0]
+        if counts.any():
+            return grid[:, :, counts > 0].astype("uint32"), window, counts
+        # No code names a category: as in memory, every point counts in one channel.
+    elif window is None or coded:
         surveyed = columns if window is None else {"codes": columns["codes"]}
         survey = partial(_survey, window is None, nCategories if coded else None)
         extent, counts = dask.compute(_tree(dask, _perPartition(surveyed, survey), _mergeSurveys))[0]
@@ -38,7 +48,7 @@ def binCloud(x, y, codes, nCategories, window, shape):
     channels, n = _raster.foldCounts(counts) if coded else (None, 0)
     binned = partial(_bin, n, tuple(window), tuple(shape), channels)
     grid = dask.compute(_tree(dask, _perPartition(columns, binned), _sumGrids))[0]
-    return grid, window, counts
+    return grid.astype("uint32", copy=False), window, counts
 
 
 def _importDask():
@@ -155,7 +165,18 @@ def _mergeSurveys(*surveys):
 
 
 def _bin(nCategories, window, shape, channels, x, y, codes=None):
-    return _raster.binPoints(x, y, codes, nCategories, window, shape, channels)
+    # Narrow counts: most partial grids are a quarter of the 32-bit size to move and add.
+    return _raster.binPoints(x, y, codes, nCategories, window, shape, channels, narrow=True)
+
+
+def _binCounted(nCategories, window, shape, x, y, codes):
+    return (_raster.binPoints(x, y, codes, nCategories, window, shape, narrow=True),
+            _raster.countCategories(codes, nCategories))
+
+
+def _sumCounted(*parts):
+    grids, counts = zip(*parts)
+    return _raster.addGrids(grids), sum(counts[1:], counts[0])
 
 
 def _sumGrids(*grids):
