@@ -67,8 +67,6 @@ nb::object addGrids(nb::handle grids) {
 
 // Names stay the host's objects (integer cluster ids among them), so colour lookups by
 // name keep working; only the folded category gets a new, string name.
-// Names stay the host's objects (integer cluster ids among them), so colour lookups by
-// name keep working; only the folded category gets a new, string name.
 nb::tuple foldCategories(nb::handle codes, std::int64_t nCategories, nb::handle names) {
   if (codes.is_none()) throw TypeError("codes must be an integer array, got None");
   nb::list original(names);
