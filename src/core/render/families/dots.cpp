@@ -232,9 +232,8 @@ void addSizeKey(figure::Figure& fig, const DotsSpec& spec) {
 }
 
 // Each button recolours every line of dots with its own scale.
-Object scalingMenu(const std::vector<ScaleColors>& scales, std::size_t lines) {
-  Array traces;
-  for (std::size_t line = 0; line < lines; ++line) traces.emplace_back(static_cast<std::int64_t>(line));
+Object scalingMenu(const std::vector<ScaleColors>& scales, const std::vector<std::int64_t>& dotTraces) {
+  Array traces(dotTraces.begin(), dotTraces.end());
   Array buttons;
   for (const ScaleColors& scale : scales) {
     Object args = restyleOf(Object{{"marker", scale.encoding}, {"name", theme::escape(scale.name)}});
@@ -296,7 +295,7 @@ figure::Figure dots(const DotsSpec& spec) {
   std::vector<std::int64_t> dotTraces(grid.lines());
   std::iota(dotTraces.begin(), dotTraces.end(), 0);
   if (auto slider = sizeSlider(fig, dotTraces, "dot scale", true)) options.controls.push_back(*slider);
-  if (scales.size() > 1) options.controls.push_back(scalingMenu(colors, grid.lines()));
+  if (scales.size() > 1) options.controls.push_back(scalingMenu(colors, dotTraces));
   options.plot = _cellArea(n, m, DOT_CELL_WIDTH, DOT_CELL_HEIGHT, grid.columns);
   figure::Figure& done = finishFigure(fig, spec.common, options);
   // The dots' own axes, after the funnel, which would thin their names as it thins the shown
