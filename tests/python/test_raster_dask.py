@@ -99,14 +99,16 @@ def test_a_pile_past_a_partial_grids_width_is_counted_whole(pile, split):
     np.testing.assert_array_equal(grid, inMemoryGrid(x, x[::-1], codes, names, None, (4, 4)))
 
 
-def test_categorical_codes_are_read_as_their_codes_on_both_paths():
-    names = ["B", "T", "NK"]
+@pytest.mark.parametrize("nNames", [3, _raster.MAX_CATEGORIES + 1])
+@pytest.mark.parametrize("window", [None, (-1.0, 9.0, -1.0, 4.0)])
+def test_categorical_codes_are_read_as_their_codes_on_both_paths(nNames, window):
+    names = ["B", "T", "NK", *(f"c{i}" for i in range(nNames - 3))]
     frame = pd.DataFrame({"x": np.arange(9.0), "y": np.arange(9.0) % 4,
                           "cell": pd.Categorical.from_codes([2, 0, 1, 2, -1, 0, 2, 2, 1], names)})
     cloud = dd.from_pandas(frame, npartitions=3)
-    asCodes = _render.rasterTraces(spec(x=frame.x, y=frame.y, codes=frame.cell.cat.codes, categories=names))
-    assert _render.rasterTraces(spec(x=frame.x, y=frame.y, codes=frame.cell, categories=names)) == asCodes
-    assert _render.rasterTraces(spec(x=cloud.x, y=cloud.y, codes=cloud.cell, categories=names)) == asCodes
+    asCodes = _render.rasterTraces(spec(x=frame.x, y=frame.y, codes=frame.cell.cat.codes, categories=names), window)
+    assert _render.rasterTraces(spec(x=frame.x, y=frame.y, codes=frame.cell, categories=names), window) == asCodes
+    assert _render.rasterTraces(spec(x=cloud.x, y=cloud.y, codes=cloud.cell, categories=names), window) == asCodes
 
 
 @pytest.mark.parametrize("make, error, message", [

@@ -21,11 +21,20 @@ std::size_t indexOf(C code, std::size_t n) {
   return static_cast<std::uint64_t>(code) < n ? static_cast<std::size_t>(code) : n;
 }
 
+// Codes are counted in LANES interleaved tables, one per position modulo LANES, so that a
+// run of one code does not wait on its own increments; the tables are summed at the end.
+constexpr std::size_t LANES = 4;
+
 template <class C>
 std::vector<std::uint64_t> countCodes(std::span<const C> codes, std::size_t n) {
-  std::vector<std::uint64_t> counts(n + 1);  // the last slot gathers codes of no category
-  for (C code : codes) ++counts[indexOf(code, n)];
-  counts.pop_back();
+  std::vector<std::uint64_t> lanes((n + 1) * LANES);  // slot n gathers codes of no category
+  std::size_t whole = codes.size() / LANES * LANES;
+  for (std::size_t i = 0; i < whole; i += LANES)
+    for (std::size_t lane = 0; lane < LANES; ++lane) ++lanes[indexOf(codes[i + lane], n) * LANES + lane];
+  for (std::size_t i = whole; i < codes.size(); ++i) ++lanes[indexOf(codes[i], n) * LANES];
+  std::vector<std::uint64_t> counts(n);
+  for (std::size_t c = 0; c < n; ++c)
+    for (std::size_t lane = 0; lane < LANES; ++lane) counts[c] += lanes[c * LANES + lane];
   return counts;
 }
 
