@@ -2,6 +2,8 @@
 #include "raster/fold.hpp"
 
 #include <algorithm>
+#include <limits>
+#include <string>
 #include <type_traits>
 #include <variant>
 
@@ -27,6 +29,8 @@ constexpr std::size_t LANES = 4;
 
 template <class C>
 std::vector<std::uint64_t> countCodes(std::span<const C> codes, std::size_t n) {
+  if (n >= std::numeric_limits<std::size_t>::max() / sizeof(std::uint64_t) / LANES - 1)
+    throw ValueError("too many categories to count: " + std::to_string(n));
   std::vector<std::uint64_t> lanes((n + 1) * LANES);  // slot n gathers codes of no category
   std::size_t whole = codes.size() / LANES * LANES;
   for (std::size_t i = 0; i < whole; i += LANES)

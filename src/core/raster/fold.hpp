@@ -32,6 +32,7 @@ struct Folded : Fold {
 };
 
 /// Points per category: codes that are negative or not below nCategories count in none.
+/// ValueError when nCategories is too large to hold counters for.
 std::vector<std::uint64_t> countCategories(const Codes& codes, std::size_t nCategories);
 
 /// Categories without points are dropped and the rest renumbered in their original order.
